@@ -1,0 +1,75 @@
+// The library's boundary towards the host application: process attach, the
+// host window and instance, installing and removing the system-wide hooks,
+// and the host messages.
+#include "core/qrhook.h"
+
+#if defined(_WIN32)
+// Called in every process that maps the library.  hInstLib lies in the shared
+// block, so each attach writes it again (with the same module handle).
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInst, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+        hInstLib = hInst;
+    return TRUE;
+}
+#endif
+
+// The host window is looked up by class name at every use and never cached:
+// the host may restart, and its window handle with it.
+HWND FindHostWindow(void)
+{
+    return FindWindowA(QR_HOST_CLASS, NULL);
+}
+
+// Host messages are sent synchronously; with no host window they go to a
+// null window and yield 0, which switches the host-controlled services off.
+LRESULT SendHostMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return SendMessageA(FindHostWindow(), msg, wParam, lParam);
+}
+
+HINSTANCE WINAPI SethWndhInstance(HWND hWnd, HINSTANCE hInst)
+{
+    hWndHost = hWnd;
+    hInstHost = hInst;
+    return hInst;
+}
+
+// Installing a hook a second time replaces the first one.  Keeping both would
+// run every event through the library twice (toggle hot keys would cancel
+// out) and leave the first hook without a stored handle, impossible to remove.
+static HHOOK ReplaceHook(HHOOK old, int kind, HOOKPROC proc)
+{
+    if (old)
+        UnhookWindowsHookEx(old);
+    return SetWindowsHookExA(kind, proc, hInstLib, 0);
+}
+
+int WINAPI SetMyHook(int, int)
+{
+    hKeyHook = ReplaceHook(hKeyHook, WH_KEYBOARD, DllKeyHook);
+    return 0;
+}
+
+int WINAPI SetMyCBTHook(int, int)
+{
+    hOldCBTHook = ReplaceHook(hOldCBTHook, WH_CBT, CBTHook);
+    return 0;
+}
+
+// The journal hooks are left alone: a running playback ends by itself.
+int WINAPI ResetMyHook(int, int)
+{
+    UnhookWindowsHookEx(hKeyHook);
+    UnhookWindowsHookEx(hOldCBTHook);
+    // Forget the removed handles so that a later install does not try to
+    // remove a handle the system may have given to another hook meanwhile.
+    hKeyHook = 0;
+    hOldCBTHook = 0;
+    return 0;
+}
+
+LRESULT WINAPI MySetReset(void)
+{
+    return SendHostMessage(HM_RESET, 0, 0);
+}

@@ -1,0 +1,58 @@
+// The exported variables of the shared state block, in their declaration
+// order (this file is compiled with -fno-toplevel-reorder so that the order
+// of definition is the order in the block).  The initial values are applied
+// once, when the block is first created; no process attach resets them.
+#include "core/qrhook.h"
+
+int bMeFocus QR_SHARED = 0;
+int bRun2 QR_SHARED = 0;
+int bRun3 QR_SHARED = 0;
+int bRun4 QR_SHARED = 0;
+int bRun5 QR_SHARED = 0;
+int bRun6 QR_SHARED = 0;
+HOOKPROC hRMacroHook QR_SHARED = 0;
+HHOOK hOldRMacroHook QR_SHARED = 0;
+HOOKPROC hPMacroHook QR_SHARED = 0;
+HHOOK hOldPMacroHook QR_SHARED = 0;
+int bPlayBackFirst QR_SHARED = 0;
+int iEventCnt QR_SHARED = 0;
+EVENTMSG SysEvent[1024] QR_SHARED = {};
+int bIconAnimation QR_SHARED = 0;
+int iDlgContextID QR_SHARED = 0;
+int iZure QR_SHARED = 1024;
+char chCtrlShift[28] QR_SHARED = "11111111111111111111111111";
+int bFocusMoveClick QR_SHARED = 1;
+int iSelCursorIndex QR_SHARED = 0;
+int bKBLock QR_SHARED = 0;
+int bJapaneseEnv QR_SHARED = 1;
+int bCtrlShift QR_SHARED = 1;
+int bCursorChange QR_SHARED = 1;
+int bDlg QR_SHARED = 0;
+int lAida QR_SHARED = 30000;
+int bMacro QR_SHARED = 0;
+int bIsHokan QR_SHARED = 1;
+HWND hDlgFileList QR_SHARED = 0;
+HWND hWndNowFocus QR_SHARED = 0;
+char chClassName[64] QR_SHARED = "";
+int bIsAlias QR_SHARED = 1;
+char chAlias[32][128] QR_SHARED = {};
+int iGetIndex QR_SHARED = 0;
+int iSetIndex QR_SHARED = 0;
+char chHist[32][256] QR_SHARED = {};
+int bIsHistory QR_SHARED = 1;
+HCURSOR hPreCursor QR_SHARED = 0;
+HHOOK hCBTHook QR_SHARED = 0;
+HHOOK hOldCBTHook QR_SHARED = 0;
+int bButtonEditOnly QR_SHARED = 0;
+HWND hWndOya QR_SHARED = 0;
+POINT ptBeforeMove QR_SHARED = {0, 0};
+POINT ptAfterMove QR_SHARED = {0, 0};
+int lInterval QR_SHARED = 0;
+int lMoved QR_SHARED = 0;
+int bHeropa QR_SHARED = 0;
+
+// The host link: shared, not exported.
+HINSTANCE hInstLib QR_SHARED = 0;
+HWND hWndHost QR_SHARED = 0;
+HINSTANCE hInstHost QR_SHARED = 0;
+HHOOK hKeyHook QR_SHARED = 0;

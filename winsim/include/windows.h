@@ -1,0 +1,9 @@
+// winsim: the subset of the Win32 API that QRHook calls, implemented on
+// Linux so that the library's own sources compile and run natively under the
+// unit tests.  Types keep their Windows widths where the library depends on
+// them (LONG and DWORD are 32 bits, handles and LPARAM are pointer-sized).
+#pragma once
+
+#include "winsim/types.h"
+#include "winsim/user.h"
+#include "winsim/kernel.h"

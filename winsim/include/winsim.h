@@ -1,0 +1,93 @@
+// winsim's test-control API: a simulated desktop that tests build and drive
+// (windows, focus, keys, pointer, clock, files) and a record of the calls the
+// library made.  Not part of the Win32 surface.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ws {
+
+// A message that reached a window: sent, posted, or delivered from input.
+struct Message {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool posted;
+};
+
+using WndHandler = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
+
+struct WindowSpec {
+    std::string cls;
+    std::string title;
+    LONG style = WS_VISIBLE;
+    LONG exStyle = 0;
+    HWND parent = NULL;
+    RECT rect = {0, 0, 0, 0};  // screen coordinates
+    HINSTANCE inst = NULL;
+    int id = 0;
+};
+
+// Back to an empty desktop: no windows, no hooks, keys up, pointer at 0,0,
+// clock at 1000, an empty recorder and a fresh Windows folder.
+void reset();
+
+// Windows.
+HWND createWindow(const WindowSpec& spec);
+void setHandler(HWND hwnd, WndHandler handler);
+const std::vector<Message>& messages(HWND hwnd);
+void clearMessages(HWND hwnd);
+bool exists(HWND hwnd);
+LONG style(HWND hwnd);
+void setFocus(HWND hwnd);          // no CBT notification: the test's own set-up
+void setForeground(HWND hwnd);
+
+// Hooks.
+int hookCount(int kind);
+
+// Input.  A key event goes through the installed keyboard hook chain the way
+// the platform delivers it; when the chain returns 0 the focused window
+// receives WM_KEYDOWN or WM_KEYUP.
+struct KeyResult {
+    LRESULT hookResult;
+    bool delivered;
+};
+// A second keyDown without keyUp is an auto-repeat (bit 30 set).  With code
+// HC_NOREMOVE the chain sees a peeked key: nothing is delivered and the key
+// state does not change.  The hooks see the key state from before the event.
+KeyResult keyDown(UINT vk, int code = HC_ACTION);
+KeyResult keyUp(UINT vk, int code = HC_ACTION);
+// Key state without any event (Ctrl and Shift held, say).
+void setKeyState(int vk, bool down);
+// A key message as the hook sees it (lParam with repeat count 1, bit 30 the
+// previous state, bit 31 set for a release).
+LPARAM keyFlags(bool down, bool wasDown);
+void setCursorPos(int x, int y);
+POINT cursorPos();
+void setScreenSize(int cx, int cy);
+void setSystemMetric(int index, int value);
+int cursorShowCount();
+
+// Clock.
+void setTick(DWORD tick);
+void advanceTick(DWORD ms);
+
+// Files.  The Windows folder is a real, per-test folder.
+std::string windowsDir();
+std::string readFile(const std::string& path);  // "" when missing
+void writeFile(const std::string& path, const std::string& text);
+void setModuleFileName(HINSTANCE inst, const std::string& name);
+
+// Recorder: one line per platform call of interest, "Name(arg, arg, ...)".
+const std::vector<std::string>& calls();
+std::vector<std::string> callsTo(const std::string& name);
+void clearCalls();
+void record(const std::string& line);
+// A handle as the recorder writes it: upper-case hexadecimal.
+std::string fmtHandle(const void* h);
+
+}  // namespace ws

@@ -1,0 +1,291 @@
+// winsim: the per-test folder, private-profile files, OpenFile, module names
+// and the string functions of KERNEL32.
+#include "state.h"
+
+#include <ctype.h>
+#include <stdlib.h>
+#include <string.h>
+#include <strings.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace ws {
+
+void resetInput();
+
+void reset()
+{
+    std::lock_guard<std::recursive_mutex> lock(deskLock());
+    Desktop& d = desk();
+    std::string oldRoot = d.root;
+    d = Desktop();
+    resetInput();
+    if (!oldRoot.empty()) {
+        std::error_code ec;
+        fs::remove_all(oldRoot, ec);
+    }
+    char tmpl[] = "/tmp/winsim-XXXXXX";
+    d.root = mkdtemp(tmpl) ? tmpl : "/tmp";
+    fs::create_directories(d.root + "/WINDOWS");
+}
+
+std::string windowsDir() { return desk().root + "/WINDOWS"; }
+
+// In the Windows folder a file name matches whatever the case of its letters,
+// as on the platform's file systems.
+static std::string inFolderCaseless(const std::string& folder, const std::string& name)
+{
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        if (strcasecmp(entry.path().filename().c_str(), name.c_str()) == 0)
+            return entry.path().string();
+    return folder + "/" + name;
+}
+
+// "C:\dir\name" -> <root>/C/dir/name; a bare name -> the Windows folder (for
+// profile files) or the current directory; other relative paths stay relative.
+std::string hostPath(const char* winPath, bool inWindowsDir)
+{
+    std::string p = winPath ? winPath : "";
+    for (char& c : p)
+        if (c == '\\')
+            c = '/';
+    if (p.size() >= 2 && isalpha((unsigned char)p[0]) && p[1] == ':') {
+        std::string rest = p.substr(2);
+        if (rest.empty() || rest[0] != '/')
+            rest = "/" + rest;
+        return desk().root + "/" + (char)toupper((unsigned char)p[0]) + rest;
+    }
+    if (!p.empty() && p[0] == '/')
+        return p;
+    if (inWindowsDir && p.find('/') == std::string::npos)
+        return inFolderCaseless(windowsDir(), p);
+    return p;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(hostPath(path.c_str(), true), std::ios::binary);
+    if (!in)
+        return "";
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void writeFile(const std::string& path, const std::string& text)
+{
+    std::string host = hostPath(path.c_str(), true);
+    fs::create_directories(fs::path(host).parent_path());
+    std::ofstream out(host, std::ios::binary);
+    out << text;
+}
+
+void setModuleFileName(HINSTANCE inst, const std::string& name)
+{
+    desk().moduleNames[inst] = name;
+}
+
+// --- Profiles --------------------------------------------------------------
+
+static std::vector<std::string> readLines(const std::string& host)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(host, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+static std::string trim(const std::string& s)
+{
+    size_t b = s.find_first_not_of(" \t");
+    if (b == std::string::npos)
+        return "";
+    size_t e = s.find_last_not_of(" \t");
+    return s.substr(b, e - b + 1);
+}
+
+static bool isSection(const std::string& line, std::string* name)
+{
+    std::string t = trim(line);
+    if (t.size() < 2 || t[0] != '[')
+        return false;
+    size_t close = t.find(']');
+    if (close == std::string::npos)
+        return false;
+    *name = trim(t.substr(1, close - 1));
+    return true;
+}
+
+static bool splitKey(const std::string& line, std::string* key, std::string* value)
+{
+    size_t eq = line.find('=');
+    if (eq == std::string::npos)
+        return false;
+    *key = trim(line.substr(0, eq));
+    *value = trim(line.substr(eq + 1));
+    return true;
+}
+
+// Looks a key up; false when the file, the section or the key is missing.
+static bool lookup(const std::string& host, const char* section, const char* key, std::string* out)
+{
+    std::string current, k, v;
+    bool inSection = false;
+    for (const std::string& line : readLines(host)) {
+        if (isSection(line, &current)) {
+            inSection = strcasecmp(current.c_str(), section) == 0;
+            continue;
+        }
+        if (inSection && splitKey(line, &k, &v) && strcasecmp(k.c_str(), key) == 0) {
+            // A value in matching quotes loses them.
+            if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0])
+                v = v.substr(1, v.size() - 2);
+            *out = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace ws
+
+using namespace ws;
+
+extern "C" {
+
+UINT GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefault, LPCSTR lpFileName)
+{
+    std::string v;
+    if (!lpAppName || !lpKeyName || !lookup(hostPath(lpFileName, true), lpAppName, lpKeyName, &v) || v.empty())
+        return (UINT)nDefault;
+    // Leading decimal digits, with an optional sign; text without digits is 0.
+    return (UINT)strtol(v.c_str(), nullptr, 10);
+}
+
+DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault,
+                               LPSTR lpReturnedString, DWORD nSize, LPCSTR lpFileName)
+{
+    if (!lpReturnedString || nSize == 0)
+        return 0;
+    std::string v;
+    if (!lpAppName || !lpKeyName || !lookup(hostPath(lpFileName, true), lpAppName, lpKeyName, &v))
+        v = lpDefault ? lpDefault : "";
+    size_t n = v.size() < nSize - 1 ? v.size() : nSize - 1;
+    memcpy(lpReturnedString, v.data(), n);
+    lpReturnedString[n] = 0;
+    return (DWORD)n;
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString,
+                                LPCSTR lpFileName)
+{
+    if (!lpAppName || !lpFileName)
+        return FALSE;
+    std::string host = hostPath(lpFileName, true);
+    std::vector<std::string> lines = readLines(host);
+    std::vector<std::string> out;
+    std::string current, k, v;
+    bool inSection = false, sectionSeen = false, done = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (isSection(line, &current)) {
+            if (inSection && !done && lpKeyName && lpString) {
+                out.push_back(std::string(lpKeyName) + "=" + lpString);
+                done = true;
+            }
+            inSection = strcasecmp(current.c_str(), lpAppName) == 0;
+            if (inSection) {
+                sectionSeen = true;
+                if (!lpKeyName)
+                    continue;  // the whole section is deleted
+            }
+            out.push_back(line);
+            continue;
+        }
+        if (inSection) {
+            if (!lpKeyName)
+                continue;
+            if (splitKey(line, &k, &v) && strcasecmp(k.c_str(), lpKeyName) == 0) {
+                if (lpString && !done)
+                    out.push_back(std::string(lpKeyName) + "=" + lpString);
+                done = true;
+                continue;
+            }
+        }
+        out.push_back(line);
+    }
+    if (inSection && !done && lpKeyName && lpString) {
+        out.push_back(std::string(lpKeyName) + "=" + lpString);
+        done = true;
+    }
+    if (!sectionSeen && lpKeyName && lpString) {
+        out.push_back(std::string("[") + lpAppName + "]");
+        out.push_back(std::string(lpKeyName) + "=" + lpString);
+    }
+    std::error_code ec;
+    fs::create_directories(fs::path(host).parent_path(), ec);
+    std::ofstream f(host, std::ios::binary | std::ios::trunc);
+    if (!f)
+        return FALSE;
+    for (const std::string& line : out)
+        f << line << "\r\n";
+    record(std::string("WritePrivateProfileStringA(\"") + lpAppName + "\", \"" +
+           (lpKeyName ? lpKeyName : "(null)") + "\", \"" + (lpString ? lpString : "(null)") +
+           "\", \"" + lpFileName + "\")");
+    return TRUE;
+}
+
+HFILE OpenFile(LPCSTR lpFileName, LPOFSTRUCT lpReOpenBuff, UINT uStyle)
+{
+    record(std::string("OpenFile(\"") + (lpFileName ? lpFileName : "") + "\", " +
+           std::to_string(uStyle) + ")");
+    if (!lpFileName || !lpReOpenBuff)
+        return HFILE_ERROR;
+    memset(lpReOpenBuff, 0, sizeof *lpReOpenBuff);
+    lpReOpenBuff->cBytes = sizeof *lpReOpenBuff;
+    std::string host = hostPath(lpFileName, false);
+    std::error_code ec;
+    if (!fs::is_regular_file(host, ec)) {
+        lpReOpenBuff->nErrCode = 2;  // file not found
+        return HFILE_ERROR;
+    }
+    size_t n = strlen(lpFileName);
+    if (n > sizeof lpReOpenBuff->szPathName - 1)
+        n = sizeof lpReOpenBuff->szPathName - 1;
+    memcpy(lpReOpenBuff->szPathName, lpFileName, n);
+    lpReOpenBuff->szPathName[n] = 0;
+    return 1;
+}
+
+// Copies at most nSize characters and terminates within nSize (the name is cut
+// when it does not fit, as Windows XP and later do).
+DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize)
+{
+    if (!lpFilename || nSize == 0)
+        return 0;
+    auto it = desk().moduleNames.find(hModule);
+    std::string name = it == desk().moduleNames.end() ? "" : it->second;
+    if (name.size() >= nSize) {
+        memcpy(lpFilename, name.data(), nSize - 1);
+        lpFilename[nSize - 1] = 0;
+        return nSize;
+    }
+    memcpy(lpFilename, name.c_str(), name.size() + 1);
+    return (DWORD)name.size();
+}
+
+int lstrcmpA(LPCSTR a, LPCSTR b) { return strcmp(a ? a : "", b ? b : ""); }
+int lstrcmpiA(LPCSTR a, LPCSTR b) { return strcasecmp(a ? a : "", b ? b : ""); }
+int lstrlenA(LPCSTR s) { return s ? (int)strlen(s) : 0; }
+
+}  // extern "C"

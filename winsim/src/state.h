@@ -1,0 +1,62 @@
+// winsim's internal state of the simulated desktop.
+#pragma once
+
+#include <winsim.h>
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace ws {
+
+struct SimWindow {
+    HWND handle;
+    std::string cls;
+    std::string title;
+    LONG style;
+    LONG exStyle;
+    HWND parent;
+    RECT rect;
+    HINSTANCE inst;
+    int id;
+    bool alive;
+    WndHandler handler;
+    std::vector<Message> received;
+};
+
+struct SimHook {
+    HHOOK handle;
+    int kind;
+    HOOKPROC proc;
+};
+
+struct Desktop {
+    std::vector<SimWindow> windows;   // index = handle number - kFirstWindow
+    std::vector<SimHook> hooks;       // in installation order
+    unsigned nextHook = 1;
+    HWND focus = NULL;
+    HWND foreground = NULL;
+    BYTE keys[256] = {};
+    POINT cursor = {0, 0};
+    int screenCx = 1024;
+    int screenCy = 768;
+    int cursorShowCount = 0;
+    DWORD tick = 1000;
+    std::vector<std::string> calls;
+    std::map<HINSTANCE, std::string> moduleNames;
+    std::string root;                 // per-test folder: Windows folder and drives
+};
+
+// The one desktop; calls from several test threads are serialised by the
+// recursive lock so that a second "process" thread may run the hooks too.
+Desktop& desk();
+std::recursive_mutex& deskLock();
+
+SimWindow* findWindow(HWND hwnd);
+// A Windows path ("C:\x\y", "name" in the Windows folder, a relative path)
+// as a path of the Linux file system.
+std::string hostPath(const char* winPath, bool inWindowsDir);
+std::string fmtHandle(const void* h);
+
+}  // namespace ws
