@@ -17,6 +17,20 @@ namespace ws {
 
 void resetInput();
 
+static std::vector<void (*)()>& resetHooks()
+{
+    static std::vector<void (*)()> hooks;
+    return hooks;
+}
+
+ResetHook::ResetHook(void (*fn)()) { resetHooks().push_back(fn); }
+
+void runResetHooks()
+{
+    for (void (*fn)() : resetHooks())
+        fn();
+}
+
 void reset()
 {
     std::lock_guard<std::recursive_mutex> lock(deskLock());
@@ -24,6 +38,7 @@ void reset()
     std::string oldRoot = d.root;
     d = Desktop();
     resetInput();
+    runResetHooks();
     if (!oldRoot.empty()) {
         std::error_code ec;
         fs::remove_all(oldRoot, ec);

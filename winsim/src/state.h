@@ -54,6 +54,14 @@ Desktop& desk();
 std::recursive_mutex& deskLock();
 
 SimWindow* findWindow(HWND hwnd);
+
+// Each area of winsim that keeps state of its own in its own file registers
+// a function that empties it; reset() calls them all.
+//   static ws::ResetHook myReset([] { myState = MyState(); });
+struct ResetHook {
+    explicit ResetHook(void (*fn)());
+};
+void runResetHooks();
 // A Windows path ("C:\x\y", "name" in the Windows folder, a relative path)
 // as a path of the Linux file system.
 std::string hostPath(const char* winPath, bool inWindowsDir);
