@@ -1,5 +1,5 @@
-// Window actions of the command table and SetWS.  Not built yet: each action
-// does nothing, so its key only follows the table's swallow-or-pass rule.
+// Window actions of the command table and SetWS.  The actions not built yet
+// do nothing, so their keys only follow the table's swallow-or-pass rule.
 #include "core/qrhook.h"
 
 int WINAPI SetWS(HWND, int, int) { return 0; }
@@ -12,10 +12,23 @@ void ActUnderPointerToBottom(void) {}
 void ActDisableWindowUnderPointer(void) {}
 void ActEnableDisabledWindow(void) {}
 void ActUnderPointerTopmost(void) {}
-void ActRaiseZure(void) {}
-void ActLowerZure(void) {}
-void ActRaiseAida(void) {}
-void ActLowerAida(void) {}
+// Tuning of the pointer return.  The lower steps test before they step, so a
+// value that is no multiple of the step ends below the floor (4 -> -6).
+void ActRaiseZure(void) { iZure += 10; }
+
+void ActLowerZure(void)
+{
+    if (iZure > 0)
+        iZure -= 10;
+}
+
+void ActRaiseAida(void) { lAida += 1000; }
+
+void ActLowerAida(void)
+{
+    if (lAida > 1000)
+        lAida -= 1000;
+}
 void ActToggleStyle(int) {}
 void ActSysCommandToAll(WPARAM) {}
 void ActArrangeIcons(void) {}
