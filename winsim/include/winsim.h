@@ -48,6 +48,8 @@ void setForeground(HWND hwnd);
 
 // Hooks.
 int hookCount(int kind);
+// While set, SetWindowsHookExA fails and returns NULL.
+void setHookInstallFails(bool fails);
 
 // Input.  A key event goes through the installed keyboard hook chain the way
 // the platform delivers it; when the chain returns 0 the focused window

@@ -123,8 +123,12 @@ int cursorShowCount() { return desk().cursorShowCount; }
 void setTick(DWORD tick) { desk().tick = tick; }
 void advanceTick(DWORD ms) { desk().tick += ms; }
 
+static bool gHookInstallFails = false;
+void setHookInstallFails(bool fails) { gHookInstallFails = fails; }
+
 void resetInput()
 {
+    gHookInstallFails = false;
     tChain.clear();
     metrics().clear();
 }
@@ -140,7 +144,7 @@ HHOOK SetWindowsHookExA(int idHook, HOOKPROC lpfn, HINSTANCE hmod, DWORD dwThrea
     std::lock_guard<std::recursive_mutex> lock(deskLock());
     record("SetWindowsHookExA(" + std::to_string(idHook) + ", " + fmtHandle(hmod) + ", " +
            std::to_string(dwThreadId) + ")");
-    if (!lpfn)
+    if (!lpfn || gHookInstallFails)
         return NULL;
     HHOOK h = (HHOOK)(uintptr_t)(0x100 + desk().nextHook++);
     desk().hooks.push_back(SimHook{h, idHook, lpfn});

@@ -1,0 +1,203 @@
+// The host link: process attach, handing over the host window, installing and
+// removing the hooks, and the host messages.
+#include "hooked_desktop.h"
+#include "shared_snapshot.h"
+
+#include <thread>
+
+namespace {
+
+TEST(HostLink, SethWndhInstanceStoresBothAndReturnsTheInstance)
+{
+    HWND w = ws::createWindow(Spec("Quillrun"));
+    HINSTANCE inst = (HINSTANCE)(uintptr_t)0x400000;
+    EXPECT_EQ(inst, SethWndhInstance(w, inst));
+    EXPECT_EQ(w, hWndHost);
+    EXPECT_EQ(inst, hInstHost);
+}
+
+TEST(HostLink, HooksAreInstalledForEveryThreadFromTheLibraryModule)
+{
+    hInstLib = (HINSTANCE)(uintptr_t)0x10000000;
+    EXPECT_EQ(0, SetMyHook(5, 6));
+    EXPECT_EQ(0, SetMyCBTHook(5, 6));
+    EXPECT_NE(nullptr, hKeyHook);
+    EXPECT_NE(nullptr, hOldCBTHook);
+    EXPECT_EQ(1, ws::hookCount(WH_KEYBOARD));
+    EXPECT_EQ(1, ws::hookCount(WH_CBT));
+    const std::vector<std::string> expected = {
+        "SetWindowsHookExA(2, 10000000, 0)",
+        "SetWindowsHookExA(5, 10000000, 0)",
+    };
+    EXPECT_EQ(expected, ws::callsTo("SetWindowsHookExA"));
+}
+
+TEST(HostLink, ResetRemovesBothHooksAndLeavesJournalHooksAlone)
+{
+    SetMyHook(0, 0);
+    SetMyCBTHook(0, 0);
+    HHOOK playback = SetWindowsHookExA(WH_JOURNALPLAYBACK, JournalPlayBackProc, NULL, 0);
+    hOldPMacroHook = playback;
+    EXPECT_EQ(0, ResetMyHook(0, 0));
+    EXPECT_EQ(0, ws::hookCount(WH_KEYBOARD));
+    EXPECT_EQ(0, ws::hookCount(WH_CBT));
+    EXPECT_EQ(1, ws::hookCount(WH_JOURNALPLAYBACK));
+}
+
+// Installing twice without removing must not leave the first hook behind:
+// every key would run through the library twice and the first hook could
+// never be removed.
+TEST(HostLink, SecondInstallReplacesTheFirstHook)
+{
+    SetMyHook(0, 0);
+    HHOOK first = hKeyHook;
+    SetMyHook(0, 0);
+    EXPECT_EQ(1, ws::hookCount(WH_KEYBOARD));
+    EXPECT_NE(first, hKeyHook);
+    EXPECT_EQ(std::vector<std::string>{"UnhookWindowsHookEx(" + ws::fmtHandle(first) + ")"},
+              ws::callsTo("UnhookWindowsHookEx"));
+
+    SetMyCBTHook(0, 0);
+    SetMyCBTHook(0, 0);
+    EXPECT_EQ(1, ws::hookCount(WH_CBT));
+
+    ResetMyHook(0, 0);
+    EXPECT_EQ(0, ws::hookCount(WH_KEYBOARD));
+    EXPECT_EQ(0, ws::hookCount(WH_CBT));
+}
+
+TEST(HostLink, ToggleHotKeyRunsOnceAfterADoubleInstall)
+{
+    HWND host = ws::createWindow(Spec("Quillrun"));
+    SethWndhInstance(host, NULL);
+    SetMyHook(0, 0);
+    SetMyHook(0, 0);
+    ws::setKeyState(VK_CONTROL, true);
+    ws::setKeyState(VK_SHIFT, true);
+    ws::keyDown('B');
+    EXPECT_EQ(1034, iZure);
+}
+
+TEST(HostLink, ResetAfterResetAndInstallAfterResetWork)
+{
+    SetMyHook(0, 0);
+    ResetMyHook(0, 0);
+    ResetMyHook(0, 0);
+    SetMyHook(0, 0);
+    EXPECT_EQ(1, ws::hookCount(WH_KEYBOARD));
+}
+
+// A refused installation is not reported: the null handle is stored and the
+// later removal receives it.
+TEST(HostLink, RefusedInstallStoresANullHandleAndRemovalCopes)
+{
+    ws::setHookInstallFails(true);
+    EXPECT_EQ(0, SetMyHook(0, 0));
+    EXPECT_EQ(0, SetMyCBTHook(0, 0));
+    EXPECT_EQ(nullptr, hKeyHook);
+    EXPECT_EQ(nullptr, hOldCBTHook);
+    EXPECT_EQ(0, ResetMyHook(0, 0));
+    ws::setHookInstallFails(false);
+    SetMyHook(0, 0);
+    EXPECT_EQ(1, ws::hookCount(WH_KEYBOARD));
+}
+
+TEST(HostLink, MySetResetReturnsTheHostsReply)
+{
+    HWND host = ws::createWindow(Spec("Quillrun"));
+    ws::setHandler(host, [](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT { return msg == 23907 ? 77 : 0; });
+    EXPECT_EQ(77, MySetReset());
+    ASSERT_EQ(1u, ws::messages(host).size());
+    EXPECT_EQ(23907u, ws::messages(host)[0].msg);
+}
+
+TEST(HostLink, HostWindowIsLookedUpByClassAtEveryUse)
+{
+    EXPECT_EQ(0, MySetReset());  // no host window: a null window answers 0
+    HWND first = ws::createWindow(Spec("Quillrun"));
+    ws::setHandler(first, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 1; });
+    EXPECT_EQ(1, MySetReset());
+    DestroyWindow(first);
+    // The host restarted: a new window, found without anyone telling the library.
+    HWND second = ws::createWindow(Spec("Quillrun"));
+    ws::setHandler(second, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 2; });
+    EXPECT_EQ(2, MySetReset());
+    // A child of class "Quillrun" or another class is never taken for the host.
+    DestroyWindow(second);
+    HWND parent = ws::createWindow(Spec("Other"));
+    ws::createWindow(Spec("Quillrun", "", WS_VISIBLE | WS_CHILD, parent));
+    EXPECT_EQ(0, MySetReset());
+}
+
+// --- The shared block --------------------------------------------------------
+
+TEST(SharedBlock, StartsWithTheDocumentedValues)
+{
+    EXPECT_EQ(1024, iZure);
+    EXPECT_EQ(30000, lAida);
+    EXPECT_STREQ("11111111111111111111111111", chCtrlShift);
+    EXPECT_EQ(1, bFocusMoveClick);
+    EXPECT_EQ(1, bJapaneseEnv);
+    EXPECT_EQ(1, bCtrlShift);
+    EXPECT_EQ(1, bCursorChange);
+    EXPECT_EQ(1, bIsHokan);
+    EXPECT_EQ(1, bIsAlias);
+    EXPECT_EQ(1, bIsHistory);
+    EXPECT_EQ(0, bMeFocus + bRun2 + bRun3 + bRun4 + bRun5 + bRun6 + bPlayBackFirst + iEventCnt +
+                     bIconAnimation + iDlgContextID + iSelCursorIndex + bKBLock + bDlg + bMacro +
+                     iGetIndex + iSetIndex + bButtonEditOnly + lInterval + lMoved + bHeropa);
+    EXPECT_EQ(nullptr, hWndNowFocus);
+    EXPECT_EQ(nullptr, hDlgFileList);
+    EXPECT_EQ(0, ptBeforeMove.x + ptBeforeMove.y + ptAfterMove.x + ptAfterMove.y);
+    EXPECT_EQ('\0', chHist[31][0]);
+    EXPECT_EQ('\0', chAlias[31][0]);
+    EXPECT_EQ(0u, SysEvent[1023].time);
+}
+
+// Every exported variable lies in the block, in the order of declaration.
+TEST(SharedBlock, HoldsTheExportedVariablesInDeclarationOrder)
+{
+    const void* order[] = {
+        &bMeFocus, &bRun2, &bRun3, &bRun4, &bRun5, &bRun6, &hRMacroHook, &hOldRMacroHook,
+        &hPMacroHook, &hOldPMacroHook, &bPlayBackFirst, &iEventCnt, SysEvent, &bIconAnimation,
+        &iDlgContextID, &iZure, chCtrlShift, &bFocusMoveClick, &iSelCursorIndex, &bKBLock,
+        &bJapaneseEnv, &bCtrlShift, &bCursorChange, &bDlg, &lAida, &bMacro, &bIsHokan,
+        &hDlgFileList, &hWndNowFocus, chClassName, &bIsAlias, chAlias, &iGetIndex, &iSetIndex,
+        chHist, &bIsHistory, &hPreCursor, &hCBTHook, &hOldCBTHook, &bButtonEditOnly, &hWndOya,
+        &ptBeforeMove, &ptAfterMove, &lInterval, &lMoved, &bHeropa,
+        &hInstLib, &hWndHost, &hInstHost, &hKeyHook,
+    };
+    const char* previous = nullptr;
+    for (size_t i = 0; i < sizeof order / sizeof order[0]; ++i) {
+        const char* p = static_cast<const char*>(order[i]);
+        EXPECT_GE(p, SharedBlockBegin()) << "variable " << i;
+        EXPECT_LT(p, SharedBlockEnd()) << "variable " << i;
+        if (previous)
+            EXPECT_GT(p, previous) << "variable " << i << " out of order";
+        previous = p;
+    }
+}
+
+// A value the host writes is seen by the next hook call in any thread at once,
+// and a change made by a hook in one thread is seen in all others.
+TEST(SharedBlock, ValuesAreSeenFromAnotherThreadWithoutNotice)
+{
+    HWND host = ws::createWindow(Spec("Quillrun"));
+    SethWndhInstance(host, NULL);
+    SetMyHook(0, 0);
+    ws::setKeyState(VK_CONTROL, true);
+    ws::setKeyState(VK_SHIFT, true);
+    chCtrlShift[1] = '0';  // the host disables Ctrl+Shift+B
+    LRESULT r = -1;
+    std::thread other([&] { r = DllKeyHook(HC_ACTION, 'B', ws::keyFlags(true, false)); });
+    other.join();
+    EXPECT_EQ(0, r);
+    EXPECT_EQ(1024, iZure);
+    chCtrlShift[1] = '1';
+    std::thread again([&] { r = DllKeyHook(HC_ACTION, 'B', ws::keyFlags(true, false)); });
+    again.join();
+    EXPECT_EQ(1, r);
+    EXPECT_EQ(1034, iZure);
+}
+
+}  // namespace
