@@ -7,3 +7,5 @@
 #include "winsim/types.h"
 #include "winsim/user.h"
 #include "winsim/kernel.h"
+#include "winsim/focus.h"
+#include "winsim/menus.h"

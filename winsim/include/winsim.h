@@ -45,6 +45,30 @@ bool exists(HWND hwnd);
 LONG style(HWND hwnd);
 void setFocus(HWND hwnd);          // no CBT notification: the test's own set-up
 void setForeground(HWND hwnd);
+// Focus and activation as the platform does them, with the CBT notifications
+// in the platform's order.  changeFocus is SetFocus: HCBT_SETFOCUS (wParam the
+// window, lParam the window losing the focus) first; then, when the window's
+// top-level window is not the active one, its activation (HCBT_ACTIVATE);
+// then WM_KILLFOCUS and WM_SETFOCUS.  activate is SetActiveWindow:
+// HCBT_ACTIVATE, WM_ACTIVATE to the old and the new window, then the focus
+// moves to the new window through changeFocus unless it already lies inside
+// it.  A non-zero answer of the hook chain prevents the step (false).
+bool changeFocus(HWND hwnd);
+bool activate(HWND hwnd);
+HWND activeWindow();
+// One CBT notification through the installed hook chain; the chain's answer.
+LRESULT runCbtHooks(int code, WPARAM wParam, LPARAM lParam);
+
+// Menus.  A window with WS_SYSMENU has the standard English system menu
+// until a test gives it other items; a window has a menu bar only when a
+// test gives it one.
+struct MenuItem {
+    UINT id;           // command identifier; 0 with empty text: a separator
+    std::string text;
+};
+HMENU giveMenuBar(HWND hwnd);
+HMENU setSystemMenu(HWND hwnd, const std::vector<MenuItem>& items);
+std::vector<MenuItem> menuItems(HMENU menu);
 
 // Hooks.
 int hookCount(int kind);

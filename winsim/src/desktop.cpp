@@ -325,6 +325,14 @@ BOOL DestroyWindow(HWND hWnd)
     SimWindow* w = findWindow(hWnd);
     if (!w)
         return FALSE;
+    // The CBT hook hears of the destruction before anything happens to the
+    // window (its children's notifications follow as they go); a non-zero
+    // answer keeps the window.
+    if (runHookChain(WH_CBT, HCBT_DESTROYWND, (WPARAM)hWnd, 0) != 0)
+        return FALSE;
+    w = findWindow(hWnd);
+    if (!w)
+        return FALSE;
     // Children go first, as the platform destroys them with their parent.
     for (size_t i = 0; i < desk().windows.size(); ++i)
         if (desk().windows[i].alive && desk().windows[i].parent == hWnd)

@@ -55,6 +55,9 @@ std::recursive_mutex& deskLock();
 
 SimWindow* findWindow(HWND hwnd);
 
+// Runs the installed hook chain of one kind, newest hook first.
+LRESULT runHookChain(int kind, int code, WPARAM wParam, LPARAM lParam);
+
 // Each area of winsim that keeps state of its own in its own file registers
 // a function that empties it; reset() calls them all.
 //   static ws::ResetHook myReset([] { myState = MyState(); });
