@@ -1,4 +1,96 @@
-// Program launch with an error report.  Not built yet.
+// Program launch: runs a command line through the shell and explains a
+// failure of the classic program loader in a message box.
 #include "core/qrhook.h"
 
-void WINAPI ShellExec(int, LPSTR) {}
+#include <shellapi.h>
+#include <string.h>
+
+#include "launch/launch.h"
+
+static char chExecProgram[64] QR_SHARED = "";
+static char chExecParam[64] QR_SHARED = "";
+
+static const char* const kShellErrors[22] = {
+    "Not Enough System Memory / Broke'n .Exe / Relocate Error",
+    "Int 21H - Func 4B00h Error",
+    "File Not Found",
+    "Not Found Path",
+    "Too Many Open File",
+    "Task Dynamic Link / Share Error / Network Protect",
+    "Other DS Require For Task In Library",
+    "MS-DOS Memory Block Error",
+    "Not Enough Memory",
+    "MS-DOS Memory Block Error",
+    "Bad Windows Version",
+    "Not Windows .Exe / .Exe Image Error",
+    "Other OS Program",
+    "For MS-DOS Ver 4.0",
+    "Can't Understand File Type",
+    "For Real Mode Windows",
+    "Multiple DS",
+    "Can't Share DLL",
+    "For Protect Mode App In Real Mode",
+    "Compressed",
+    "DLL Error",
+    "For Windows 32 Bit Version",
+};
+
+const char* ShellErrorText(UINT_PTR result)
+{
+    return result < 22 ? kShellErrors[result] : NULL;
+}
+
+static int IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+int SplitCommandLine(const char* line, char* program, int programSize, char* param, int paramSize)
+{
+    int sep = -1;
+    for (int i = 0; line[i]; ++i)
+        if (IsBlankOrTab(line[i])) {
+            sep = i;
+            break;
+        }
+    int programLen = sep >= 0 ? sep : (int)strlen(line);
+    const char* rest = sep >= 0 ? line + sep + 1 : "";
+    int paramLen = (int)strlen(rest);
+    if (programLen >= programSize || paramLen >= paramSize)
+        return -2;
+    memset(program, 0, (size_t)programSize);
+    memset(param, 0, (size_t)paramSize);
+    memcpy(program, line, (size_t)programLen);
+    memcpy(param, rest, (size_t)paramLen);
+    return sep;
+}
+
+void WINAPI ShellExec(int, LPSTR commandLine)
+{
+    if (!commandLine)
+        return;
+    char* line = commandLine;
+    while (IsBlankOrTab(*line))
+        ++line;
+    int sep = SplitCommandLine(line, chExecProgram, sizeof chExecProgram, chExecParam, sizeof chExecParam);
+    if (sep == -2) {
+        // A part longer than its buffer: refused rather than run cut short.
+        MessageBeep(0);
+        return;
+    }
+    if (sep >= 0)
+        line[sep] = 0;
+
+    UINT_PTR result = (UINT_PTR)ShellExecuteA(hWndHost, NULL, chExecProgram, chExecParam, NULL, SW_SHOWNORMAL);
+    const char* text = ShellErrorText(result);
+    if (!text)
+        return;
+    char caption[128];
+    const char* title = "Quillrun";
+    if (result >= 2) {
+        // Both parts are at most 63 characters: the caption always fits.
+        size_t programLen = strlen(chExecProgram), paramLen = strlen(chExecParam);
+        memcpy(caption, chExecProgram, programLen);
+        caption[programLen] = ' ';
+        memcpy(caption + programLen + 1, chExecParam, paramLen + 1);
+        title = caption;
+    }
+    MessageBoxA(hWndHost, text, title, MB_OK | MB_ICONWARNING);
+}

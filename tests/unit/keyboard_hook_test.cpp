@@ -62,6 +62,7 @@ TEST_F(KeyboardHook, EveryCodeIsSwallowedOrPassedAsTheTableSays)
         ws::KeyResult up = ws::keyUp(vk);
         EXPECT_FALSE(up.delivered) << "key-up of 0x" << std::hex << vk;
         EXPECT_EQ(1, up.hookResult);
+        bKBLock = 0;  // Ctrl+Shift+W locks the keyboard: unlock for the next key
     }
 }
 

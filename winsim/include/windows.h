@@ -9,3 +9,4 @@
 #include "winsim/kernel.h"
 #include "winsim/focus.h"
 #include "winsim/menus.h"
+#include "winsim/system.h"

@@ -79,7 +79,8 @@ std::string hostPath(const char* winPath, bool inWindowsDir)
         return p;
     if (inWindowsDir && p.find('/') == std::string::npos)
         return inFolderCaseless(windowsDir(), p);
-    return p;
+    std::string fromCurrent = relativeHostPath(winPath ? winPath : "");
+    return fromCurrent.empty() ? p : fromCurrent;
 }
 
 std::string readFile(const std::string& path)
@@ -268,16 +269,16 @@ HFILE OpenFile(LPCSTR lpFileName, LPOFSTRUCT lpReOpenBuff, UINT uStyle)
         return HFILE_ERROR;
     memset(lpReOpenBuff, 0, sizeof *lpReOpenBuff);
     lpReOpenBuff->cBytes = sizeof *lpReOpenBuff;
-    std::string host = hostPath(lpFileName, false);
-    std::error_code ec;
-    if (!fs::is_regular_file(host, ec)) {
+    // The record receives the full path of the file found (see searchFile).
+    std::string found, host;
+    if (!searchFile(lpFileName, &found, &host)) {
         lpReOpenBuff->nErrCode = 2;  // file not found
         return HFILE_ERROR;
     }
-    size_t n = strlen(lpFileName);
+    size_t n = found.size();
     if (n > sizeof lpReOpenBuff->szPathName - 1)
         n = sizeof lpReOpenBuff->szPathName - 1;
-    memcpy(lpReOpenBuff->szPathName, lpFileName, n);
+    memcpy(lpReOpenBuff->szPathName, found.data(), n);
     lpReOpenBuff->szPathName[n] = 0;
     return 1;
 }

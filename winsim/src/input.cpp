@@ -65,11 +65,15 @@ LPARAM keyFlags(bool down, bool wasDown)
     return l;
 }
 
+void journalKey(UINT vk, bool down);
+
 static KeyResult keyEvent(UINT vk, bool down, int code)
 {
     vk &= 0xFF;
     bool wasDown = (desk().keys[vk] & 0x80) != 0;
     LPARAM flags = keyFlags(down, down ? wasDown : true);
+    if (code == HC_ACTION)
+        journalKey(vk, down);  // the record hooks see the event first (journal.cpp)
     LRESULT r = runHookChain(WH_KEYBOARD, code, vk, flags);
     if (code != HC_ACTION)
         return KeyResult{r, false};

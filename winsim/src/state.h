@@ -68,6 +68,11 @@ void runResetHooks();
 // A Windows path ("C:\x\y", "name" in the Windows folder, a relative path)
 // as a path of the Linux file system.
 std::string hostPath(const char* winPath, bool inWindowsDir);
+// The current directory (system.cpp): a relative path's host path once a
+// directory was made current ("" before), and OpenFile's search for a file
+// (its full Windows path and host path).
+std::string relativeHostPath(const std::string& winPath);
+bool searchFile(const char* name, std::string* winPath, std::string* host);
 std::string fmtHandle(const void* h);
 
 }  // namespace ws

@@ -1,0 +1,60 @@
+// winsim test control for the shut-down calls, program starts, the shell,
+// cursors, capture, the code page and the journal hooks.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ws {
+
+// ExitWindowsEx answers this (TRUE unless a test refuses).
+void setExitWindowsResult(BOOL result);
+// Without the privilege services OpenProcessToken, LookupPrivilegeValueA and
+// AdjustTokenPrivileges fail (as on a system that has none).
+void setPrivilegeServices(bool present);
+// Tokens opened and not yet closed.
+int openTokenCount();
+
+// WinExec answers this (33 unless a test chooses another).
+void setWinExecResult(UINT result);
+// ShellExecuteA answers what the function returns for the file and the
+// parameters (42, a success, unless a test chooses).
+using ShellAnswer = std::function<UINT_PTR(const std::string& file, const std::string& params)>;
+void setShellExecuteAnswer(ShellAnswer answer);
+
+// Cursor resources of a module: LoadCursorA finds only these.
+HCURSOR addCursor(HINSTANCE inst, const std::string& name);
+// The cursor now used as the normal pointer (NULL until one is set).
+HCURSOR normalPointer();
+// The name a cursor was added under ("" for another handle).
+std::string cursorName(HCURSOR cursor);
+HWND captureWindow();
+
+// 932 (Shift-JIS, the default) or a single-byte code page such as 1252.
+void setCodePage(UINT codePage);
+
+// The current directory as the platform would report it ("C:\TOOLS").
+std::string currentDirectory();
+
+// Journal hooks.  An input event goes through the record hooks first, as
+// the platform records an event when it leaves the system queue; key events
+// from keyDown and keyUp do so too.
+void journalEvent(const EVENTMSG& event);
+EVENTMSG keyEventMsg(UINT message, UINT vk);
+// Plays back the way the platform does: asks the playback hook for the next
+// event (HC_GETNEXT) and, while the answer is a delay above 0, lets that many
+// milliseconds pass on the clock and asks again; then processes the event
+// (key events go through keyDown and keyUp) and tells the hook to move on
+// (HC_SKIP).  Runs until no playback hook is left or maxEvents events were
+// processed.
+struct PlayedEvent {
+    EVENTMSG event;             // as the hook handed it out
+    DWORD tick;                 // clock when it was processed
+    std::vector<LRESULT> asks;  // the answer to every HC_GETNEXT for it
+};
+std::vector<PlayedEvent> runPlayback(size_t maxEvents = 5000);
+
+}  // namespace ws

@@ -1,0 +1,347 @@
+// winsim: privileges, ExitWindowsEx, WinExec, ShellExecuteA, system cursors,
+// capture, the code page helpers and the current directory.
+#include "state.h"
+
+#include <winsim/sim_system.h>
+#include <shellapi.h>
+
+#include <ctype.h>
+#include <string.h>
+
+#include <filesystem>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace ws {
+
+namespace {
+
+struct SystemState {
+    BOOL exitResult = TRUE;
+    bool privileges = true;
+    int openTokens = 0;
+    UINT winExecResult = 33;
+    ShellAnswer shellAnswer;
+    std::map<std::pair<HINSTANCE, std::string>, HCURSOR> cursors;
+    std::map<HCURSOR, std::string> cursorNames;
+    uintptr_t nextCursor = 0x7700;
+    HCURSOR normal = NULL;
+    HWND capture = NULL;
+    UINT codePage = 932;
+    std::string curDir;  // "" until a directory is made current
+};
+
+SystemState& st()
+{
+    static SystemState s;
+    return s;
+}
+
+ResetHook resetSystem([] { st() = SystemState(); });
+
+std::string q(const char* s) { return s ? "\"" + std::string(s) + "\"" : "NULL"; }
+
+}  // namespace
+
+void setExitWindowsResult(BOOL result) { st().exitResult = result; }
+void setPrivilegeServices(bool present) { st().privileges = present; }
+int openTokenCount() { return st().openTokens; }
+void setWinExecResult(UINT result) { st().winExecResult = result; }
+void setShellExecuteAnswer(ShellAnswer answer) { st().shellAnswer = std::move(answer); }
+
+HCURSOR addCursor(HINSTANCE inst, const std::string& name)
+{
+    std::string key = name;
+    for (char& c : key)
+        c = (char)toupper((unsigned char)c);
+    HCURSOR h = (HCURSOR)st().nextCursor++;
+    st().cursors[{inst, key}] = h;
+    st().cursorNames[h] = name;
+    return h;
+}
+
+HCURSOR normalPointer() { return st().normal; }
+
+std::string cursorName(HCURSOR cursor)
+{
+    auto it = st().cursorNames.find(cursor);
+    return it == st().cursorNames.end() ? "" : it->second;
+}
+
+HWND captureWindow() { return st().capture; }
+void setCodePage(UINT codePage) { st().codePage = codePage; }
+
+// --- Paths -----------------------------------------------------------------
+
+std::string currentDirectory() { return st().curDir.empty() ? "C:\\" : st().curDir; }
+
+// A Windows path made absolute against the current directory, with "." and
+// ".." resolved: "C:\A\B" (the root is "C:\").
+std::string absoluteWinPath(const std::string& path)
+{
+    std::string p = path;
+    for (char& c : p)
+        if (c == '/')
+            c = '\\';
+    std::string base = currentDirectory();
+    std::string full;
+    if (p.size() >= 2 && isalpha((unsigned char)p[0]) && p[1] == ':') {
+        char drive = (char)toupper((unsigned char)p[0]);
+        std::string rest = p.substr(2);
+        if (!rest.empty() && rest[0] == '\\')
+            full = std::string(1, drive) + ":" + rest;
+        else if (toupper((unsigned char)base[0]) == drive)
+            full = base + "\\" + rest;
+        else
+            full = std::string(1, drive) + ":\\" + rest;
+    } else if (!p.empty() && p[0] == '\\') {
+        full = base.substr(0, 2) + p;
+    } else {
+        full = base + "\\" + p;
+    }
+    std::vector<std::string> parts;
+    size_t i = 3;
+    while (i <= full.size()) {
+        size_t j = full.find('\\', i);
+        if (j == std::string::npos)
+            j = full.size();
+        std::string part = full.substr(i, j - i);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        i = j + 1;
+    }
+    std::string out = full.substr(0, 2) + "\\";
+    for (size_t k = 0; k < parts.size(); ++k)
+        out += (k ? "\\" : "") + parts[k];
+    return out;
+}
+
+// OpenFile's search: a name with a path is taken as it stands (relative to
+// the current directory); a bare name is looked for in the current directory
+// and then in the Windows folder.
+bool searchFile(const char* name, std::string* winPath, std::string* host)
+{
+    std::string n = name ? name : "";
+    std::error_code ec;
+    if (n.empty())
+        return false;
+    bool bare = n.find_first_of("\\/:") == std::string::npos;
+    if (!bare || !st().curDir.empty()) {
+        std::string w = absoluteWinPath(n);
+        std::string h = hostPath(w.c_str(), false);
+        if (fs::is_regular_file(h, ec)) {
+            *winPath = w;
+            *host = h;
+            return true;
+        }
+        if (!bare)
+            return false;
+    }
+    std::string h = hostPath(n.c_str(), true);
+    if (fs::is_regular_file(h, ec)) {
+        *winPath = "C:\\WINDOWS\\" + fs::path(h).filename().string();
+        *host = h;
+        return true;
+    }
+    return false;
+}
+
+// Relative paths resolve against the current directory once one is set.
+std::string relativeHostPath(const std::string& winPath)
+{
+    if (st().curDir.empty())
+        return "";
+    return hostPath(absoluteWinPath(winPath).c_str(), false);
+}
+
+}  // namespace ws
+
+using namespace ws;
+
+extern "C" {
+
+HANDLE GetCurrentProcess(void) { return (HANDLE)(intptr_t)-1; }
+
+BOOL OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE TokenHandle)
+{
+    record("OpenProcessToken(" + fmtHandle(ProcessHandle) + ", 0x" +
+           [&] { char b[16]; snprintf(b, sizeof b, "%X", DesiredAccess); return std::string(b); }() + ")");
+    if (!TokenHandle)
+        return FALSE;
+    if (!st().privileges) {
+        *TokenHandle = NULL;
+        return FALSE;
+    }
+    *TokenHandle = (HANDLE)(uintptr_t)0x7A00;
+    ++st().openTokens;
+    return TRUE;
+}
+
+BOOL LookupPrivilegeValueA(LPCSTR lpSystemName, LPCSTR lpName, PLUID lpLuid)
+{
+    record("LookupPrivilegeValueA(" + q(lpSystemName) + ", " + q(lpName) + ")");
+    if (!st().privileges || !lpLuid || !lpName || strcmp(lpName, SE_SHUTDOWN_NAME) != 0)
+        return FALSE;
+    lpLuid->LowPart = 19;  // the shut-down privilege's number on NT
+    lpLuid->HighPart = 0;
+    return TRUE;
+}
+
+BOOL AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges, PTOKEN_PRIVILEGES NewState,
+                           DWORD BufferLength, PTOKEN_PRIVILEGES PreviousState, LPDWORD ReturnLength)
+{
+    std::string s = "AdjustTokenPrivileges(" + fmtHandle(TokenHandle) + ", " +
+                    std::to_string(DisableAllPrivileges) + ", ";
+    if (NewState)
+        s += "{" + std::to_string(NewState->PrivilegeCount) + ", " +
+             std::to_string(NewState->Privileges[0].Luid.LowPart) + ", " +
+             std::to_string(NewState->Privileges[0].Attributes) + "}";
+    else
+        s += "NULL";
+    s += ", " + std::to_string(BufferLength) + ", " + (PreviousState ? "buffer" : "NULL") + ", " +
+         (ReturnLength ? "buffer" : "NULL") + ")";
+    record(s);
+    return st().privileges && TokenHandle && NewState;
+}
+
+BOOL CloseHandle(HANDLE hObject)
+{
+    record("CloseHandle(" + fmtHandle(hObject) + ")");
+    if (hObject == (HANDLE)(uintptr_t)0x7A00 && st().openTokens > 0) {
+        --st().openTokens;
+        return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL ExitWindowsEx(UINT uFlags, DWORD dwReason)
+{
+    record("ExitWindowsEx(" + std::to_string(uFlags) + ", " + std::to_string(dwReason) + ")");
+    return st().exitResult;
+}
+
+UINT WinExec(LPCSTR lpCmdLine, UINT uCmdShow)
+{
+    record("WinExec(" + q(lpCmdLine) + ", " + std::to_string(uCmdShow) + ")");
+    return st().winExecResult;
+}
+
+HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters,
+                        LPCSTR lpDirectory, INT nShowCmd)
+{
+    record("ShellExecuteA(" + fmtHandle(hwnd) + ", " + q(lpOperation) + ", " + q(lpFile) + ", " +
+           q(lpParameters) + ", " + q(lpDirectory) + ", " + std::to_string(nShowCmd) + ")");
+    UINT_PTR r = 42;
+    if (st().shellAnswer)
+        r = st().shellAnswer(lpFile ? lpFile : "", lpParameters ? lpParameters : "");
+    return (HINSTANCE)r;
+}
+
+HCURSOR LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName)
+{
+    if (!lpCursorName || (uintptr_t)lpCursorName < 0x10000)
+        return NULL;
+    std::string key = lpCursorName;
+    for (char& c : key)
+        c = (char)toupper((unsigned char)c);
+    auto it = st().cursors.find({hInstance, key});
+    return it == st().cursors.end() ? NULL : it->second;
+}
+
+BOOL SetSystemCursor(HCURSOR hcur, DWORD id)
+{
+    std::string name = cursorName(hcur);
+    record("SetSystemCursor(" + (name.empty() ? fmtHandle(hcur) : "\"" + name + "\"") + ", " +
+           std::to_string(id) + ")");
+    if (!hcur || id != OCR_NORMAL)
+        return FALSE;
+    st().normal = hcur;
+    return TRUE;
+}
+
+HWND SetCapture(HWND hWnd)
+{
+    record("SetCapture(" + fmtHandle(hWnd) + ")");
+    HWND old = st().capture;
+    st().capture = hWnd;
+    return old;
+}
+
+BOOL ReleaseCapture(void)
+{
+    record("ReleaseCapture()");
+    st().capture = NULL;
+    return TRUE;
+}
+
+HWND GetCapture(void) { return st().capture; }
+
+BOOL IsDBCSLeadByte(BYTE c)
+{
+    if (st().codePage != 932)
+        return FALSE;
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+LPSTR CharNextA(LPCSTR s)
+{
+    if (!s || !*s)
+        return (LPSTR)s;
+    if (IsDBCSLeadByte((BYTE)*s) && s[1])
+        return (LPSTR)(s + 2);
+    return (LPSTR)(s + 1);
+}
+
+// The character before current: walks from the start, as the platform must
+// for a double-byte code page.
+LPSTR CharPrevA(LPCSTR start, LPCSTR current)
+{
+    if (!start || !current || current <= start)
+        return (LPSTR)start;
+    LPCSTR p = start;
+    for (;;) {
+        LPCSTR next = CharNextA(p);
+        if (next >= current || next == p)
+            return (LPSTR)p;
+        p = next;
+    }
+}
+
+// OEM and ANSI agree in the simulated code page: the text is copied.
+BOOL OemToCharA(LPCSTR pSrc, LPSTR pDst)
+{
+    record("OemToCharA(" + q(pSrc) + ")");
+    if (!pSrc || !pDst)
+        return FALSE;
+    if (pSrc != pDst)
+        memmove(pDst, pSrc, strlen(pSrc) + 1);
+    return TRUE;
+}
+
+BOOL SetCurrentDirectoryA(LPCSTR lpPathName)
+{
+    if (!lpPathName)
+        return FALSE;
+    std::string w = absoluteWinPath(lpPathName);
+    std::error_code ec;
+    if (!fs::is_directory(hostPath(w.c_str(), false), ec))
+        return FALSE;
+    st().curDir = w;
+    return TRUE;
+}
+
+DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer)
+{
+    std::string cur = currentDirectory();
+    if (!lpBuffer || nBufferLength <= cur.size())
+        return (DWORD)cur.size() + 1;
+    memcpy(lpBuffer, cur.c_str(), cur.size() + 1);
+    return (DWORD)cur.size();
+}
+
+}  // extern "C"
