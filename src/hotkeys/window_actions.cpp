@@ -1,20 +1,216 @@
-// Window actions of the command table and SetWS.  The actions not built yet
-// do nothing, so their keys only follow the table's swallow-or-pass rule.
+// Window actions of the Ctrl+Shift command table and the exported SetWS.
+// They run inside the keyboard hook, in whatever process received the key,
+// and act on the foreground window, the window under the pointer, every
+// top-level window, the desktop's icons or the host window.
 #include "core/qrhook.h"
+#include "hotkeys/window_actions.h"
 
-int WINAPI SetWS(HWND, int, int) { return 0; }
+#include <limits.h>
+#include <string.h>
 
-void ActCloseWindowUnderPointer(void) {}
-void ActPointerToScreenCentre(void) {}
-void ActToggleIconAnimation(void) {}
-void ActToggleHostWindow(void) {}
-void ActUnderPointerToBottom(void) {}
-void ActDisableWindowUnderPointer(void) {}
-void ActEnableDisabledWindow(void) {}
-void ActUnderPointerTopmost(void) {}
+// Toggle states, one for the whole desktop per key (not one per window).  The
+// first press of each key takes the style away, the next gives it back.
+static int bWSBorder QR_SHARED = 1;      // kind 1, Ctrl+Shift+C
+static int bWSCaption QR_SHARED = 1;     // kind 2, F
+static int bWSDlgFrame QR_SHARED = 1;    // kind 3, G
+static int bWSMaxBox QR_SHARED = 1;      // kind 4, H
+static int bWSMinBox QR_SHARED = 1;      // kind 5, L
+static int bWSSysMenu QR_SHARED = 1;     // kind 6, O
+static int bWSThickFrame QR_SHARED = 1;  // kind 7, T
+static int bHostVisible QR_SHARED = 1;   // the host window, Delete
+// The one window Ctrl+Shift+7 holds disabled until Ctrl+Shift+8.
+static HWND hWndDisabled QR_SHARED = 0;
+// Class name of the window Ctrl+Shift+Space is about to close.
+static char chCloseClass[32] QR_SHARED = "";
+
+LONG WindowStyleOfKind(int kind)
+{
+    switch (kind) {
+    case 1: return WS_BORDER;
+    case 2: return WS_CAPTION;  // both bits together
+    case 3: return WS_DLGFRAME;
+    case 4: return WS_MAXIMIZEBOX;
+    case 5: return WS_MINIMIZEBOX;
+    case 6: return WS_SYSMENU;
+    case 7: return WS_THICKFRAME;
+    }
+    return 0;
+}
+
+LONG StyleWithKind(LONG style, int kind, int on)
+{
+    LONG bits = WindowStyleOfKind(kind);
+    return on == 1 ? (style | bits) : (style & ~bits);
+}
+
+int IsExtentListBoxClass(const char* name)
+{
+    static const char* const kListBoxes[] = {
+        "ListBox",           "ThunderListBox",       "TListBox",
+        "ThunderRTListBox",  "ThunderRTFileListBox", "ThunderRTDirListBox",
+        "ThunderRT5ListBox", "ThunderRT5DirListBox", "ThunderRT5FileListBox",
+    };
+    for (const char* listBox : kListBoxes)
+        if (StrCmpIMy(name, listBox) == 0)
+            return 1;
+    return 0;
+}
+
+int IsClosableClass(const char* name)
+{
+    return name[0] != 0 && name[0] != '#';
+}
+
+// Sets (on is 1) or clears (any other value) the style bits of one kind, then
+// hides, minimises and restores the window so that its frame is drawn anew.
+// A kind outside 1 to 7 writes the style back unchanged.
+int WINAPI SetWS(HWND hWnd, int kind, int on)
+{
+    LONG style = GetWindowLongA(hWnd, GWL_STYLE);
+    SetWindowLongA(hWnd, GWL_STYLE, StyleWithKind(style, kind, on));
+    ShowWindow(hWnd, SW_HIDE);
+    ShowWindow(hWnd, SW_MINIMIZE);
+    return ShowWindow(hWnd, SW_RESTORE);
+}
+
+static int* ToggleStateOfKind(int kind)
+{
+    switch (kind) {
+    case 1: return &bWSBorder;
+    case 2: return &bWSCaption;
+    case 3: return &bWSDlgFrame;
+    case 4: return &bWSMaxBox;
+    case 5: return &bWSMinBox;
+    case 6: return &bWSSysMenu;
+    case 7: return &bWSThickFrame;
+    }
+    return NULL;
+}
+
+void ActToggleStyle(int kind)
+{
+    int* state = ToggleStateOfKind(kind);
+    if (!state)
+        return;
+    if (*state == 1) {
+        *state = 0;
+        SetWS(GetForegroundWindow(), kind, 0);
+    } else {
+        *state = 1;
+        SetWS(GetForegroundWindow(), kind, 1);
+    }
+}
+
+static HWND WindowUnderPointer(void)
+{
+    POINT pt = {0, 0};
+    GetCursorPos(&pt);
+    return WindowFromPoint(pt);
+}
+
+static void UnderPointerToZOrder(HWND insertAfter)
+{
+    HWND hWnd = WindowUnderPointer();
+    if (hWnd)
+        SetWindowPos(hWnd, insertAfter, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void ActUnderPointerToBottom(void) { UnderPointerToZOrder(HWND_BOTTOM); }
+void ActUnderPointerTopmost(void) { UnderPointerToZOrder(HWND_TOPMOST); }
+
+// Only one window is held disabled at a time; a second Ctrl+Shift+7 is
+// refused with the simple beep until Ctrl+Shift+8 has released the first.
+void ActDisableWindowUnderPointer(void)
+{
+    if (hWndDisabled != 0) {
+        MessageBeep(0xFFFFFFFF);
+        return;
+    }
+    hWndDisabled = WindowUnderPointer();
+    if (hWndDisabled != 0)
+        EnableWindow(hWndDisabled, FALSE);
+}
+
+// A held window that is gone by now makes the enable call fail quietly; the
+// hold is released all the same.
+void ActEnableDisabledWindow(void)
+{
+    if (hWndDisabled != 0) {
+        EnableWindow(hWndDisabled, TRUE);
+        hWndDisabled = 0;
+    }
+}
+
+// The numbered system classes ('#32770', the standard dialog box, among them)
+// are never closed, nor is a window whose class cannot be read.
+void ActCloseWindowUnderPointer(void)
+{
+    HWND hWnd = WindowUnderPointer();
+    if (!hWnd)
+        return;
+    chCloseClass[0] = 0;
+    GetClassNameA(hWnd, chCloseClass, sizeof chCloseClass - 1);
+    chCloseClass[sizeof chCloseClass - 1] = 0;
+    if (!IsClosableClass(chCloseClass))
+        return;
+    SendMessageA(hWnd, WM_CLOSE, 0, 0);
+    DestroyWindow(hWnd);
+}
+
+// The handle -1 reaches every top-level window, the host window included.
+void ActSysCommandToAll(WPARAM command)
+{
+    PostMessageA((HWND)(LONG_PTR)-1, WM_SYSCOMMAND, command, 0);
+}
+
+void ActArrangeIcons(void) { ArrangeIconicWindows(GetDesktopWindow()); }
+
+// wParam 0 is the system font; lParam 1 redraws the control.
+void ActResetFontUnderPointer(void)
+{
+    SendMessageA(WindowUnderPointer(), WM_SETFONT, 0, 1);
+}
+
+// The window under the pointer is looked up anew for each use; the pointer
+// position is read once.
+void ActListBoxExtentUnderPointer(void)
+{
+    POINT pt = {0, 0};
+    GetCursorPos(&pt);
+    chKeyHookBuf[0] = 0;
+    GetClassNameA(WindowFromPoint(pt), chKeyHookBuf, sizeof chKeyHookBuf - 1);
+    chKeyHookBuf[sizeof chKeyHookBuf - 1] = 0;
+    if (IsExtentListBoxClass(chKeyHookBuf))
+        SendMessageA(WindowFromPoint(pt), LB_SETHORIZONTALEXTENT, 1600, 0);
+}
+
+// Mask 0 makes the whole value apply, so every other extended style keeps its
+// state.  The class is not tested: any window under the pointer gets both.
+void ActListViewFullRowUnderPointer(void)
+{
+    POINT pt = {0, 0};
+    GetCursorPos(&pt);
+    LRESULT style = SendMessageA(WindowFromPoint(pt), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    SendMessageA(WindowFromPoint(pt), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 (LPARAM)((DWORD)style | LVS_EX_FULLROWSELECT));
+}
+
+void ActPointerToScreenCentre(void)
+{
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+}
+
+// Raises a tuning value by a step; at the top of the int range it stays
+// there instead of wrapping round to a negative value.
+static void RaiseBy(int* value, int step)
+{
+    *value = *value > INT_MAX - step ? INT_MAX : *value + step;
+}
+
 // Tuning of the pointer return.  The lower steps test before they step, so a
 // value that is no multiple of the step ends below the floor (4 -> -6).
-void ActRaiseZure(void) { iZure += 10; }
+void ActRaiseZure(void) { RaiseBy(&iZure, 10); }
 
 void ActLowerZure(void)
 {
@@ -22,16 +218,28 @@ void ActLowerZure(void)
         iZure -= 10;
 }
 
-void ActRaiseAida(void) { lAida += 1000; }
+void ActRaiseAida(void) { RaiseBy(&lAida, 1000); }
 
 void ActLowerAida(void)
 {
     if (lAida > 1000)
         lAida -= 1000;
 }
-void ActToggleStyle(int) {}
-void ActSysCommandToAll(WPARAM) {}
-void ActArrangeIcons(void) {}
-void ActListBoxExtentUnderPointer(void) {}
-void ActListViewFullRowUnderPointer(void) {}
-void ActResetFontUnderPointer(void) {}
+
+// The library only keeps the flag; the host reads it.
+void ActToggleIconAnimation(void)
+{
+    bIconAnimation = bIconAnimation == 1 ? 0 : 1;
+}
+
+// The first press hides the host window; the next shows it minimised.
+void ActToggleHostWindow(void)
+{
+    if (bHostVisible == 1) {
+        bHostVisible = 0;
+        ShowWindow(hWndHost, SW_HIDE);
+    } else {
+        bHostVisible = 1;
+        ShowWindow(hWndHost, SW_SHOWMINIMIZED);
+    }
+}

@@ -9,4 +9,7 @@
 #include "winsim/kernel.h"
 #include "winsim/focus.h"
 #include "winsim/menus.h"
+#include "winsim/winpos.h"
+#include "winsim/wsprintf.h"
+#include "winsim/listmsgs.h"
 #include "winsim/system.h"

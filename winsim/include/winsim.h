@@ -116,4 +116,14 @@ void record(const std::string& line);
 // A handle as the recorder writes it: upper-case hexadecimal.
 std::string fmtHandle(const void* h);
 
+// Message boxes.  Without a handler MessageBoxA answers IDOK at once; a
+// handler runs while the box is "open" and returns the button pressed.
+using MessageBoxHandler =
+    std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)>;
+void setMessageBoxHandler(MessageBoxHandler handler);
+
+// Z-order: the children of a parent (NULL: the top-level windows), the one on
+// top first.
+std::vector<HWND> zOrder(HWND parent);
+
 }  // namespace ws

@@ -53,6 +53,7 @@ HWND createWindow(const WindowSpec& spec)
     w.inst = spec.inst;
     w.id = spec.id;
     w.alive = true;
+    w.z = ++d.zTop;  // a new window lies on top of its siblings
     d.windows.push_back(w);
     return w.handle;
 }
@@ -119,6 +120,11 @@ static LRESULT deliver(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool p
     WndHandler handler = w->handler;  // the handler may create windows
     return handler(hwnd, msg, wParam, lParam);
 }
+
+static MessageBoxHandler gMessageBoxHandler;
+static ResetHook gMessageBoxReset([] { gMessageBoxHandler = nullptr; });
+
+void setMessageBoxHandler(MessageBoxHandler handler) { gMessageBoxHandler = std::move(handler); }
 
 }  // namespace ws
 
@@ -354,14 +360,13 @@ static bool contains(const RECT& r, POINT p)
     return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom;
 }
 
-// The deepest visible window under the point; among siblings the one created
-// last lies on top.
+// The deepest visible window under the point; among siblings the one highest
+// in the z-order wins.
 static HWND childFromPoint(HWND parent, POINT p)
 {
-    Desktop& d = desk();
-    for (size_t i = d.windows.size(); i-- > 0;) {
-        SimWindow& w = d.windows[i];
-        if (w.alive && w.parent == parent && (w.style & WS_VISIBLE) && contains(w.rect, p)) {
+    for (HWND h : childrenTopFirst(parent)) {
+        SimWindow& w = *findWindow(h);
+        if ((w.style & WS_VISIBLE) && contains(w.rect, p)) {
             HWND inner = childFromPoint(w.handle, p);
             return inner ? inner : w.handle;
         }
@@ -398,10 +403,17 @@ HWND GetDlgItem(HWND hDlg, int nIDDlgItem)
     return NULL;
 }
 
+// Recorded; then the test's handler, if any, plays the user while the box is
+// open (hooks may run meanwhile, as in a modal loop) and gives the answer.
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType)
 {
-    record("MessageBoxA(" + fmtHandle(hWnd) + ", \"" + (lpText ? lpText : "") + "\", \"" +
-           (lpCaption ? lpCaption : "") + "\", " + std::to_string(uType) + ")");
+    std::string text = lpText ? lpText : "", caption = lpCaption ? lpCaption : "";
+    record("MessageBoxA(" + fmtHandle(hWnd) + ", \"" + text + "\", \"" + caption + "\", " +
+           std::to_string(uType) + ")");
+    if (gMessageBoxHandler) {
+        ws::MessageBoxHandler handler = gMessageBoxHandler;
+        return handler(hWnd, text, caption, uType);
+    }
     return IDOK;
 }
 

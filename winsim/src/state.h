@@ -21,6 +21,7 @@ struct SimWindow {
     HINSTANCE inst;
     int id;
     bool alive;
+    long long z = 0;  // z-order among siblings: higher lies on top (winpos.cpp)
     WndHandler handler;
     std::vector<Message> received;
 };
@@ -42,6 +43,8 @@ struct Desktop {
     int screenCx = 1024;
     int screenCy = 768;
     int cursorShowCount = 0;
+    long long zTop = 0;      // last z given to a window placed on top
+    long long zBottom = 0;   // last z given to a window placed at the bottom
     DWORD tick = 1000;
     std::vector<std::string> calls;
     std::map<HINSTANCE, std::string> moduleNames;
@@ -57,6 +60,9 @@ SimWindow* findWindow(HWND hwnd);
 
 // Runs the installed hook chain of one kind, newest hook first.
 LRESULT runHookChain(int kind, int code, WPARAM wParam, LPARAM lParam);
+// Live children of a parent (NULL: the top-level windows), the one on top of
+// the z-order first; topmost top-level windows lie above all others.
+std::vector<HWND> childrenTopFirst(HWND parent);
 
 // Each area of winsim that keeps state of its own in its own file registers
 // a function that empties it; reset() calls them all.
