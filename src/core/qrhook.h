@@ -144,6 +144,13 @@ void ActToggleRecording(void);               // F6
 void ActStartPlayback(int atOnce);           // F9 (0), F12 (1)
 
 // ---------------------------------------------------------------------------
+// Edit-line services (editline/): the field the services act on.
+int IsEditClass(const char* className);
+// hwnd is a single-line field of a known edit class; its class name is read
+// into classBuf (limit bytes, terminator included).
+int IsRecognisedField(HWND hwnd, char* classBuf, int limit);
+
+// ---------------------------------------------------------------------------
 // Pointer follows focus (focus/): the plain rules behind the CBT hook.
 int ClassHasBosaPrefix(const char* name);   // "bosa_" prefix, case ignored
 int JumpClassListed(const char* name);      // the pointer may jump to this class

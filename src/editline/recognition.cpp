@@ -1,7 +1,165 @@
-// Edit-field recognition and the input-method probe.  Not built yet: the
-// input method always counts as closed.
+// Edit-field recognition and the input-method probe.
+//
+// The edit-line services act on the window that last took the keyboard focus
+// (hWndNowFocus, kept by the CBT hook) when its class is one of the known
+// single-line text field classes.  On Japanese systems they also ask the
+// input-method library whether it is composing: the library is found, loaded
+// and released again at every call, and nothing about it is remembered.
 #include "core/qrhook.h"
+#include "editline/editline.h"
 
-WORD WINAPI IMEGetOpen(HWND) { return 0; }
+#include <string.h>
 
-int WINAPI FepEnable(void) { return 0; }
+#define QR_IME_LIBRARY "WinNLS32.Dll"
+#define QR_IME_GETOPEN 5
+#define QR_GMEM_IME 0x1002  // GMEM_MOVEABLE | GMEM_NOT_BANKED
+
+// The request block handed to the input-method library: eight 32-bit fields.
+struct ImeRequest {
+    DWORD fnc;
+    DWORD wParam;
+    DWORD wCount;
+    DWORD dchSource;
+    DWORD dchDest;
+    DWORD lParam1;
+    DWORD lParam2;
+    DWORD lParam3;
+};
+
+typedef LRESULT(WINAPI* SendImeMessageProc)(HWND, LPARAM);
+typedef BOOL(WINAPI* EnableImeProc)(HWND, BOOL);
+
+// Existence probes of the input-method library, one per caller.
+static OFSTRUCT ofImeProbe QR_SHARED = {};
+static OFSTRUCT ofImeSwitch QR_SHARED = {};
+
+static const char* const kEditClasses[] = {
+    "Edit",           "EDTBX",           "TEdit",           "TRichEdit",
+    "TMemo",          "ThunderTextBox",  "ThunderRTTextBox", "ThunderRT5TextBox",
+};
+
+static int SameNameNoCase(const char* a, const char* b)
+{
+    for (;; ++a, ++b) {
+        char x = (*a >= 'A' && *a <= 'Z') ? (char)(*a - 'A' + 'a') : *a;
+        char y = (*b >= 'A' && *b <= 'Z') ? (char)(*b - 'A' + 'a') : *b;
+        if (x != y)
+            return 0;
+        if (x == 0)
+            return 1;
+    }
+}
+
+int IsEditClass(const char* className)
+{
+    for (const char* known : kEditClasses)
+        if (SameNameNoCase(className, known))
+            return 1;
+    return 0;
+}
+
+int IsRecognisedField(HWND hwnd, char* classBuf, int limit)
+{
+    if (hwnd == NULL)
+        return 0;
+    classBuf[0] = 0;
+    GetClassNameA(hwnd, classBuf, limit);
+    classBuf[limit - 1] = 0;
+    if (!IsEditClass(classBuf))
+        return 0;
+    return (GetWindowLongA(hwnd, GWL_STYLE) & ES_MULTILINE) == 0;
+}
+
+// Casts an entry point found by name to the type it is called with.
+template <typename Proc>
+static Proc EntryPoint(HMODULE lib, const char* name)
+{
+    return (Proc)(void (*)(void))GetProcAddress(lib, name);
+}
+
+static int LibraryLoaded(HMODULE lib)
+{
+    return (UINT_PTR)lib > 32;
+}
+
+// Asks the library whether the input method is open, through the request
+// block; 0 when the block cannot be had.
+static WORD AskOpen(SendImeMessageProc send)
+{
+    HGLOBAL block = GlobalAlloc(QR_GMEM_IME, sizeof(ImeRequest));
+    if (!block)
+        return 0;
+    ImeRequest* request = (ImeRequest*)GlobalLock(block);
+    if (!request) {
+        GlobalFree(block);
+        return 0;
+    }
+    request->fnc = QR_IME_GETOPEN;
+    request->wParam = 0;
+    GlobalUnlock(block);
+    send(hWndHost, (LPARAM)block);
+    WORD open = 0;
+    request = (ImeRequest*)GlobalLock(block);
+    if (request) {
+        open = LOWORD(request->wParam);
+        GlobalUnlock(block);
+    }
+    GlobalFree(block);
+    return open;
+}
+
+WORD WINAPI IMEGetOpen(HWND)
+{
+    if (bJapaneseEnv == 0)
+        return 0;
+    if (OpenFile(QR_IME_LIBRARY, &ofImeProbe, OF_EXIST) == HFILE_ERROR)
+        return 0;
+    HMODULE lib = LoadLibraryA(QR_IME_LIBRARY);
+    if (!LibraryLoaded(lib))
+        return 0;
+    WORD open = 0;
+    SendImeMessageProc send = EntryPoint<SendImeMessageProc>(lib, "SendIMEMessageExA");
+    if (send)
+        open = AskOpen(send);
+    FreeLibrary(lib);
+    return open;
+}
+
+static void Warn(const char* text)
+{
+    MessageBoxA(hWndHost, text, "Quillrun", MB_OK | MB_ICONEXCLAMATION);
+}
+
+// "'WinNLS32.Dll' が見つかりません" / "をローディングできません" / "が異常です",
+// in Shift-JIS.
+static const char kNotFound[] =
+    "'WinNLS32.Dll' \x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+static const char kCannotLoad[] =
+    "'WinNLS32.Dll' \x82\xf0\x83\x8d\x81\x5b\x83\x66\x83\x42\x83\x93\x83\x4f\x82\xc5\x82\xab"
+    "\x82\xdc\x82\xb9\x82\xf1";
+static const char kFaulty[] = "'WinNLS32.Dll' \x82\xaa\x88\xd9\x8f\xed\x82\xc5\x82\xb7";
+
+int WINAPI FepEnable(void)
+{
+    if (OpenFile(QR_IME_LIBRARY, &ofImeSwitch, OF_EXIST) == HFILE_ERROR) {
+        Warn(kNotFound);
+        return 0;
+    }
+    HMODULE lib = LoadLibraryA(QR_IME_LIBRARY);
+    if (!LibraryLoaded(lib)) {
+        Warn(kCannotLoad);
+        return 0;
+    }
+    SendImeMessageProc send = EntryPoint<SendImeMessageProc>(lib, "IME32SendIMEMessageEx");
+    EnableImeProc enable = EntryPoint<EnableImeProc>(lib, "WINNLS32EnableIME");
+    if (!send || !enable) {
+        FreeLibrary(lib);
+        Warn(kFaulty);
+        return 0;
+    }
+    // Only ever switched on: an open input method is left as it is.
+    if (AskOpen(send) == 0)
+        enable(NULL, TRUE);
+    FreeLibrary(lib);
+    return 0;
+}

@@ -12,4 +12,7 @@
 #include "winsim/winpos.h"
 #include "winsim/wsprintf.h"
 #include "winsim/listmsgs.h"
+#include "winsim/controls.h"
+#include "winsim/modules.h"
 #include "winsim/system.h"
+#include "winsim/dialogs.h"

@@ -1,0 +1,88 @@
+// A hooked desktop whose program has a single-line edit field with the
+// keyboard focus (and hWndNowFocus pointing at it, as the CBT hook leaves
+// it), for the history, alias and completion services.
+#pragma once
+
+#include <winsim_editline.h>
+
+#include <string>
+
+#include "hooked_desktop.h"
+#include "shared_snapshot.h"
+
+class EditFieldDesktop : public HookedDesktop {
+protected:
+    void SetUp() override
+    {
+        HookedDesktop::SetUp();
+        hostAnswers[1554] = 1;  // the host's history option is on
+        field = NewField("Edit", 0);
+    }
+
+    // A field in the program window that takes the focus.
+    HWND NewField(const std::string& cls, LONG style)
+    {
+        HWND f = ws::createEdit(Spec(cls, "", WS_CHILD | WS_VISIBLE | style, app));
+        FocusOn(f);
+        return f;
+    }
+
+    void FocusOn(HWND f)
+    {
+        field = f;
+        hWndNowFocus = f;
+        ws::setFocus(f);
+    }
+
+    void Type(const std::string& text) { SetWindowTextA(field, text.c_str()); }
+    std::string Text() const { return ws::windowText(field); }
+
+    // A key pressed and released; the result is that of the press.
+    ws::KeyResult Press(UINT vk)
+    {
+        ws::KeyResult r = ws::keyDown(vk);
+        ws::keyUp(vk);
+        return r;
+    }
+    ws::KeyResult CtrlPress(UINT vk)
+    {
+        ws::setKeyState(VK_CONTROL, true);
+        ws::KeyResult r = Press(vk);
+        ws::setKeyState(VK_CONTROL, false);
+        return r;
+    }
+    // Types the line and enters it with Enter.
+    void Enter(const std::string& text)
+    {
+        Type(text);
+        Press(VK_RETURN);
+    }
+
+    // Key-downs of one key that reached the field.
+    int FieldGot(UINT vk) const
+    {
+        int n = 0;
+        for (const ws::Message& m : ws::messages(field))
+            if (m.msg == WM_KEYDOWN && m.wParam == vk)
+                ++n;
+        return n;
+    }
+
+    HWND field = NULL;
+};
+
+// Whether the bytes of text appear anywhere in the shared block.  Not
+// instrumented: the sanitizer's red zones lie between the block's variables.
+__attribute__((no_sanitize("address", "undefined"))) inline bool SharedBlockHolds(const std::string& text)
+{
+    const volatile char* b = SharedBlockBegin();
+    const volatile char* e = SharedBlockEnd();
+    for (const volatile char* p = b; p + text.size() <= e; ++p) {
+        size_t i = 0;
+        while (i < text.size() && p[i] == text[i])
+            ++i;
+        if (i == text.size())
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,435 @@
+// The history ring: storing on Tab and Enter, browsing with Up, Down, Ctrl+E
+// and Ctrl+X, the gates that let keys pass untouched, and the save into the
+// settings file.
+#include "edit_field.h"
+
+#include <string.h>
+
+#include <functional>
+
+namespace {
+
+class History : public EditFieldDesktop {
+protected:
+    // One browsing key and what should follow from it.
+    struct Step {
+        const char* key;
+        UINT vk;
+        bool ctrl;
+        const char* shows;  // field text afterwards
+        bool consumed;
+        int cursor;  // iGetIndex afterwards
+    };
+
+    void RunSteps(const Step* steps, size_t n)
+    {
+        for (size_t i = 0; i < n; ++i) {
+            const Step& s = steps[i];
+            int before = FieldGot(s.vk);
+            ws::KeyResult r = s.ctrl ? CtrlPress(s.vk) : Press(s.vk);
+            bool consumed = FieldGot(s.vk) == before;
+            EXPECT_EQ(s.consumed, consumed) << "step " << i + 1 << " (" << s.key << ")";
+            EXPECT_EQ(s.consumed ? 1 : 0, r.hookResult) << "step " << i + 1 << " (" << s.key << ")";
+            EXPECT_EQ(std::string(s.shows), Text()) << "step " << i + 1 << " (" << s.key << ")";
+            EXPECT_EQ(s.cursor, iGetIndex) << "step " << i + 1 << " (" << s.key << ")";
+        }
+    }
+
+    void EnterABC()
+    {
+        Enter("A");
+        Enter("B");
+        Enter("C");
+    }
+};
+
+TEST_F(History, WorkedExampleHoldsStepByStep)
+{
+    EnterABC();
+    EXPECT_STREQ("A", chHist[0]);
+    EXPECT_STREQ("B", chHist[1]);
+    EXPECT_STREQ("C", chHist[2]);
+    EXPECT_EQ(3, iSetIndex);
+    EXPECT_EQ(2, iGetIndex);
+
+    const Step steps[] = {
+        {"Up", VK_UP, false, "C", true, 1},
+        {"Up", VK_UP, false, "B", true, 0},
+        {"Up", VK_UP, false, "A", true, 31},
+        {"Up past the oldest", VK_UP, false, "A", false, 31},
+        {"Down turning", VK_DOWN, false, "B", true, 1},
+        {"Down", VK_DOWN, false, "C", true, 2},
+        {"Down past the newest", VK_DOWN, false, "C", false, 2},
+        {"Up turning", VK_UP, false, "B", true, 0},
+    };
+    RunSteps(steps, sizeof steps / sizeof steps[0]);
+}
+
+TEST_F(History, RecallPutsTheCaretAtTheEndGoingBackAndAtTheStartGoingForward)
+{
+    EnterABC();
+    Type("");
+    Press(VK_UP);
+    Press(VK_UP);
+    ASSERT_EQ("B", Text());
+    EXPECT_EQ(1, ws::editSelection(field).start);
+    EXPECT_EQ(1, ws::editSelection(field).end);
+    Type("something long");
+    Press(VK_DOWN);
+    ASSERT_EQ("C", Text());
+    EXPECT_EQ(0, ws::editSelection(field).start);
+    EXPECT_EQ(0, ws::editSelection(field).end);
+}
+
+TEST_F(History, CtrlEAndCtrlXBrowseLikeUpAndDown)
+{
+    EnterABC();
+    const Step steps[] = {
+        {"Ctrl+E", 'E', true, "C", true, 1},
+        {"Ctrl+E", 'E', true, "B", true, 0},
+        {"Ctrl+X turning", 'X', true, "C", true, 2},
+        {"Ctrl+X with no newer line", 'X', true, "C", false, 2},
+    };
+    RunSteps(steps, sizeof steps / sizeof steps[0]);
+}
+
+TEST_F(History, ShiftIsNotTested)
+{
+    EnterABC();
+    ws::setKeyState(VK_SHIFT, true);
+    const Step steps[] = {
+        {"Shift+Up", VK_UP, false, "C", true, 1},
+        {"Shift+Up", VK_UP, false, "B", true, 0},
+        {"Shift+Down", VK_DOWN, false, "C", true, 2},
+    };
+    RunSteps(steps, sizeof steps / sizeof steps[0]);
+}
+
+TEST_F(History, CtrlShiftEAndXRecallInsteadOfRunningTheirHotKeys)
+{
+    EnterABC();
+    int aida = lAida;
+    ws::setKeyState(VK_SHIFT, true);
+    ws::setKeyState(VK_CONTROL, true);
+    ws::KeyResult e = Press('E');
+    EXPECT_EQ(1, e.hookResult);
+    EXPECT_FALSE(e.delivered);
+    EXPECT_EQ("C", Text());
+    EXPECT_EQ(aida, lAida) << "the Ctrl+Shift+E hot key ran";
+    Press('E');
+    ws::KeyResult x = Press('X');
+    EXPECT_EQ(1, x.hookResult);
+    EXPECT_EQ("C", Text());
+}
+
+TEST_F(History, StoringRules)
+{
+    Enter("");
+    EXPECT_EQ(0, iSetIndex) << "an empty line is not stored";
+
+    Enter("DIR");
+    Enter("DIR");
+    EXPECT_EQ(1, iSetIndex) << "the same line twice in a row is stored once";
+    Enter("dir");
+    EXPECT_EQ(2, iSetIndex) << "case matters";
+    EXPECT_STREQ("dir", chHist[1]);
+
+    Type("copy a b");
+    EXPECT_FALSE(Press(VK_TAB).hookResult) << "a store lets the key pass";
+    EXPECT_EQ(1, FieldGot(VK_TAB));
+    EXPECT_STREQ("copy a b", chHist[2]);
+    EXPECT_EQ(3, iSetIndex);
+    EXPECT_EQ(2, iGetIndex);
+}
+
+TEST_F(History, AStoreClearsTheRestOfTheSlot)
+{
+    memset(chHist[0], 'z', sizeof chHist[0] - 1);
+    Enter("ab");
+    EXPECT_EQ(0, memcmp(chHist[0], "ab\0\0\0", 5));
+    for (size_t i = 2; i < sizeof chHist[0]; ++i)
+        ASSERT_EQ(0, chHist[0][i]) << "byte " << i;
+}
+
+TEST_F(History, TheRingKeepsTheLast32Lines)
+{
+    for (int i = 1; i <= 33; ++i)
+        Enter("line " + std::to_string(i));
+    EXPECT_STREQ("line 33", chHist[0]);
+    EXPECT_STREQ("line 2", chHist[1]);
+    EXPECT_STREQ("line 32", chHist[31]);
+    EXPECT_EQ(1, iSetIndex);
+    EXPECT_EQ(0, iGetIndex);
+
+    // Browsing older past the oldest line goes on with the newest.
+    for (int i = 33; i >= 2; --i) {
+        Press(VK_UP);
+        ASSERT_EQ("line " + std::to_string(i), Text());
+    }
+    Press(VK_UP);
+    EXPECT_EQ("line 33", Text());
+}
+
+TEST_F(History, UpWithAnEmptyRingReachesTheProgram)
+{
+    Type("typed");
+    ws::KeyResult r = Press(VK_UP);
+    EXPECT_EQ(0, r.hookResult);
+    EXPECT_EQ(1, FieldGot(VK_UP));
+    EXPECT_EQ("typed", Text());
+    EXPECT_EQ(0, iGetIndex);
+    EXPECT_EQ(0, iSetIndex);
+}
+
+TEST_F(History, EAndXWithoutCtrlKeepTheCursorAndOtherKeysRestartAtTheNewest)
+{
+    EnterABC();
+    Press(VK_UP);
+    Press(VK_UP);
+    ASSERT_EQ(0, iGetIndex);
+    Press('E');
+    Press('X');
+    EXPECT_EQ(0, iGetIndex) << "e and x leave the cursor";
+    Press(VK_UP);
+    EXPECT_EQ("A", Text());
+    Press('Q');
+    EXPECT_EQ(2, iGetIndex) << "any other key goes back to the newest line";
+    Press(VK_UP);
+    EXPECT_EQ("C", Text());
+}
+
+TEST_F(History, EnteringTheRecalledNewestLineStoresNothing)
+{
+    EnterABC();
+    Press(VK_UP);
+    ASSERT_EQ("C", Text());
+    Press(VK_RETURN);
+    EXPECT_EQ(3, iSetIndex);
+    EXPECT_EQ(1, iGetIndex) << "the cursor stays where the recall left it";
+    Press(VK_UP);
+    EXPECT_EQ("B", Text());
+}
+
+TEST_F(History, TypingAfterADownRecallThenUpShowsTheSecondNewest)
+{
+    EnterABC();
+    Press(VK_UP);
+    Press(VK_UP);
+    Press(VK_DOWN);
+    ASSERT_EQ("C", Text());
+    Press('K');  // typing: back to the newest slot
+    Press(VK_UP);
+    EXPECT_EQ("B", Text());
+}
+
+// Each gate alone lets every history key pass untouched.
+TEST_F(History, GatesLetKeysPassUntouched)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+    } cases[] = {
+        {"history switched off by the host", [this] { hostAnswers[1554] = 0; }},
+        {"no host window", [this] { DestroyWindow(host); }},
+        {"no focus window", [] { hWndNowFocus = NULL; }},
+        {"password field", [this] { SetWindowLongA(field, GWL_STYLE, WS_CHILD | ES_PASSWORD); }},
+        {"multi-line field", [this] { SetWindowLongA(field, GWL_STYLE, WS_CHILD | ES_MULTILINE); }},
+        {"not an edit class", [this] { NewField("RichEdit20A", 0); }},
+        {"input method open",
+         [] {
+             ws::installInputMethod();
+             ws::setInputMethodOpen(1);
+         }},
+        {"combo-box list dropped down",
+         [this] {
+             ws::Combo c = ws::createComboBox(app, 5);
+             SendMessageA(c.box, CB_SHOWDROPDOWN, TRUE, 0);
+         }},
+    };
+    for (const Case& c : cases) {
+        ws::reset();
+        RestoreSharedBlock();
+        SetUp();
+        EnterABC();
+        Type("typed");
+        c.arrange();
+        Type("typed");
+        for (UINT vk : {VK_UP, VK_DOWN}) {
+            EXPECT_EQ(0, Press(vk).hookResult) << c.name << ", key " << vk;
+            EXPECT_EQ(1, FieldGot(vk)) << c.name << ", key " << vk;
+        }
+        EXPECT_EQ(0, CtrlPress('E').hookResult) << c.name << ", Ctrl+E";
+        EXPECT_EQ("typed", Text()) << c.name;
+        EXPECT_EQ(2, iGetIndex) << c.name;
+        Type("new line");
+        Press(VK_RETURN);
+        EXPECT_EQ(3, iSetIndex) << c.name << ": Enter stored nothing";
+    }
+}
+
+TEST_F(History, HostIsAskedFirstAtEveryEvent)
+{
+    hostAnswers[1554] = 0;
+    Press('A');
+    Press(VK_UP);
+    EXPECT_EQ(4u, HostMessages(1554).size()) << "presses and releases";
+    EXPECT_EQ(0, Hist(-1, VK_UP, 0));
+    EXPECT_EQ(5u, HostMessages(1554).size()) << "a negative hook code is asked about too";
+    for (const ws::Message& m : HostMessages(1554)) {
+        EXPECT_EQ(0u, m.wParam);
+        EXPECT_EQ(0, m.lParam);
+    }
+}
+
+TEST_F(History, NegativeCodesRepeatsAndReleasesAreIgnored)
+{
+    EnterABC();
+    Type("typed");
+    EXPECT_EQ(0, Hist(-1, VK_UP, ws::keyFlags(true, false)));
+    EXPECT_EQ(0, Hist(HC_ACTION, VK_UP, ws::keyFlags(true, true))) << "auto-repeat";
+    EXPECT_EQ(0, Hist(HC_ACTION, VK_UP, ws::keyFlags(false, true))) << "release";
+    EXPECT_EQ("typed", Text());
+    EXPECT_EQ(2, iGetIndex);
+    EXPECT_EQ(1, Hist(HC_ACTION, VK_UP, ws::keyFlags(true, false)));
+    EXPECT_EQ("C", Text());
+}
+
+TEST_F(History, AltUpAndAltDownPassButAltCtrlERecalls)
+{
+    EnterABC();
+    Type("typed");
+    ws::setKeyState(VK_MENU, true);
+    EXPECT_EQ(0, Press(VK_UP).hookResult);
+    EXPECT_EQ(0, Press(VK_DOWN).hookResult);
+    EXPECT_EQ("typed", Text());
+    EXPECT_EQ(1, CtrlPress('E').hookResult);
+    EXPECT_EQ("C", Text());
+}
+
+TEST_F(History, WithTheInputMethodOpenTabStillStores)
+{
+    ws::installInputMethod();
+    ws::setInputMethodOpen(1);
+    Enter("enter");
+    EXPECT_EQ(0, iSetIndex) << "Enter passes while composing";
+    Type("tab");
+    Press(VK_TAB);
+    EXPECT_EQ(1, iSetIndex);
+    EXPECT_STREQ("tab", chHist[0]);
+    EXPECT_EQ(0, Press(VK_UP).hookResult);
+    EXPECT_EQ("tab", Text());
+}
+
+TEST_F(History, ClosedComboListDoesNotStopRecallAndComboEditIsServed)
+{
+    ws::Combo c = ws::createComboBox(app, 5);
+    FocusOn(c.edit);
+    EnterABC();
+    EXPECT_EQ(1, Press(VK_UP).hookResult);
+    EXPECT_EQ("C", Text());
+}
+
+TEST_F(History, ALongFieldTextIsCutTo255Bytes)
+{
+    Enter(std::string(300, 'q'));
+    EXPECT_EQ(255u, strlen(chHist[0]));
+}
+
+// The host may write the indexes and the ring: values outside 0 to 31 are
+// read as 0, and a slot filled to its last byte is shown cut to 255 bytes.
+TEST_F(History, HostWrittenIndexesAndSlotsStayInsideTheRing)
+{
+    iSetIndex = 99;
+    iGetIndex = -7;
+    Enter("first");
+    EXPECT_STREQ("first", chHist[0]);
+    EXPECT_EQ(1, iSetIndex);
+    EXPECT_EQ(0, iGetIndex);
+
+    memset(chHist[5], 'w', sizeof chHist[5]);  // no terminator
+    iGetIndex = 5;
+    iSetIndex = 6;
+    Type("");
+    EXPECT_EQ(1, Press(VK_UP).hookResult);
+    EXPECT_EQ(std::string(255, 'w'), Text());
+
+    iGetIndex = 1000;  // read as 0: Down turns to slot 1, then 2, finds it empty
+    EXPECT_EQ(0, Press(VK_DOWN).hookResult);
+    EXPECT_EQ(0, iGetIndex);
+    iSetIndex = -3;
+    Press('Q');
+    EXPECT_EQ(31, iGetIndex);
+}
+
+class HistorySave : public EditFieldDesktop {
+protected:
+    std::string Ini() { return ws::readFile("Quillrun.Ini"); }
+};
+
+TEST_F(HistorySave, KeysAreLowerCaseHexOfTheSlotPlusOne)
+{
+    strcpy(chHist[0], "zero");
+    strcpy(chHist[10], "ten");
+    strcpy(chHist[26], "twenty-six");
+    strcpy(chHist[31], "last");
+    strcpy(chAlias[0], "ll,dir /w");
+    strcpy(chAlias[31], "x,y");
+    HistryAndAliasSave();
+    std::vector<std::string> writes = ws::callsTo("WritePrivateProfileStringA");
+    ASSERT_EQ(64u, writes.size());
+    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"1\", \"zero\", \"Quillrun.Ini\")", writes[0]);
+    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"2\", \"\", \"Quillrun.Ini\")", writes[1]);
+    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"a\", \"\", \"Quillrun.Ini\")", writes[9]);
+    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"b\", \"ten\", \"Quillrun.Ini\")", writes[10]);
+    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"10\", \"\", \"Quillrun.Ini\")", writes[15]);
+    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"1b\", \"twenty-six\", \"Quillrun.Ini\")", writes[26]);
+    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"20\", \"last\", \"Quillrun.Ini\")", writes[31]);
+    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"Alias-1\", \"ll,dir /w\", \"Quillrun.Ini\")", writes[32]);
+    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"Alias-f\", \"\", \"Quillrun.Ini\")", writes[46]);
+    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"Alias-20\", \"x,y\", \"Quillrun.Ini\")", writes[63]);
+    std::string ini = Ini();
+    EXPECT_NE(std::string::npos, ini.find("1b=twenty-six\r\n"));
+    EXPECT_NE(std::string::npos, ini.find("Alias-1=ll,dir /w\r\n"));
+}
+
+TEST_F(HistorySave, FlagsMustBeExactlyOne)
+{
+    struct Case {
+        int history, alias;
+        size_t writes;
+        const char* first;
+    } cases[] = {
+        {1, 1, 64, "1"}, {2, 1, 32, "Alias-1"}, {1, 0, 32, "1"}, {0, 2, 0, nullptr}, {-1, 1, 32, "Alias-1"},
+    };
+    for (const Case& c : cases) {
+        ws::clearCalls();
+        bIsHistory = c.history;
+        bIsAlias = c.alias;
+        HistryAndAliasSave();
+        std::vector<std::string> writes = ws::callsTo("WritePrivateProfileStringA");
+        EXPECT_EQ(c.writes, writes.size()) << "history " << c.history << ", alias " << c.alias;
+        if (c.first && !writes.empty())
+            EXPECT_EQ(std::string("WritePrivateProfileStringA(\"Quillrun\", \"") + c.first +
+                          "\", \"\", \"Quillrun.Ini\")",
+                      writes[0]);
+    }
+}
+
+// A line holding CR or LF would add lines (even keys) to the settings file.
+TEST_F(HistorySave, LineBreaksAreSavedAsSpaces)
+{
+    strcpy(chHist[0], "echo a\r\n2=injected");
+    strcpy(chAlias[0], "x,one\ntwo");
+    memset(chHist[1], 'm', sizeof chHist[1]);  // filled by the host, no terminator
+    HistryAndAliasSave();
+    std::string ini = Ini();
+    EXPECT_NE(std::string::npos, ini.find("\r\n1=echo a  2=injected\r\n")) << ini;
+    EXPECT_NE(std::string::npos, ini.find("\r\n2=" + std::string(255, 'm') + "\r\n"));
+    EXPECT_NE(std::string::npos, ini.find("\r\nAlias-1=x,one two\r\n"));
+    EXPECT_EQ(std::string::npos, ini.find("\r\n2=injected"));
+    char value[300];
+    GetPrivateProfileStringA("Quillrun", "2", "", value, sizeof value, "Quillrun.Ini");
+    EXPECT_EQ(std::string(255, 'm'), value);
+}
+
+}  // namespace

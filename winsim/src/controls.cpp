@@ -1,0 +1,389 @@
+// winsim: the standard controls the edit-line services talk to (edit fields,
+// list boxes with directory listings, drop-down combo boxes) and the host's
+// completion dialog.
+#include "state.h"
+
+#include <winsim_editline.h>
+
+#include <ctype.h>
+#include <string.h>
+#include <strings.h>
+
+#include <filesystem>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace ws {
+
+namespace {
+
+struct EditState {
+    int start = 0;
+    int end = 0;
+    std::string textAtSel;  // the text when the selection was set
+};
+
+struct ControlState {
+    std::map<HWND, EditState> edits;
+    std::map<HWND, std::vector<std::string>> lists;
+    std::map<HWND, HWND> comboLists;  // combo box -> its "ComboLBox"
+};
+
+ControlState& controls()
+{
+    static ControlState s;
+    return s;
+}
+
+ResetHook resetControls([] { controls() = ControlState(); });
+
+int copyText(const std::string& s, char* out, int max)
+{
+    if (!out || max <= 0)
+        return 0;
+    int n = (int)s.size() < max - 1 ? (int)s.size() : max - 1;
+    memcpy(out, s.data(), n);
+    out[n] = 0;
+    return n;
+}
+
+bool isClass(const SimWindow* w, const char* cls)
+{
+    return strcasecmp(w->cls.c_str(), cls) == 0;
+}
+
+// --- Edit fields ------------------------------------------------------------
+
+// The selection as the field shows it: a text set since the selection was
+// made (WM_SETTEXT, SetWindowTextA) has put the caret back at 0.
+EditState& editState(HWND hwnd, const std::string& text)
+{
+    EditState& e = controls().edits[hwnd];
+    if (e.textAtSel != text) {
+        e.start = e.end = 0;
+        e.textAtSel = text;
+    }
+    return e;
+}
+
+LRESULT editProc(SimWindow* w, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_GETTEXT:
+        return copyText(w->title, (char*)lParam, (int)wParam);
+    case WM_GETTEXTLENGTH:
+        return (LRESULT)w->title.size();
+    case WM_SETTEXT:
+        w->title = lParam ? (const char*)lParam : "";
+        editState(w->handle, w->title);
+        return TRUE;
+    case EM_SETSEL: {
+        // -1 as start drops the selection; a negative or too large position
+        // means the end of the text.
+        EditState& e = editState(w->handle, w->title);
+        int len = (int)w->title.size();
+        int start = (int)wParam, end = (int)lParam;
+        if (start == -1) {
+            e.start = e.end;
+            return 0;
+        }
+        if (start < 0 || start > len)
+            start = len;
+        if (end < 0 || end > len)
+            end = len;
+        e.start = start < end ? start : end;
+        e.end = start < end ? end : start;
+        return 0;
+    }
+    case EM_GETSEL: {
+        EditState& e = editState(w->handle, w->title);
+        if (wParam)
+            *(DWORD*)wParam = (DWORD)e.start;
+        if (lParam)
+            *(DWORD*)lParam = (DWORD)e.end;
+        return MAKELONG(e.start, e.end);
+    }
+    }
+    return 0;
+}
+
+// --- List boxes -------------------------------------------------------------
+
+// The order of a sorted list box: letters compared without regard to case,
+// and punctuation (the brackets of directory entries, dots) before digits and
+// digits before letters, as the platform's string comparison sorts.
+int sortClass(unsigned char c)
+{
+    if (isalpha(c) || c >= 0x80)
+        return 2;
+    if (isdigit(c))
+        return 1;
+    return 0;
+}
+
+bool sortsBefore(const std::string& a, const std::string& b)
+{
+    size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char x = (unsigned char)a[i], y = (unsigned char)b[i];
+        int cx = sortClass(x), cy = sortClass(y);
+        if (cx != cy)
+            return cx < cy;
+        int lx = tolower(x), ly = tolower(y);
+        if (lx != ly)
+            return lx < ly;
+    }
+    return a.size() < b.size();
+}
+
+int addItem(SimWindow* w, const std::string& item)
+{
+    std::vector<std::string>& items = controls().lists[w->handle];
+    if (!(w->style & LBS_SORT)) {
+        items.push_back(item);
+        return (int)items.size() - 1;
+    }
+    size_t at = 0;
+    while (at < items.size() && !sortsBefore(item, items[at]))
+        ++at;
+    items.insert(items.begin() + at, item);
+    return (int)at;
+}
+
+// A file name against a pattern with '*' and '?', without regard to case.
+bool globMatch(const char* p, const char* s)
+{
+    if (*p == 0)
+        return *s == 0;
+    if (*p == '*') {
+        for (const char* t = s;; ++t) {
+            if (globMatch(p + 1, t))
+                return true;
+            if (*t == 0)
+                return false;
+        }
+    }
+    if (*s == 0)
+        return false;
+    if (*p != '?' && tolower((unsigned char)*p) != tolower((unsigned char)*s))
+        return false;
+    return globMatch(p + 1, s + 1);
+}
+
+// The platform's rule: a name without a dot also matches as if it ended in
+// one, so "*.*" lists every name and "readme.*" finds "README".
+bool nameMatches(const std::string& pattern, const std::string& name)
+{
+    if (globMatch(pattern.c_str(), name.c_str()))
+        return true;
+    return name.find('.') == std::string::npos && globMatch(pattern.c_str(), (name + ".").c_str());
+}
+
+// LB_DIR: the names in the pattern's folder that match its last part; with
+// DDL_DIRECTORY the folders too, in square brackets, "[..]" included below a
+// drive's root; with DDL_EXCLUSIVE only what the other bits ask for.
+LRESULT listDirectory(SimWindow* w, UINT attributes, const char* spec)
+{
+    std::string pattern = spec ? spec : "";
+    size_t cut = pattern.find_last_of("\\:");
+    std::string folder = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
+    std::string names = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
+    bool hasDrive = folder.size() >= 2 && folder[1] == ':';
+    if (!hasDrive) {
+        char buf[MAX_PATH] = "C:\\";
+        DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
+        std::string cur = n > 0 && n < sizeof buf ? buf : "C:\\";
+        if (!folder.empty() && folder[0] == '\\')
+            folder = cur.substr(0, 2) + folder;  // from the root of the current drive
+        else
+            folder = cur + (cur.back() == '\\' ? "" : "\\") + folder;
+    }
+    std::string host = hostPath(folder.c_str(), false);
+    std::error_code ec;
+    if (!fs::is_directory(host, ec))
+        return LB_ERR;
+    bool wantDirs = (attributes & DDL_DIRECTORY) != 0;
+    bool wantFiles = !(attributes & DDL_EXCLUSIVE);
+    int last = LB_ERR;
+    fs::path root = fs::path(hostPath((folder.substr(0, 2) + "\\").c_str(), false));
+    if (wantDirs && !fs::equivalent(fs::path(host), root, ec) && nameMatches(names, ".."))
+        last = addItem(w, "[..]");
+    for (const auto& entry : fs::directory_iterator(host, ec)) {
+        std::string name = entry.path().filename().string();
+        if (!nameMatches(names, name))
+            continue;
+        if (entry.is_directory(ec)) {
+            if (wantDirs)
+                last = addItem(w, "[" + name + "]");
+        } else if (wantFiles) {
+            last = addItem(w, name);
+        }
+    }
+    return last;
+}
+
+LRESULT listProc(SimWindow* w, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    std::vector<std::string>& items = controls().lists[w->handle];
+    int index = (int)wParam;
+    bool valid = index >= 0 && index < (int)items.size();
+    switch (msg) {
+    case LB_ADDSTRING:
+        return addItem(w, lParam ? (const char*)lParam : "");
+    case LB_RESETCONTENT:
+        items.clear();
+        return 0;
+    case LB_GETCOUNT:
+        return (LRESULT)items.size();
+    case LB_GETTEXTLEN:
+        return valid ? (LRESULT)items[index].size() : LB_ERR;
+    case LB_GETTEXT:
+        // As on the platform, the buffer is taken to be large enough.
+        if (!valid || !lParam)
+            return LB_ERR;
+        memcpy((char*)lParam, items[index].c_str(), items[index].size() + 1);
+        return (LRESULT)items[index].size();
+    case LB_DIR:
+        return listDirectory(w, (UINT)wParam, (const char*)lParam);
+    }
+    return 0;
+}
+
+// --- Combo boxes ------------------------------------------------------------
+
+LRESULT comboProc(SimWindow* w, UINT msg, WPARAM wParam, LPARAM)
+{
+    auto it = controls().comboLists.find(w->handle);
+    SimWindow* list = it == controls().comboLists.end() ? nullptr : findWindow(it->second);
+    switch (msg) {
+    case CB_SHOWDROPDOWN:
+        if (list) {
+            if (wParam)
+                list->style |= WS_VISIBLE;
+            else
+                list->style &= ~WS_VISIBLE;
+        }
+        return TRUE;
+    case CB_GETDROPPEDSTATE:
+        return list && (list->style & WS_VISIBLE) ? TRUE : FALSE;
+    }
+    return 0;
+}
+
+}  // namespace
+
+LRESULT controlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    std::lock_guard<std::recursive_mutex> lock(deskLock());
+    SimWindow* w = findWindow(hwnd);
+    if (!w)
+        return 0;
+    if (isClass(w, "ListBox") || isClass(w, "ComboLBox"))
+        return listProc(w, msg, wParam, lParam);
+    if (isClass(w, "ComboBox"))
+        return comboProc(w, msg, wParam, lParam);
+    if (isClass(w, "Static") || isClass(w, "Button") || isClass(w, "#32770")) {
+        if (msg == WM_GETTEXT)
+            return copyText(w->title, (char*)lParam, (int)wParam);
+        if (msg == WM_GETTEXTLENGTH)
+            return (LRESULT)w->title.size();
+        if (msg == WM_SETTEXT)
+            w->title = lParam ? (const char*)lParam : "";
+        return msg == WM_SETTEXT;
+    }
+    // Every other class here is an edit field of some kind.
+    return editProc(w, msg, wParam, lParam);
+}
+
+HWND createControl(WindowSpec spec)
+{
+    HWND h = createWindow(spec);
+    setHandler(h, controlProc);
+    return h;
+}
+
+HWND createEdit(WindowSpec spec)
+{
+    if (spec.cls.empty())
+        spec.cls = "Edit";
+    return createControl(spec);
+}
+
+Selection editSelection(HWND edit)
+{
+    std::lock_guard<std::recursive_mutex> lock(deskLock());
+    SimWindow* w = findWindow(edit);
+    if (!w)
+        return Selection{0, 0};
+    EditState& e = editState(edit, w->title);
+    return Selection{e.start, e.end};
+}
+
+std::string windowText(HWND hwnd)
+{
+    SimWindow* w = findWindow(hwnd);
+    return w ? w->title : "";
+}
+
+Combo createComboBox(HWND parent, int id)
+{
+    WindowSpec box;
+    box.cls = "ComboBox";
+    box.style = WS_CHILD | WS_VISIBLE | CBS_DROPDOWN;
+    box.parent = parent;
+    box.id = id;
+    Combo c;
+    c.box = createControl(box);
+    WindowSpec edit;
+    edit.cls = "Edit";
+    edit.style = WS_CHILD | WS_VISIBLE;
+    edit.parent = c.box;
+    edit.id = 1001;
+    c.edit = createControl(edit);
+    WindowSpec list;
+    list.cls = "ComboLBox";
+    list.style = WS_POPUP;  // hidden until dropped down
+    c.list = createControl(list);
+    controls().comboLists[c.box] = c.list;
+    return c;
+}
+
+CompletionDialog createCompletionDialog()
+{
+    WindowSpec dlg;
+    dlg.cls = "#32770";
+    dlg.title = "File list";
+    dlg.style = WS_POPUP | WS_CAPTION;
+    CompletionDialog d;
+    d.dialog = createWindow(dlg);
+    WindowSpec list;
+    list.cls = "ListBox";
+    list.style = WS_CHILD | WS_VISIBLE | LBS_STANDARD;
+    list.parent = d.dialog;
+    list.id = 202;
+    d.list = createControl(list);
+    WindowSpec pattern;
+    pattern.cls = "Static";
+    pattern.style = WS_CHILD | WS_VISIBLE;
+    pattern.parent = d.dialog;
+    pattern.id = 200;
+    d.pattern = createControl(pattern);
+    return d;
+}
+
+std::vector<std::string> listItems(HWND listBox)
+{
+    std::lock_guard<std::recursive_mutex> lock(deskLock());
+    auto it = controls().lists.find(listBox);
+    return it == controls().lists.end() ? std::vector<std::string>() : it->second;
+}
+
+void makeDirectory(const std::string& winPath)
+{
+    std::error_code ec;
+    fs::create_directories(hostPath(winPath.c_str(), false), ec);
+}
+
+
+}  // namespace ws
