@@ -258,6 +258,10 @@ HWND GetParent(HWND hWnd)
 
 BOOL GetWindowRect(HWND hWnd, LPRECT lpRect)
 {
+    if (hWnd == GetDesktopWindow() && lpRect) {
+        *lpRect = RECT{0, 0, desk().screenCx, desk().screenCy};  // the whole screen
+        return TRUE;
+    }
     SimWindow* w = findWindow(hWnd);
     if (!w)
         return FALSE;
