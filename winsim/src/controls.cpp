@@ -180,6 +180,73 @@ bool nameMatches(const std::string& pattern, const std::string& name)
     return name.find('.') == std::string::npos && globMatch(pattern.c_str(), (name + ".").c_str());
 }
 
+// The folder part of a pattern as a folder of the host file system, "" when
+// it does not exist.  Relative parts start at the current directory ("C:"
+// alone is the current directory when it lies on drive C); the letters of
+// each part match whatever their case, as on the platform's file systems.
+std::string currentDir()
+{
+    char buf[MAX_PATH] = "";
+    DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
+    return n > 2 && n < sizeof buf && buf[1] == ':' ? buf : "C:\\";
+}
+
+std::string hostFolder(const std::string& folder)
+{
+    std::string cur = currentDir();
+    std::string full;
+    if (folder.size() >= 2 && folder[1] == ':') {
+        std::string rest = folder.substr(2);
+        if (!rest.empty() && rest[0] == '\\')
+            full = folder;
+        else if (toupper((unsigned char)folder[0]) == toupper((unsigned char)cur[0]))
+            full = cur + "\\" + rest;
+        else
+            full = folder.substr(0, 2) + "\\" + rest;
+    } else if (!folder.empty() && folder[0] == '\\') {
+        full = cur.substr(0, 2) + folder;
+    } else {
+        full = cur + "\\" + folder;
+    }
+    std::string host = hostPath(full.substr(0, 3).c_str(), false);
+    std::vector<std::string> parts;
+    size_t at = 3;
+    while (at < full.size()) {
+        size_t end = full.find('\\', at);
+        if (end == std::string::npos)
+            end = full.size();
+        std::string part = full.substr(at, end - at);
+        at = end + 1;
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+            continue;
+        }
+        parts.push_back(part);
+    }
+    std::error_code ec;
+    for (const std::string& part : parts) {
+        std::string found;
+        for (const auto& entry : fs::directory_iterator(host, ec))
+            if (strcasecmp(entry.path().filename().c_str(), part.c_str()) == 0)
+                found = entry.path().string();
+        if (found.empty())
+            return "";
+        host = found;
+    }
+    return host;
+}
+
+bool isDriveRoot(const std::string& host)
+{
+    fs::path p = fs::path(host).lexically_normal();
+    if (p.filename().empty())
+        p = p.parent_path();
+    return p.parent_path() == fs::path(desk().root).lexically_normal();
+}
+
 // LB_DIR: the names in the pattern's folder that match its last part; with
 // DDL_DIRECTORY the folders too, in square brackets, "[..]" included below a
 // drive's root; with DDL_EXCLUSIVE only what the other bits ask for.
@@ -189,25 +256,14 @@ LRESULT listDirectory(SimWindow* w, UINT attributes, const char* spec)
     size_t cut = pattern.find_last_of("\\:");
     std::string folder = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
     std::string names = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
-    bool hasDrive = folder.size() >= 2 && folder[1] == ':';
-    if (!hasDrive) {
-        char buf[MAX_PATH] = "C:\\";
-        DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
-        std::string cur = n > 0 && n < sizeof buf ? buf : "C:\\";
-        if (!folder.empty() && folder[0] == '\\')
-            folder = cur.substr(0, 2) + folder;  // from the root of the current drive
-        else
-            folder = cur + (cur.back() == '\\' ? "" : "\\") + folder;
-    }
-    std::string host = hostPath(folder.c_str(), false);
+    std::string host = hostFolder(folder);
     std::error_code ec;
-    if (!fs::is_directory(host, ec))
+    if (host.empty() || !fs::is_directory(host, ec))
         return LB_ERR;
     bool wantDirs = (attributes & DDL_DIRECTORY) != 0;
     bool wantFiles = !(attributes & DDL_EXCLUSIVE);
     int last = LB_ERR;
-    fs::path root = fs::path(hostPath((folder.substr(0, 2) + "\\").c_str(), false));
-    if (wantDirs && !fs::equivalent(fs::path(host), root, ec) && nameMatches(names, ".."))
+    if (wantDirs && !isDriveRoot(host) && nameMatches(names, ".."))
         last = addItem(w, "[..]");
     for (const auto& entry : fs::directory_iterator(host, ec)) {
         std::string name = entry.path().filename().string();
