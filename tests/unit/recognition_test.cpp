@@ -1,0 +1,316 @@
+// Edit-field recognition, the input-method probe and the Ctrl+Shift+M
+// switch, against the stand-in input-method library.
+#include "edit_field.h"
+
+#include <string.h>
+
+#include <functional>
+
+namespace {
+
+// "'WinNLS32.Dll' が見つかりません", "... をローディングできません" and
+// "... が異常です" in Shift-JIS, byte by byte.
+const char kNotFound[] = "'WinNLS32.Dll' \x82\xaa\x8c\xa9\x82\xc2\x82\xa9\x82\xe8\x82\xdc\x82\xb9\x82\xf1";
+const char kCannotLoad[] =
+    "'WinNLS32.Dll' \x82\xf0\x83\x8d\x81\x5b\x83\x66\x83\x42\x83\x93\x83\x4f\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1";
+const char kFaulty[] = "'WinNLS32.Dll' \x82\xaa\x88\xd9\x8f\xed\x82\xc5\x82\xb7";
+
+TEST(EditClass, TheEightNamesInAnyCaseAndNothingElse)
+{
+    struct Case {
+        const char* name;
+        int known;
+    } cases[] = {
+        {"Edit", 1},
+        {"edit", 1},
+        {"EDIT", 1},
+        {"eDiT", 1},
+        {"EDTBX", 1},
+        {"edtbx", 1},
+        {"TEdit", 1},
+        {"TRichEdit", 1},
+        {"trichedit", 1},
+        {"TMemo", 1},
+        {"ThunderTextBox", 1},
+        {"ThunderRTTextBox", 1},
+        {"ThunderRT5TextBox", 1},
+        {"THUNDERRT5TEXTBOX", 1},
+        {"ComboBox", 0},
+        {"ListBox", 0},
+        {"RichEdit", 0},
+        {"RichEdit20A", 0},
+        {"Edit ", 0},
+        {"Edi", 0},
+        {"EditX", 0},
+        {"ThunderRT6TextBox", 0},
+        {"", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.known, IsEditClass(c.name)) << "\"" << c.name << "\"";
+}
+
+class Recognition : public EditFieldDesktop {
+protected:
+    void SetUp() override
+    {
+        EditFieldDesktop::SetUp();
+        strcpy(chAlias[0], "ll,dir");
+        Enter("stored");  // one line to recall
+        Type("");
+    }
+
+    // What each service does with the field: history recalls, the alias
+    // expands, completion completes (against an empty list).
+    struct Served {
+        bool history;
+        bool alias;
+        bool completion;
+    };
+    Served Probe()
+    {
+        Served s;
+        Type("");
+        s.history = Press(VK_UP).hookResult == 1;
+        Type("ll");
+        Press(VK_TAB);
+        s.alias = Text() == "dir";
+        Type("x");
+        s.completion = CtrlPress('L').hookResult == 1;
+        return s;
+    }
+
+    std::string MessageBoxes()
+    {
+        std::string all;
+        for (const std::string& c : ws::callsTo("MessageBoxA"))
+            all += c + "\n";
+        return all;
+    }
+
+    static std::string BoxCall(HWND owner, const char* text)
+    {
+        return "MessageBoxA(" + ws::fmtHandle(owner) + ", \"" + text + "\", \"Quillrun\", 48)";
+    }
+};
+
+TEST_F(Recognition, WhichServicesServeWhichField)
+{
+    struct Case {
+        const char* cls;
+        LONG style;
+        Served expected;
+    } cases[] = {
+        {"Edit", 0, {true, true, true}},
+        {"EDIT", 0, {true, true, true}},
+        {"TMemo", 0, {true, true, true}},
+        {"TMemo", ES_MULTILINE, {false, false, false}},
+        {"Edit", ES_MULTILINE, {false, false, false}},
+        {"Edit", ES_PASSWORD, {false, true, true}},
+        {"ComboBox", 0, {false, false, false}},
+        {"ListBox", 0, {false, false, false}},
+    };
+    for (const Case& c : cases) {
+        NewField(c.cls, c.style);
+        Served s = Probe();
+        EXPECT_EQ(c.expected.history, s.history) << c.cls << " style " << c.style;
+        EXPECT_EQ(c.expected.alias, s.alias) << c.cls << " style " << c.style;
+        EXPECT_EQ(c.expected.completion, s.completion) << c.cls << " style " << c.style;
+    }
+}
+
+TEST_F(Recognition, TheEditFieldOfAComboBoxIsServed)
+{
+    ws::Combo combo = ws::createComboBox(app, 7);
+    FocusOn(combo.edit);
+    Served s = Probe();
+    EXPECT_TRUE(s.history);
+    EXPECT_TRUE(s.alias);
+    EXPECT_TRUE(s.completion);
+}
+
+// Recognition looks at hWndNowFocus, not at the window the key goes to.
+TEST_F(Recognition, TheFocusRecordedByTheCbtHookDecides)
+{
+    HWND other = NewField("Static", 0);
+    ws::setFocus(other);
+    HWND edit = ws::createEdit(Spec("Edit", "", WS_CHILD, app));
+    hWndNowFocus = edit;
+    field = edit;
+    EXPECT_EQ(1, Press(VK_UP).hookResult);
+    EXPECT_EQ("stored", ws::windowText(edit));
+}
+
+TEST_F(Recognition, ClassNamesAreReadWithTheirLimits)
+{
+    // 62 characters are compared: a longer name is cut and not recognised
+    // as anything.
+    HWND f = NewField(std::string(70, 'E'), 0);
+    EXPECT_EQ(0, CtrlPress('L').hookResult);
+    EXPECT_EQ(std::string(62, 'E'), std::string(chClassName));
+    (void)f;
+}
+
+TEST_F(Recognition, ProbeIsOffOutsideJapaneseSystems)
+{
+    ws::installInputMethod();
+    ws::setInputMethodOpen(1);
+    bJapaneseEnv = 0;
+    ws::clearCalls();
+    EXPECT_EQ(0, IMEGetOpen(field));
+    EXPECT_TRUE(ws::callsTo("OpenFile").empty());
+    EXPECT_TRUE(ws::callsTo("LoadLibraryA").empty());
+    bJapaneseEnv = 7;  // any non-zero value lets the probe go on
+    EXPECT_EQ(1, IMEGetOpen(field));
+}
+
+TEST_F(Recognition, ProbeAsksTheLibraryThroughTheRequestBlock)
+{
+    ws::installInputMethod();
+    ws::setInputMethodOpen(1);
+    ws::clearCalls();
+    EXPECT_EQ(1, IMEGetOpen(field));
+    std::vector<std::string> expected = {
+        "OpenFile(\"WinNLS32.Dll\", 16384)",
+        "LoadLibraryA(\"WinNLS32.Dll\")",
+        "GetProcAddress(7E000000, \"SendIMEMessageExA\")",
+        "GlobalAlloc(0x1002, 32)",
+        "SendIMEMessageExA(" + ws::fmtHandle(host) + ", 5000)",
+        "GlobalFree(5000)",
+        "FreeLibrary(7E000000)",
+    };
+    EXPECT_EQ(expected, ws::calls());
+    EXPECT_EQ(0, ws::loadedModules());
+    EXPECT_EQ(0, ws::globalBlocksInUse());
+
+    ws::setInputMethodOpen(0);
+    EXPECT_EQ(0, IMEGetOpen(field));
+    EXPECT_EQ(2u, ws::callsTo("LoadLibraryA").size()) << "loaded anew at every call";
+}
+
+TEST_F(Recognition, ProbeAnswersTheLow16Bits)
+{
+    ws::installInputMethod();
+    struct Case {
+        DWORD answer;
+        WORD result;
+    } cases[] = {{0, 0}, {1, 1}, {0x10000, 0}, {0x10002, 2}, {0xFFFF, 0xFFFF}};
+    for (const Case& c : cases) {
+        ws::setInputMethodOpen(c.answer);
+        EXPECT_EQ(c.result, IMEGetOpen(field)) << "answer 0x" << std::hex << c.answer;
+    }
+}
+
+TEST_F(Recognition, ProbeAnswersClosedForEveryFailure)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+    } cases[] = {
+        {"no library", [] {}},
+        {"library not loadable", [] { ws::installInputMethod({true, false, {}}); }},
+        {"entry point missing", [] { ws::installInputMethod({true, true, {"SendIMEMessageExA"}}); }},
+    };
+    for (const Case& c : cases) {
+        ws::reset();
+        RestoreSharedBlock();
+        c.arrange();
+        ws::setInputMethodOpen(1);
+        EXPECT_EQ(0, IMEGetOpen(NULL)) << c.name;
+        EXPECT_EQ(0, ws::loadedModules()) << c.name;
+        EXPECT_EQ(0, ws::globalBlocksInUse()) << c.name;
+    }
+}
+
+TEST_F(Recognition, SwitchTurnsAClosedInputMethodOn)
+{
+    ws::installInputMethod();
+    ws::setInputMethodOpen(0);
+    ws::clearCalls();
+    CtrlShiftDown('M');
+    HoldCtrlShift(false);
+    EXPECT_EQ(1u, ws::inputMethodOpen());
+    std::vector<std::string> expected = {
+        "OpenFile(\"WinNLS32.Dll\", 16384)",
+        "LoadLibraryA(\"WinNLS32.Dll\")",
+        "GetProcAddress(7E000000, \"IME32SendIMEMessageEx\")",
+        "GetProcAddress(7E000000, \"WINNLS32EnableIME\")",
+        "GlobalAlloc(0x1002, 32)",
+        "IME32SendIMEMessageEx(" + ws::fmtHandle(host) + ", 5000)",
+        "GlobalFree(5000)",
+        "WINNLS32EnableIME(0, 1)",
+        "FreeLibrary(7E000000)",
+    };
+    std::vector<std::string> got;
+    for (const std::string& c : ws::calls())
+        if (c.rfind("SetWindowLongA", 0) != 0 && c.rfind("PostMessageA", 0) != 0)
+            got.push_back(c);
+    EXPECT_EQ(expected, got);
+    EXPECT_EQ(0, ws::loadedModules());
+    EXPECT_EQ(0, ws::globalBlocksInUse());
+}
+
+TEST_F(Recognition, SwitchNeverTurnsAnOpenInputMethodOff)
+{
+    ws::installInputMethod();
+    ws::setInputMethodOpen(1);
+    FepEnable();
+    EXPECT_EQ(1u, ws::inputMethodOpen());
+    EXPECT_TRUE(ws::callsTo("WINNLS32EnableIME").empty());
+    EXPECT_TRUE(ws::callsTo("MessageBoxA").empty());
+}
+
+TEST_F(Recognition, SwitchWarnsAboutAMissingUnloadableOrFaultyLibrary)
+{
+    struct Case {
+        const char* name;
+        std::function<void()> arrange;
+        const char* text;
+    } cases[] = {
+        {"missing", [] {}, kNotFound},
+        {"not loadable", [] { ws::installInputMethod({true, false, {}}); }, kCannotLoad},
+        {"no send entry", [] { ws::installInputMethod({true, true, {"IME32SendIMEMessageEx"}}); }, kFaulty},
+        {"no enable entry", [] { ws::installInputMethod({true, true, {"WINNLS32EnableIME"}}); }, kFaulty},
+    };
+    for (const Case& c : cases) {
+        ws::reset();
+        RestoreSharedBlock();
+        SetUp();
+        c.arrange();
+        ws::clearCalls();
+        FepEnable();
+        std::vector<std::string> boxes = ws::callsTo("MessageBoxA");
+        ASSERT_EQ(1u, boxes.size()) << c.name;
+        EXPECT_EQ(BoxCall(host, c.text), boxes[0]) << c.name;
+        EXPECT_TRUE(ws::callsTo("WINNLS32EnableIME").empty()) << c.name;
+        EXPECT_EQ(0, ws::loadedModules()) << c.name;
+    }
+}
+
+TEST_F(Recognition, CtrlShiftMWithoutTheLibraryShowsTheNotFoundBox)
+{
+    CtrlShiftDown('M');
+    std::vector<std::string> boxes = ws::callsTo("MessageBoxA");
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(BoxCall(host, kNotFound), boxes[0]);
+
+    RestoreDefaults();
+    bJapaneseEnv = 0;
+    CtrlShiftDown('M');
+    EXPECT_TRUE(ws::callsTo("MessageBoxA").empty()) << "only on Japanese systems";
+}
+
+// The services test for an open input method at every key stroke that needs
+// it; an input method that comes and goes between strokes is followed.
+TEST_F(Recognition, AnOpenInputMethodIsAskedAboutAtEveryStroke)
+{
+    ws::installInputMethod();
+    ws::setInputMethodOpen(1);
+    Type("x");
+    EXPECT_EQ(0, Press(VK_UP).hookResult);
+    EXPECT_EQ(0, CtrlPress('L').hookResult);
+    ws::setInputMethodOpen(0);
+    EXPECT_EQ(1, Press(VK_UP).hookResult);
+    EXPECT_EQ(1, CtrlPress('L').hookResult);
+}
+
+}  // namespace
