@@ -5,6 +5,8 @@
 #include "core/qrhook.h"
 #include "hotkeys/window_actions.h"
 
+#include <commctrl.h>
+
 #include <limits.h>
 #include <string.h>
 
