@@ -242,6 +242,17 @@ TEST_F(StyleInspector, TopLevelWindowWithoutOwnerShowsParentZero)
     EXPECT_EQ("#32770", boxes[0].caption);
 }
 
+// The window under the pointer is what the platform reports there: a
+// disabled button is passed over for its dialog.
+TEST_F(StyleInspector, DisabledButtonIsPassedOverForItsDialog)
+{
+    EnableWindow(button, FALSE);
+    ws::setCursorPos(820, 160);
+    PressInspectKey();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("#32770", boxes[0].caption);
+}
+
 TEST_F(StyleInspector, NothingUnderThePointerShowsNothing)
 {
     ws::setCursorPos(1010, 700);

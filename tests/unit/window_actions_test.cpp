@@ -155,16 +155,6 @@ TEST_F(WindowActions, SetWsOnNoWindowReturnsTheFailedShow)
     EXPECT_EQ(0, SetWS(NULL, 2, 1));
 }
 
-TEST_F(WindowActions, StyleKindsTable)
-{
-    const LONG expected[] = {0, 0x00800000, 0x00C00000, 0x00400000, 0x00010000,
-                             0x00020000, 0x00080000, 0x00040000, 0};
-    for (int kind = 0; kind <= 8; ++kind)
-        EXPECT_EQ(Hex(expected[kind]), Hex(WindowStyleOfKind(kind))) << "kind " << kind;
-    EXPECT_EQ(Hex(0), Hex(WindowStyleOfKind(INT_MIN)));
-    EXPECT_EQ(Hex(0), Hex(WindowStyleOfKind(INT_MAX)));
-}
-
 // ---------------------------------------------------------------------------
 // Z-order.
 

@@ -365,12 +365,14 @@ static bool contains(const RECT& r, POINT p)
 }
 
 // The deepest visible window under the point; among siblings the one highest
-// in the z-order wins.
+// in the z-order wins.  A disabled child control is not returned: the point
+// falls to the window beneath it, as on the platform.
 static HWND childFromPoint(HWND parent, POINT p)
 {
     for (HWND h : childrenTopFirst(parent)) {
         SimWindow& w = *findWindow(h);
-        if ((w.style & WS_VISIBLE) && contains(w.rect, p)) {
+        bool disabledChild = (w.style & (WS_CHILD | WS_DISABLED)) == (WS_CHILD | WS_DISABLED);
+        if ((w.style & WS_VISIBLE) && !disabledChild && contains(w.rect, p)) {
             HWND inner = childFromPoint(w.handle, p);
             return inner ? inner : w.handle;
         }
