@@ -1,0 +1,116 @@
+// Window actions and the style inspector on real windows of another process:
+// the caption toggle on the foreground window, topmost and bottom for the
+// window under the pointer, and the style report of a real push button.
+#include "desktop.h"
+
+#include <stdio.h>
+
+class WindowActions : public WineDesktop {
+protected:
+    // Puts the pointer on a point of a window's client area.
+    void PointAt(HWND hWnd, int x, int y)
+    {
+        POINT pt = {x, y};
+        ClientToScreen(hWnd, &pt);
+        SetCursorPos(pt.x, pt.y);
+        qr::WaitFor([&] {
+            POINT now;
+            return GetCursorPos(&now) && now.x == pt.x && now.y == pt.y;
+        }, 2000);
+    }
+    // Position of a top-level window among the top-level windows, 0 on top.
+    static int ZIndex(HWND hWnd)
+    {
+        int i = 0;
+        for (HWND w = GetTopWindow(NULL); w; w = GetWindow(w, GW_HWNDNEXT), ++i)
+            if (w == hWnd)
+                return i;
+        return -1;
+    }
+    static std::string Hex(LONG v)
+    {
+        char buf[16];
+        snprintf(buf, sizeof buf, "0x%08lX", (unsigned long)(DWORD)v);
+        return buf;
+    }
+};
+
+// The first Ctrl+Shift+F takes the caption away from the window in front;
+// the second gives it back (the toggle state is one for the whole desktop, so
+// the test leaves it as it found it).
+TEST_F(WindowActions, CtrlShiftFRemovesAndRestoresTheCaptionOfTheForegroundWindow)
+{
+    HWND w = target.Window();
+    LONG before = GetWindowLongA(w, GWL_STYLE);
+    ASSERT_EQ(WS_CAPTION, before & WS_CAPTION) << Hex(before);
+
+    qr::CtrlShiftTap('F');
+    EXPECT_TRUE(qr::WaitFor([&] { return (GetWindowLongA(w, GWL_STYLE) & WS_CAPTION) == 0; }))
+        << "style after the first Ctrl+Shift+F: " << Hex(GetWindowLongA(w, GWL_STYLE));
+    // Hidden, minimised and restored: the window is shown again.
+    EXPECT_TRUE(qr::WaitFor([&] { return IsWindowVisible(w) && !IsIconic(w); }));
+    const LONG shown = WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE;
+    EXPECT_EQ(Hex(before & ~WS_CAPTION & ~shown), Hex(GetWindowLongA(w, GWL_STYLE) & ~shown))
+        << "only the caption bits change";
+
+    ASSERT_TRUE(target.Focus(1));
+    qr::CtrlShiftTap('F');
+    EXPECT_TRUE(qr::WaitFor([&] { return (GetWindowLongA(w, GWL_STYLE) & WS_CAPTION) == WS_CAPTION; }))
+        << "style after the second Ctrl+Shift+F: " << Hex(GetWindowLongA(w, GWL_STYLE));
+}
+
+// Ctrl+Shift+9 over the bare client area of the target makes the target
+// topmost; Ctrl+Shift+0 then sends it to the bottom, which also takes the
+// topmost state away.
+TEST_F(WindowActions, NineMakesTheWindowUnderThePointerTopmostAndZeroSendsItDown)
+{
+    HWND w = target.Window();
+    ASSERT_EQ(0, GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    PointAt(w, 200, 80);  // right of the button, below the edit fields
+    ASSERT_EQ(w, WindowFromPoint([] { POINT p; GetCursorPos(&p); return p; }()));
+
+    qr::CtrlShiftTap('9');
+    EXPECT_TRUE(qr::WaitFor([&] { return (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }))
+        << "extended style: " << Hex(GetWindowLongA(w, GWL_EXSTYLE));
+    EXPECT_LT(ZIndex(w), ZIndex(host.Window()));
+
+    ASSERT_TRUE(target.Focus(1));
+    qr::CtrlShiftTap('0');
+    EXPECT_TRUE(qr::WaitFor([&] { return (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0; }))
+        << "extended style: " << Hex(GetWindowLongA(w, GWL_EXSTYLE));
+    EXPECT_TRUE(qr::WaitFor([&] { return ZIndex(w) > ZIndex(host.Window()); }))
+        << "target at " << ZIndex(w) << ", host at " << ZIndex(host.Window());
+}
+
+// Ctrl+Shift+key 220 over the target's OK button: one box in the target's
+// process, captioned with the class name, listing the button's styles.  While
+// it is open nothing else happens; once it is closed the key works again.
+TEST_F(WindowActions, StyleReportOfARealPushButton)
+{
+    HWND button = GetDlgItem(target.Window(), 3);
+    ASSERT_NE((HWND)NULL, button);
+    ASSERT_EQ(0x50010000, GetWindowLongA(button, GWL_STYLE)) << Hex(GetWindowLongA(button, GWL_STYLE));
+    PointAt(button, 5, 5);
+
+    char expected[256];
+    snprintf(expected, sizeof expected,
+             "Button: hWnd = %04X\nhParentWnd = %04X\n\n"
+             "(WS_OVERLAPPED)\nWS_CHILD\nWS_VISIBLE\n(BS_PUSHBUTTON)\nWS_TABSTOP\n",
+             (unsigned)(UINT_PTR)button, (unsigned)(UINT_PTR)target.Window());
+    {
+        qr::MessageBoxWatcher watcher;
+        qr::CtrlShiftTap(VK_OEM_5);
+        ASSERT_TRUE(watcher.WaitForBox("Button: ", 10000)) << "no inspector box appeared";
+        std::vector<std::string> texts = watcher.Texts();
+        ASSERT_EQ(1u, texts.size());
+        EXPECT_EQ(std::string(expected), texts[0]);
+    }
+
+    // The box is closed, so the busy flag is down again: a second press shows
+    // a second box.
+    ASSERT_TRUE(target.Focus(1));
+    PointAt(button, 5, 5);
+    qr::MessageBoxWatcher watcher;
+    qr::CtrlShiftTap(VK_OEM_5);
+    EXPECT_TRUE(watcher.WaitForBox("Button: ", 10000)) << "no second box after the first was closed";
+}
