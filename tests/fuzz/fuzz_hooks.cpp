@@ -25,20 +25,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 2:
             ws::keyUp(in.byte());
             break;
-        case 3: {  // focus moves to some window
-            HWND h = FuzzWindow(in.byte());
-            ws::setFocus(h);
-            CBTHook(HCBT_SETFOCUS, (WPARAM)h, 0);
+        case 3:  // the focus moves, with its CBT notifications
+            ws::changeFocus(FuzzWindow(in.byte()));
             break;
-        }
         case 4:
-            CBTHook(HCBT_ACTIVATE, (WPARAM)FuzzWindow(in.byte()), 0);
+            ws::activate(FuzzWindow(in.byte()));
             break;
-        case 5: {  // a window is destroyed (the notification comes first)
+        case 5: {  // a window is destroyed, or only announced as destroyed
             HWND h = FuzzWindow(in.byte());
-            CBTHook(HCBT_DESTROYWND, (WPARAM)h, 0);
             if (in.byte() & 1)
                 DestroyWindow(h);
+            else
+                ws::runCbtHooks(HCBT_DESTROYWND, (WPARAM)h, 0);
             break;
         }
         case 6:  // a field's text: any bytes, any length
