@@ -114,3 +114,27 @@ TEST_F(WindowActions, StyleReportOfARealPushButton)
     qr::CtrlShiftTap(VK_OEM_5);
     EXPECT_TRUE(watcher.WaitForBox("Button: ", 10000)) << "no second box after the first was closed";
 }
+
+// SetWS as the host calls it, through the export table, on a window of
+// another process: on = 1 sets the bits, any other value clears them, and the
+// result is that of the final restore (the window was visible before it).
+TEST_F(WindowActions, ExportedSetWsOnAWindowOfAnotherProcess)
+{
+    typedef int(WINAPI * SetWsProc)(HWND, int, int);
+    SetWsProc setWs = (SetWsProc)(void*)lib.Function("SetWS");
+    ASSERT_NE((SetWsProc)NULL, setWs);
+    HWND w = target.Window();
+    ASSERT_EQ(WS_SYSMENU, GetWindowLongA(w, GWL_STYLE) & WS_SYSMENU);
+
+    EXPECT_NE(0, setWs(w, 6, 2));
+    EXPECT_EQ(0, GetWindowLongA(w, GWL_STYLE) & WS_SYSMENU) << Hex(GetWindowLongA(w, GWL_STYLE));
+    EXPECT_TRUE(qr::WaitFor([&] { return IsWindowVisible(w) && !IsIconic(w); }));
+
+    LONG before = GetWindowLongA(w, GWL_STYLE);
+    setWs(w, 9, 1);  // no such kind: the style is written back unchanged
+    EXPECT_EQ(Hex(before & ~(WS_MINIMIZE | WS_MAXIMIZE)),
+              Hex(GetWindowLongA(w, GWL_STYLE) & ~(WS_MINIMIZE | WS_MAXIMIZE)));
+
+    setWs(w, 6, 1);
+    EXPECT_EQ(WS_SYSMENU, GetWindowLongA(w, GWL_STYLE) & WS_SYSMENU);
+}
