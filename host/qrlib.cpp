@@ -1,0 +1,72 @@
+#include "qrlib.h"
+
+#include <stdio.h>
+#include <string.h>
+
+struct Binding {
+    const char* name;
+    size_t offset;  // of the pointer inside QrLib
+};
+
+#define BIND(field, name) {name, offsetof(QrLib, field)}
+static const Binding kBindings[] = {
+    BIND(SethWndhInstance, "SethWndhInstance"),
+    BIND(SetMyHook, "_SetMyHook@8"),
+    BIND(SetMyCBTHook, "_SetMyCBTHook@8"),
+    BIND(ResetMyHook, "_ResetMyHook@8"),
+    BIND(GetProfileIMy, "_GetProfileIMy@12"),
+    BIND(WriteProfileStriMy, "_WriteProfileStriMy@12"),
+    BIND(HistryAndAliasSave, "HistryAndAliasSave"),
+    BIND(DoFileOpenDlg, "DoFileOpenDlg"),
+    BIND(ShellExec, "ShellExec"),
+    BIND(bIsAlias, "bIsAlias"),
+    BIND(bIsHokan, "bIsHokan"),
+    BIND(bCtrlShift, "bCtrlShift"),
+    BIND(bHeropa, "bHeropa"),
+    BIND(bIsHistory, "bIsHistory"),
+    BIND(bButtonEditOnly, "bButtonEditOnly"),
+    BIND(iZure, "iZure"),
+    BIND(lAida, "lAida"),
+    BIND(bCursorChange, "bCursorChange"),
+    BIND(iSelCursorIndex, "iSelCursorIndex"),
+    BIND(bJapaneseEnv, "bJapaneseEnv"),
+    BIND(bDlg, "bDlg"),
+    BIND(bKBLock, "bKBLock"),
+    BIND(chCtrlShift, "chCtrlShift"),
+    BIND(chHist, "chHist"),
+    BIND(chAlias, "chAlias"),
+    BIND(iGetIndex, "iGetIndex"),
+    BIND(iSetIndex, "iSetIndex"),
+    BIND(hDlgFileList, "hDlgFileList"),
+    BIND(hPreCursor, "hPreCursor"),
+};
+
+int LoadQrLib(QrLib* lib, char* error, size_t errorSize)
+{
+    memset(lib, 0, sizeof *lib);
+    char path[MAX_PATH + 16];
+    DWORD len = GetModuleFileNameA(NULL, path, MAX_PATH);
+    if (len == 0 || len >= MAX_PATH) {
+        snprintf(error, errorSize, "The program's own folder cannot be read.");
+        return 0;
+    }
+    char* slash = strrchr(path, '\\');
+    strcpy(slash ? slash + 1 : path, "QRHook.dll");
+    lib->dll = LoadLibraryA(path);
+    if (!lib->dll) {
+        snprintf(error, errorSize, "%s cannot be loaded (error %lu).", path,
+                 (unsigned long)GetLastError());
+        return 0;
+    }
+    for (const Binding& b : kBindings) {
+        FARPROC p = GetProcAddress(lib->dll, b.name);
+        if (!p) {
+            snprintf(error, errorSize, "QRHook.dll does not export %s.", b.name);
+            FreeLibrary(lib->dll);
+            lib->dll = NULL;
+            return 0;
+        }
+        memcpy((char*)lib + b.offset, &p, sizeof p);
+    }
+    return 1;
+}

@@ -1,0 +1,44 @@
+// The host's binding to QRHook.dll: loaded at run time from the host's own
+// folder, every function and variable bound by its exported name.
+#pragma once
+
+#include <windows.h>
+
+struct QrLib {
+    HMODULE dll;
+    // Functions.
+    HINSTANCE(WINAPI* SethWndhInstance)(HWND, HINSTANCE);
+    int(WINAPI* SetMyHook)(int, int);
+    int(WINAPI* SetMyCBTHook)(int, int);
+    int(WINAPI* ResetMyHook)(int, int);
+    UINT(WINAPI* GetProfileIMy)(LPCSTR, LPCSTR, int);
+    BOOL(WINAPI* WriteProfileStriMy)(LPCSTR, LPCSTR, LPCSTR);
+    void(WINAPI* HistryAndAliasSave)(void);
+    int(WINAPI* DoFileOpenDlg)(HINSTANCE, HWND, LPCSTR, LPCSTR, UINT, LPSTR, OFSTRUCT*);
+    void(WINAPI* ShellExec)(int, LPSTR);
+    // Variables of the shared block.
+    int* bIsAlias;
+    int* bIsHokan;
+    int* bCtrlShift;
+    int* bHeropa;
+    int* bIsHistory;
+    int* bButtonEditOnly;
+    int* iZure;
+    int* lAida;
+    int* bCursorChange;
+    int* iSelCursorIndex;
+    int* bJapaneseEnv;
+    int* bDlg;
+    int* bKBLock;
+    char* chCtrlShift;  // 28 bytes
+    char (*chHist)[256];
+    char (*chAlias)[128];
+    int* iGetIndex;
+    int* iSetIndex;
+    HWND* hDlgFileList;
+    HCURSOR* hPreCursor;
+};
+
+// Loads the library from the folder of the running program and binds every
+// name above.  On failure returns 0 and names what is missing in error.
+int LoadQrLib(QrLib* lib, char* error, size_t errorSize);

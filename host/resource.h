@@ -1,0 +1,31 @@
+// Resource and control numbers of the host program.
+#pragma once
+
+#define IDR_MAINMENU 1
+#define IDI_QUILLRUN 2
+
+#define IDM_RUN 1001
+#define IDM_EXIT 1002
+#define IDM_HISTORY 1101
+#define IDM_JUMP 1102
+#define IDM_ALIAS 1103
+#define IDM_HOKAN 1104
+#define IDM_CTRLSHIFT 1105
+#define IDM_HEROPA 1106
+#define IDM_SAVEHISTORY 1107
+#define IDM_HOOKS 1108
+#define IDM_DEFAULTS 1109
+#define IDM_ABOUT 1201
+
+// Controls of the main window.
+#define IDC_HOTKEY_LINE 300
+#define IDC_STATE_LINE 301
+
+// The completion dialog: the pattern line and the listing.
+#define IDC_HOKAN_PATTERN 200
+#define IDC_HOKAN_LIST 202
+
+// The "FileOpen" template.
+#define IDC_FO_NAME 100
+#define IDC_FO_DIR 101
+#define IDC_FO_LIST 102

@@ -1,0 +1,33 @@
+// The fixture of the Wine tests: the real host program with the library's
+// hooks installed, the target program in front with the focus in its first
+// edit field, and this process holding the library too, so that it can read
+// and write the shared block like any other process on the desktop.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "harness.h"
+#include "resource.h"
+
+class WineDesktop : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Variables of the shared block.
+    int& Int(const char* name);
+    char* Text(const char* name);
+    // The block keeps its values as long as any process holds the library
+    // (this one does for the whole run): each test puts back the initial
+    // values of what the tests change.
+    void RestoreBlock();
+
+    // Settings-file lines for the host's start (default: none).
+    virtual std::vector<std::string> Settings() { return {}; }
+    // Whether SetUp starts the host and the target.
+    virtual bool StartHost() { return true; }
+
+    qr::SharedBlock lib;
+    qr::Host host;
+    qr::Target target;
+};

@@ -1,0 +1,435 @@
+#include "harness.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace qr {
+
+static std::string ModuleDir()
+{
+    char path[MAX_PATH];
+    DWORD len = GetModuleFileNameA(NULL, path, sizeof path);
+    std::string p(path, len < sizeof path ? len : 0);
+    size_t slash = p.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
+}
+
+std::string TestDir() { return ModuleDir(); }
+
+// The test programs live in <build>\tests\wine, the product in <build>\bin;
+// QR_BIN overrides.
+std::string BinDir()
+{
+    char env[MAX_PATH];
+    DWORD len = GetEnvironmentVariableA("QR_BIN", env, sizeof env);
+    if (len > 0 && len < sizeof env) {
+        std::string dir(env);
+        if (dir.back() != '\\')
+            dir += '\\';
+        return dir;
+    }
+    return ModuleDir() + "..\\..\\bin\\";
+}
+
+static void Pump()
+{
+    MSG m;
+    while (PeekMessageA(&m, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+}
+
+bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        Pump();
+        if (cond())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+void Settle(DWORD ms)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        Pump();
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_ALLINPUT);
+    }
+}
+
+// --- Processes -----------------------------------------------------------------
+
+bool Program::Running() const
+{
+    return pi.hProcess && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Program::WaitExit(DWORD timeoutMs)
+{
+    if (!pi.hProcess)
+        return true;
+    bool ended = WaitFor([&] { return !Running(); }, timeoutMs);
+    if (!ended)
+        Kill();
+    return ended;
+}
+
+void Program::Kill()
+{
+    if (Running()) {
+        TerminateProcess(pi.hProcess, 1);
+        WaitForSingleObject(pi.hProcess, 5000);
+    }
+}
+
+Program::~Program()
+{
+    Kill();
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+}
+
+bool Start(const std::string& commandLine, Program* out)
+{
+    STARTUPINFOA si;
+    memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    std::vector<char> cmd(commandLine.begin(), commandLine.end());
+    cmd.push_back(0);
+    return CreateProcessA(NULL, cmd.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &out->pi) != 0;
+}
+
+int Run(const std::string& commandLine, DWORD timeoutMs)
+{
+    Program p;
+    if (!Start(commandLine, &p))
+        return -1;
+    if (!p.WaitExit(timeoutMs))
+        return -1;
+    DWORD code = (DWORD)-1;
+    GetExitCodeProcess(p.pi.hProcess, &code);
+    return (int)code;
+}
+
+// --- Windows -------------------------------------------------------------------
+
+HWND WaitForWindow(const char* cls, const char* title, DWORD timeoutMs)
+{
+    HWND found = NULL;
+    WaitFor([&] { return (found = FindWindowA(cls, title)) != NULL; }, timeoutMs);
+    return found;
+}
+
+std::string WindowText(HWND hWnd)
+{
+    char text[16384];
+    DWORD_PTR len = 0;
+    text[0] = 0;
+    if (!SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000,
+                             &len))
+        return "";
+    text[sizeof text - 1] = 0;
+    return text;
+}
+
+bool BringToFront(HWND hWnd, DWORD timeoutMs)
+{
+    return WaitFor(
+        [&] {
+            if (GetForegroundWindow() == hWnd)
+                return true;
+            SetForegroundWindow(hWnd);
+            return false;
+        },
+        timeoutMs);
+}
+
+// --- Keys ----------------------------------------------------------------------
+
+static void SendKey(WORD vk, bool up)
+{
+    INPUT in;
+    memset(&in, 0, sizeof in);
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &in, sizeof in);
+}
+
+void KeyDown(WORD vk) { SendKey(vk, false); }
+void KeyUp(WORD vk) { SendKey(vk, true); }
+
+void Tap(WORD vk)
+{
+    KeyDown(vk);
+    KeyUp(vk);
+}
+
+void CtrlShiftTap(WORD vk)
+{
+    KeyDown(VK_CONTROL);
+    KeyDown(VK_SHIFT);
+    Tap(vk);
+    KeyUp(VK_SHIFT);
+    KeyUp(VK_CONTROL);
+}
+
+void CtrlTap(WORD vk)
+{
+    KeyDown(VK_CONTROL);
+    Tap(vk);
+    KeyUp(VK_CONTROL);
+}
+
+void TypeText(const char* text)
+{
+    for (const char* p = text; *p; ++p) {
+        SHORT v = VkKeyScanA(*p);
+        if (v == -1)
+            continue;
+        bool shift = (v & 0x100) != 0;
+        if (shift)
+            KeyDown(VK_SHIFT);
+        Tap((WORD)(v & 0xFF));
+        if (shift)
+            KeyUp(VK_SHIFT);
+    }
+}
+
+bool XDoTool(const std::string& args)
+{
+    // Wine runs a Unix program without a process handle to wait on: the
+    // caller waits for the keys' effect instead.
+    Program p;
+    return Start("/usr/bin/xdotool " + args, &p);
+}
+
+bool XKeysTo(const char* title, const std::string& keys)
+{
+    return XDoTool(std::string("search --name \"^") + title + "$\" windowfocus --sync %1 key --delay 30 " + keys);
+}
+
+// --- Message boxes -------------------------------------------------------------
+
+MessageBoxWatcher::MessageBoxWatcher()
+{
+    InitializeCriticalSection(&lock_);
+    thread_ = CreateThread(NULL, 0, Thread, this, 0, NULL);
+}
+
+MessageBoxWatcher::~MessageBoxWatcher()
+{
+    InterlockedExchange(&stop_, 1);
+    if (thread_) {
+        WaitForSingleObject(thread_, 5000);
+        CloseHandle(thread_);
+    }
+    DeleteCriticalSection(&lock_);
+}
+
+std::vector<std::string> MessageBoxWatcher::Texts()
+{
+    EnterCriticalSection(&lock_);
+    std::vector<std::string> copy = texts_;
+    LeaveCriticalSection(&lock_);
+    return copy;
+}
+
+bool MessageBoxWatcher::WaitForBox(const std::string& needle, DWORD timeoutMs)
+{
+    return WaitFor(
+        [&] {
+            for (const std::string& t : Texts())
+                if (t.find(needle) != std::string::npos)
+                    return true;
+            return false;
+        },
+        timeoutMs);
+}
+
+struct BoxSearch {
+    DWORD self;
+    HWND found;
+};
+
+static BOOL CALLBACK FindBox(HWND hWnd, LPARAM lParam)
+{
+    BoxSearch* s = (BoxSearch*)lParam;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    char cls[32];
+    if (pid != s->self && IsWindowVisible(hWnd) && GetClassNameA(hWnd, cls, sizeof cls) &&
+        strcmp(cls, "#32770") == 0 && GetDlgItem(hWnd, 0xFFFF)) {
+        s->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+DWORD WINAPI MessageBoxWatcher::Thread(void* self)
+{
+    MessageBoxWatcher* w = (MessageBoxWatcher*)self;
+    while (!w->stop_) {
+        BoxSearch s = {GetCurrentProcessId(), NULL};
+        EnumWindows(FindBox, (LPARAM)&s);
+        if (s.found) {
+            std::string text = WindowText(s.found) + ": " + WindowText(GetDlgItem(s.found, 0xFFFF));
+            EnterCriticalSection(&w->lock_);
+            w->texts_.push_back(text);
+            LeaveCriticalSection(&w->lock_);
+            // The box's own answer (OK, or Cancel when it has one).
+            PostMessageA(s.found, WM_COMMAND, GetDlgItem(s.found, IDOK) ? IDOK : IDCANCEL, 0);
+            WaitFor([&] { return !IsWindow(s.found) || !IsWindowVisible(s.found); }, 3000);
+        }
+        Sleep(50);
+    }
+    return 0;
+}
+
+// --- Shared block --------------------------------------------------------------
+
+bool SharedBlock::Load()
+{
+    if (!dll_)
+        dll_ = LoadLibraryA((BinDir() + "QRHook.dll").c_str());
+    return dll_ != NULL;
+}
+
+// --- Settings ------------------------------------------------------------------
+
+std::string SettingsPath()
+{
+    char dir[MAX_PATH];
+    UINT len = GetWindowsDirectoryA(dir, sizeof dir);
+    return std::string(dir, len < sizeof dir ? len : 0) + "\\Quillrun.Ini";
+}
+
+bool WriteSettings(const std::vector<std::string>& lines)
+{
+    // Profile functions cache files; flush before replacing the file.
+    WritePrivateProfileStringA(NULL, NULL, NULL, "Quillrun.Ini");
+    FILE* f = fopen(SettingsPath().c_str(), "wb");
+    if (!f)
+        return false;
+    for (const std::string& l : lines)
+        fprintf(f, "%s\r\n", l.c_str());
+    fclose(f);
+    return true;
+}
+
+std::string ReadSetting(const char* key)
+{
+    char value[512] = "";
+    GetPrivateProfileStringA("Quillrun", key, "", value, sizeof value, "Quillrun.Ini");
+    return value;
+}
+
+// --- Host ----------------------------------------------------------------------
+
+bool Host::Start()
+{
+    if (!qr::Start("\"" + BinDir() + "Quillrun.exe\"", &proc_))
+        return false;
+    hWnd_ = WaitForWindow("Quillrun", NULL);
+    if (!hWnd_)
+        return false;
+    return WaitFor([&] { return StateLine() == "Hooks installed."; });
+}
+
+bool Host::Close()
+{
+    if (hWnd_)
+        PostMessageA(hWnd_, WM_CLOSE, 0, 0);
+    bool ended = proc_.WaitExit();
+    hWnd_ = NULL;
+    return ended;
+}
+
+std::string Host::StateLine() const { return WindowText(GetDlgItem(hWnd_, 301)); }
+std::string Host::HotKeyLine() const { return WindowText(GetDlgItem(hWnd_, 300)); }
+
+void Host::Command(int id) const
+{
+    DWORD_PTR r;
+    SendMessageTimeoutA(hWnd_, WM_COMMAND, (WPARAM)id, 0, SMTO_ABORTIFHUNG, 5000, &r);
+}
+
+LRESULT Host::Ask(UINT msg, WPARAM wParam, LPARAM lParam) const
+{
+    DWORD_PTR r = 0;
+    if (!SendMessageTimeoutA(hWnd_, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &r))
+        return -1;
+    return (LRESULT)r;
+}
+
+// --- Target --------------------------------------------------------------------
+
+bool Target::Start()
+{
+    if (!qr::Start("\"" + TestDir() + "qr_target.exe\"", &proc_))
+        return false;
+    hWnd_ = WaitForWindow("QRTarget", NULL);
+    return hWnd_ != NULL;
+}
+
+void Target::Close()
+{
+    if (hWnd_)
+        PostMessageA(hWnd_, WM_CLOSE, 0, 0);
+    proc_.WaitExit();
+    hWnd_ = NULL;
+}
+
+bool Target::Focus(int id)
+{
+    if (!BringToFront(hWnd_))
+        return false;
+    DWORD_PTR r = 0;
+    return WaitFor([&] {
+        return SendMessageTimeoutA(hWnd_, WM_APP + 1, (WPARAM)id, 0, SMTO_ABORTIFHUNG, 2000, &r) &&
+               r == 1 && GetForegroundWindow() == hWnd_;
+    });
+}
+
+std::string Target::Log() const { return WindowText(GetDlgItem(hWnd_, 4)); }
+
+void Target::ClearLog() const
+{
+    DWORD_PTR r;
+    SendMessageTimeoutA(hWnd_, WM_APP, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+}
+
+bool Target::WaitForLog(const std::string& item, DWORD timeoutMs) const
+{
+    return WaitFor([&] { return Log().find(item) != std::string::npos; }, timeoutMs);
+}
+
+void Target::SetText(int id, const char* text) const
+{
+    DWORD_PTR r;
+    SendMessageTimeoutA(Edit(id), WM_SETTEXT, 0, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &r);
+}
+
+std::string Down(WORD vk)
+{
+    char s[8];
+    snprintf(s, sizeof s, " d%02X", vk);
+    return s;
+}
+
+std::string Up(WORD vk)
+{
+    char s[8];
+    snprintf(s, sizeof s, " u%02X", vk);
+    return s;
+}
+
+}  // namespace qr

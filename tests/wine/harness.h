@@ -1,0 +1,156 @@
+// Helpers for the Wine integration tests: start the host and the target
+// program, wait for conditions with a time-out, send keys (SendInput or X key
+// events through xdotool), read other processes' window text, watch for
+// message boxes, and read or write the library's shared variables.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qr {
+
+// Folder of Quillrun.exe and QRHook.dll (the build's bin folder), and of the
+// test programs, with a trailing backslash.
+std::string BinDir();
+std::string TestDir();
+
+// Waits until cond() holds, pumping this thread's messages, polling every
+// 20 ms; false after timeoutMs.
+bool WaitFor(const std::function<bool()>& cond, DWORD timeoutMs = 5000);
+// Lets other processes run for a while (pumping messages) without a
+// condition: only after a condition has been met, to give a key that should
+// NOT arrive the time to arrive anyway.
+void Settle(DWORD ms = 200);
+
+// --- Processes ---------------------------------------------------------------
+struct Program {
+    PROCESS_INFORMATION pi = {};
+    bool Running() const;
+    // Waits for the process to end; false (and the process is killed) after
+    // timeoutMs.
+    bool WaitExit(DWORD timeoutMs = 10000);
+    void Kill();
+    ~Program();
+};
+// Starts a command line (a Windows program, or a Unix program by its Unix
+// path).  Returns false when the program cannot be started.
+bool Start(const std::string& commandLine, Program* out);
+// Runs a command line to its end; its exit code, or -1.
+int Run(const std::string& commandLine, DWORD timeoutMs = 10000);
+
+// --- Windows -----------------------------------------------------------------
+HWND WaitForWindow(const char* cls, const char* title, DWORD timeoutMs = 10000);
+// Text of a window of any process (WM_GETTEXT with a time-out).
+std::string WindowText(HWND hWnd);
+// Makes hWnd the foreground window and waits until it is.
+bool BringToFront(HWND hWnd, DWORD timeoutMs = 5000);
+
+// --- Keys --------------------------------------------------------------------
+// Key events through SendInput: they go to the thread with the keyboard
+// focus, exactly as typed keys do, and pass through the hook chain there.
+void KeyDown(WORD vk);
+void KeyUp(WORD vk);
+void Tap(WORD vk);
+void CtrlShiftTap(WORD vk);
+void CtrlTap(WORD vk);
+// Types ASCII letters, digits, space and a few punctuation marks.
+void TypeText(const char* text);
+// The same through the X server: xdotool with its arguments, for instance
+// XDoTool("key ctrl+shift+b").  Wine gives no exit code of a Unix program:
+// the result only says whether it started; wait for the keys' effect.
+bool XDoTool(const std::string& args);
+// Gives the X focus to the top-level window with this exact title and types
+// keys (xdotool key names, e.g. "ctrl+shift+b q") into it, in order.
+bool XKeysTo(const char* title, const std::string& keys);
+
+// --- Message boxes -----------------------------------------------------------
+// While it lives, a watcher thread closes every message box (dialog class
+// "#32770" with a static text) of the other processes and keeps their texts.
+class MessageBoxWatcher {
+public:
+    MessageBoxWatcher();
+    ~MessageBoxWatcher();
+    std::vector<std::string> Texts();  // "caption: text" of each box closed
+    bool WaitForBox(const std::string& needle, DWORD timeoutMs = 5000);
+
+private:
+    static DWORD WINAPI Thread(void* self);
+    HANDLE thread_ = NULL;
+    volatile LONG stop_ = 0;
+    CRITICAL_SECTION lock_;
+    std::vector<std::string> texts_;
+};
+
+// --- The library's shared block, seen from this process ----------------------
+class SharedBlock {
+public:
+    bool Load();  // loads QRHook.dll from BinDir()
+    template <class T> T* Var(const char* name) const
+    {
+        return reinterpret_cast<T*>(GetProcAddress(dll_, name));
+    }
+    FARPROC Function(const char* name) const { return GetProcAddress(dll_, name); }
+    HMODULE Module() const { return dll_; }
+
+private:
+    HMODULE dll_ = NULL;
+};
+
+// --- Settings file -----------------------------------------------------------
+// Full path of the host's settings file in the Windows folder.
+std::string SettingsPath();
+// Replaces the settings file with these lines (written as given).
+bool WriteSettings(const std::vector<std::string>& lines);
+std::string ReadSetting(const char* key);  // section "Quillrun"
+
+// --- The host program --------------------------------------------------------
+class Host {
+public:
+    // Starts Quillrun.exe and waits for its window and its hooks.
+    bool Start();
+    // Closes the window the way the user does and waits for the exit.
+    bool Close();
+    HWND Window() const { return hWnd_; }
+    // The two lines of the host window.
+    std::string StateLine() const;
+    std::string HotKeyLine() const;
+    // A menu command, sent as the menu sends it.
+    void Command(int id) const;
+    // The host's answer to a host message.
+    LRESULT Ask(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    Program& Process() { return proc_; }
+
+private:
+    Program proc_;
+    HWND hWnd_ = NULL;
+};
+
+// --- The target program ------------------------------------------------------
+class Target {
+public:
+    bool Start();
+    void Close();
+    HWND Window() const { return hWnd_; }
+    HWND Edit(int id) const { return GetDlgItem(hWnd_, id); }
+    // Brings the target to the front with the focus in edit field id.
+    bool Focus(int id = 1);
+    std::string Log() const;  // key messages the edit fields received
+    void ClearLog() const;
+    // Waits until the log holds item (" d51" and the like).
+    bool WaitForLog(const std::string& item, DWORD timeoutMs = 5000) const;
+    std::string Text(int id) const { return WindowText(Edit(id)); }
+    void SetText(int id, const char* text) const;
+
+private:
+    Program proc_;
+    HWND hWnd_ = NULL;
+};
+
+// " d42" for a key-down of 'B' and the like: the log's items.
+std::string Down(WORD vk);
+std::string Up(WORD vk);
+
+}  // namespace qr

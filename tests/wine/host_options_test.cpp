@@ -1,0 +1,144 @@
+// The host's settings logic on its own: slot keys, the ring position after
+// loading, the letter switches, the alias list and the hot-key line.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "options.h"
+
+TEST(HostSettingsKeys, SlotKeysAreTheSlotNumberPlusOneInLowerCaseHex)
+{
+    struct Case {
+        int slot;
+        const char* history;
+        const char* alias;
+    };
+    const Case cases[] = {
+        {0, "1", "Alias-1"},   {8, "9", "Alias-9"},    {9, "a", "Alias-a"},
+        {10, "b", "Alias-b"},  {15, "10", "Alias-10"}, {26, "1b", "Alias-1b"},
+        {31, "20", "Alias-20"},
+    };
+    for (const Case& c : cases) {
+        char key[16];
+        HistoryKey(c.slot, key, sizeof key);
+        EXPECT_STREQ(c.history, key) << "history slot " << c.slot;
+        AliasKey(c.slot, key, sizeof key);
+        EXPECT_STREQ(c.alias, key) << "alias slot " << c.slot;
+    }
+}
+
+static void Fill(char hist[32][256], const char* used)  // used: '1' marks a non-empty slot
+{
+    memset(hist, 0, 32 * 256);
+    for (int i = 0; i < 32 && used[i]; ++i)
+        if (used[i] == '1')
+            strcpy(hist[i], "line");
+}
+
+TEST(HostHistoryLoad, StoreSlotAfterLoadingTheRing)
+{
+    struct Case {
+        const char* used;
+        int saved;
+        int expected;
+    };
+    const Case cases[] = {
+        {"", -1, 0},                                   // empty ring
+        {"111", -1, 3},                                // never wrapped: after the last line
+        {"111", 3, 3},                                 // the saved slot, empty
+        {"111", 1, 3},                                 // saved slot holds a line: not trusted
+        {"111", 40, 3},                                // out of range
+        {"111", -7, 3},
+        {"11111111111111111111111111111111", -1, 0},   // full, nothing saved
+        {"11111111111111111111111111111111", 17, 17},  // full: the saved slot
+        {"1111111111111111111111111111111", -1, 31},   // one slot left
+        {"0000011", -1, 7},                            // gaps before the lines
+    };
+    static char hist[32][256];
+    for (const Case& c : cases) {
+        Fill(hist, c.used);
+        EXPECT_EQ(c.expected, NextHistorySlot(hist, c.saved))
+            << "slots used \"" << c.used << "\", saved " << c.saved;
+    }
+    EXPECT_EQ(31, PreviousSlot(0));
+    EXPECT_EQ(0, PreviousSlot(1));
+    EXPECT_EQ(30, PreviousSlot(31));
+}
+
+TEST(HostOptionsFile, LetterSwitchesAreAlways26ZerosOrOnes)
+{
+    struct Case {
+        const char* text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"", "11111111111111111111111111"},
+        {"0", "01111111111111111111111111"},
+        {"10x0", "10101111111111111111111111"},
+        {"00000000000000000000000000000000", "00000000000000000000000000"},
+    };
+    for (const Case& c : cases) {
+        char out[28];
+        memset(out, 'z', sizeof out);
+        NormaliseLetterSwitches(c.text, out);
+        EXPECT_STREQ(c.expected, out) << "from \"" << c.text << "\"";
+        EXPECT_EQ(0, out[27]);
+    }
+}
+
+TEST(HostOptionsFile, DefaultsMatchTheLibrarysInitialValues)
+{
+    HostOptions o;
+    memset(&o, 0x55, sizeof o);
+    DefaultOptions(&o);
+    EXPECT_EQ(1, o.history);
+    EXPECT_EQ(1, o.pointerJump);
+    EXPECT_EQ(1, o.alias);
+    EXPECT_EQ(1, o.hokan);
+    EXPECT_EQ(1, o.ctrlShift);
+    EXPECT_EQ(0, o.heropa);
+    EXPECT_EQ(1, o.saveHistory);
+    EXPECT_EQ(1024, o.zure);
+    EXPECT_EQ(30000, o.aida);
+    EXPECT_EQ(0, o.cursorChange);
+    EXPECT_STREQ("11111111111111111111111111", o.ctrlShiftKeys);
+}
+
+TEST(HostAliasList, ListsDefinedAliasesAndStopsAtTheBufferEnd)
+{
+    static char alias[32][128];
+    memset(alias, 0, sizeof alias);
+    strcpy(alias[2], "ll,dir /w");
+    strcpy(alias[5], "e,edit a,b");
+    memset(alias[9], 'n', 128);  // no terminator, no comma
+    char out[512];
+    EXPECT_EQ(3, FormatAliasList(alias, out, sizeof out));
+    EXPECT_EQ(std::string("ll = dir /w\ne = edit a,b\n") + std::string(128, 'n') + " = \n", out);
+
+    // Room for the first line only: the second is left out whole.
+    char small[20];
+    EXPECT_EQ(1, FormatAliasList(alias, small, sizeof small));
+    EXPECT_STREQ("ll = dir /w\n", small);
+    memset(alias, 0, sizeof alias);
+    EXPECT_EQ(0, FormatAliasList(alias, out, sizeof out));
+    EXPECT_STREQ("", out);
+}
+
+TEST(HostHotKeyLine, NamesTheKeyTheLibraryForwarded)
+{
+    struct Case {
+        WPARAM vk;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {'1', "Hot keys received: 4, last: Ctrl+Shift+1"},
+        {'S', "Hot keys received: 4, last: Ctrl+Shift+S"},
+        {0x7A, "Hot keys received: 4, last: Ctrl+Shift+F11"},
+        {0x13, "Hot keys received: 4, last: Ctrl+Shift+key 19"},
+    };
+    for (const Case& c : cases) {
+        char line[96];
+        DescribeHotKey(c.vk, 4, line, sizeof line);
+        EXPECT_STREQ(c.expected, line);
+    }
+}

@@ -1,0 +1,101 @@
+// A program for the Wine tests to type into: a window "QR target" with two
+// single-line edit fields (ids 1 and 2) and a button (id 3).  Every key
+// message the edit fields receive is appended to a log, kept as the text of a
+// hidden static control (id 4), which the tests read with WM_GETTEXT:
+//   " d42" key-down of virtual key 0x42, " u42" its key-up, " c62" a char.
+// Messages to the main window: WM_APP clears the log; WM_APP+1 puts the
+// focus into the edit field whose id is wParam.
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+static HWND hMain, hLog;
+static WNDPROC editProc;
+static char logText[16384];
+static size_t logLen;
+static HWND lastFocus;
+
+static void Append(const char* kind, WPARAM code)
+{
+    char item[16];
+    int n = snprintf(item, sizeof item, " %s%02X", kind, (unsigned)(code & 0xFFFF));
+    if (n <= 0 || logLen + (size_t)n >= sizeof logText)
+        return;  // full: the tests clear the log long before this
+    memcpy(logText + logLen, item, (size_t)n + 1);
+    logLen += (size_t)n;
+    SetWindowTextA(hLog, logText);
+}
+
+static LRESULT CALLBACK EditProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: Append("d", wParam); break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: Append("u", wParam); break;
+    case WM_CHAR: Append("c", wParam); break;
+    case WM_SETFOCUS: lastFocus = hWnd; break;
+    }
+    return CallWindowProcA(editProc, hWnd, msg, wParam, lParam);
+}
+
+static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_APP:
+        logLen = 0;
+        logText[0] = 0;
+        SetWindowTextA(hLog, "");
+        return 1;
+    case WM_APP + 1: {
+        HWND edit = GetDlgItem(hWnd, (int)wParam);
+        if (!edit)
+            return 0;
+        SetFocus(edit);
+        return GetFocus() == edit;
+    }
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE)
+            SetFocus(lastFocus ? lastFocus : GetDlgItem(hWnd, 1));
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+int WINAPI WinMain(HINSTANCE hInst, HINSTANCE, LPSTR, int)
+{
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof wc);
+    wc.lpfnWndProc = MainProc;
+    wc.hInstance = hInst;
+    wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+    wc.lpszClassName = "QRTarget";
+    RegisterClassA(&wc);
+    hMain = CreateWindowA("QRTarget", "QR target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 420, 200, 360,
+                          160, NULL, NULL, hInst, NULL);
+    HWND e1 = CreateWindowA("Edit", "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
+                            10, 10, 320, 22, hMain, (HMENU)1, hInst, NULL);
+    HWND e2 = CreateWindowA("Edit", "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
+                            10, 40, 320, 22, hMain, (HMENU)2, hInst, NULL);
+    CreateWindowA("Button", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 10, 70, 80, 24,
+                  hMain, (HMENU)3, hInst, NULL);
+    hLog = CreateWindowA("Static", "", WS_CHILD, 0, 0, 0, 0, hMain, (HMENU)4, hInst, NULL);
+    editProc = (WNDPROC)SetWindowLongPtrA(e1, GWLP_WNDPROC, (LONG_PTR)EditProc);
+    SetWindowLongPtrA(e2, GWLP_WNDPROC, (LONG_PTR)EditProc);
+    SetForegroundWindow(hMain);
+    SetFocus(e1);
+
+    MSG m;
+    while (GetMessageA(&m, NULL, 0, 0) > 0) {
+        if (!IsDialogMessageA(hMain, &m)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+    }
+    return 0;
+}

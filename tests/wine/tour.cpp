@@ -1,0 +1,139 @@
+// The main job's scripted tour: with the host running, type a line into the
+// single-line "Find what" field of Wine's notepad, recall it with Up, press
+// hot keys, and print what happened at each step.  Leaves the windows open
+// for a screenshot; "qr_tour --close" closes notepad and the host.
+#include <stdio.h>
+#include <string.h>
+
+#include "harness.h"
+
+static int failures;
+
+static void Step(const char* text) { printf("tour: %s\n", text), fflush(stdout); }
+
+static void Result(bool ok, const std::string& text)
+{
+    printf("      %s %s\n", ok ? "ok  " : "FAIL", text.c_str());
+    fflush(stdout);
+    if (!ok)
+        ++failures;
+}
+
+static HWND FindDialogOf(HWND owner)
+{
+    HWND found = NULL;
+    qr::WaitFor([&] {
+        found = FindWindowA("#32770", "Find");
+        return found && GetWindow(found, GW_OWNER) == owner;
+    });
+    return found;
+}
+
+static int Close()
+{
+    HWND notepad = FindWindowA("Notepad", NULL);
+    if (notepad) {
+        HWND find = FindWindowA("#32770", "Find");
+        if (find)
+            PostMessageA(find, WM_CLOSE, 0, 0);
+        PostMessageA(notepad, WM_CLOSE, 0, 0);
+    }
+    HWND host = FindWindowA("Quillrun", NULL);
+    if (host)
+        PostMessageA(host, WM_CLOSE, 0, 0);
+    bool gone = qr::WaitFor([] { return !FindWindowA("Quillrun", NULL); }, 10000);
+    printf("tour: the host %s\n", gone ? "saved history and aliases and ended" : "did not end");
+    return gone ? 0 : 1;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && strcmp(argv[1], "--close") == 0)
+        return Close();
+
+    qr::SharedBlock lib;
+    if (!lib.Load()) {
+        printf("tour: QRHook.dll cannot be loaded from %s\n", qr::BinDir().c_str());
+        return 1;
+    }
+    int* iZure = lib.Var<int>("iZure");
+
+    Step("waiting for the host window (class Quillrun)");
+    HWND host = qr::WaitForWindow("Quillrun", NULL, 20000);
+    Result(host != NULL, host ? "the host is running" : "no host window");
+    if (!host)
+        return 1;
+    HWND state = GetDlgItem(host, 301);
+    bool hooked = qr::WaitFor([&] { return qr::WindowText(state) == "Hooks installed."; });
+    Result(hooked, "host says: " + qr::WindowText(state));
+
+    Step("starting notepad");
+    qr::Program notepadProc;
+    qr::Start("notepad.exe", &notepadProc);
+    HWND notepad = qr::WaitForWindow("Notepad", NULL, 20000);
+    Result(notepad != NULL, notepad ? "notepad is up" : "notepad did not start");
+    if (!notepad)
+        return 1;
+    qr::BringToFront(notepad);
+
+    Step("opening Search > Find (Ctrl+F) for a one-line edit field");
+    qr::CtrlTap('F');
+    HWND find = FindDialogOf(notepad);
+    Result(find != NULL, find ? "the Find dialog is open" : "no Find dialog");
+    if (!find)
+        return 1;
+    HWND field = GetDlgItem(find, 0x480);  // the "Find what" field
+    qr::BringToFront(find);
+    qr::WaitFor([&] {
+        GUITHREADINFO gi;
+        memset(&gi, 0, sizeof gi);
+        gi.cbSize = sizeof gi;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(find, NULL), &gi) && gi.hwndFocus == field;
+    });
+
+    const char* line = "hello from quillrun";
+    Step("typing a line and pressing Tab (the history stores it)");
+    qr::TypeText(line);
+    bool typed = qr::WaitFor([&] { return qr::WindowText(field) == line; });
+    Result(typed, "the field holds: " + qr::WindowText(field));
+    qr::Tap(VK_TAB);
+    qr::Settle(300);
+
+    Step("back to the field, emptying it");
+    qr::KeyDown(VK_SHIFT);
+    qr::Tap(VK_TAB);
+    qr::KeyUp(VK_SHIFT);
+    qr::Tap(VK_END);
+    qr::KeyDown(VK_SHIFT);
+    qr::Tap(VK_HOME);
+    qr::KeyUp(VK_SHIFT);
+    qr::Tap(VK_DELETE);
+    bool emptied = qr::WaitFor([&] { return qr::WindowText(field).empty(); });
+    Result(emptied, emptied ? "the field is empty" : "the field still holds: " + qr::WindowText(field));
+
+    Step("pressing Up");
+    qr::Tap(VK_UP);
+    bool recalled = qr::WaitFor([&] { return !qr::WindowText(field).empty(); }, 2000);
+    std::string got = qr::WindowText(field);
+    if (recalled)
+        Result(got == line, "Up recalled: " + got);
+    else
+        Result(false, "Up recalled nothing");
+
+    Step("pressing Ctrl+Shift+B (raises the pointer-return tolerance by 10)");
+    int before = *iZure;
+    qr::CtrlShiftTap('B');
+    bool raised = qr::WaitFor([&] { return *iZure == before + 10; });
+    char text[96];
+    snprintf(text, sizeof text, "tolerance %d -> %d, seen from another process", before, *iZure);
+    Result(raised, text);
+
+    Step("pressing Ctrl+Shift+S (forwarded to the host)");
+    HWND hotLine = GetDlgItem(host, 300);
+    qr::CtrlShiftTap('S');
+    bool seen = qr::WaitFor([&] { return qr::WindowText(hotLine).find("Ctrl+Shift+S") != std::string::npos; });
+    Result(seen, "host says: " + qr::WindowText(hotLine));
+
+    printf("tour: %s\n", failures ? "some steps did not work (see FAIL above)" : "every step worked");
+    return failures ? 2 : 0;
+}
