@@ -160,7 +160,7 @@ int ResolveCommandLine(const char* path, char* dest, int destSize, FileExistsFn 
     }
     memcpy(chResolveWork, chResolveCopy, (size_t)n);
     chResolveWork[n] = 0;
-    const char* result = exists(chResolveWork) ? chResolveCopy : chResolveCopy + lastSlash + 1;
+    const char* result = exists(chResolveWork) ? chResolveCopy : chResolveCopy + (lastSlash + 1);
     return CopyText(dest, destSize, result);
 }
 

@@ -258,7 +258,7 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
     Template tpl = t->second;
     WindowSpec spec;
     spec.cls = "#32770";
-    spec.style = WS_POPUP | WS_CAPTION | WS_SYSMENU;  // shown by the procedure
+    spec.style = (LONG)(WS_POPUP | WS_CAPTION | WS_SYSMENU);  // shown by the procedure
     spec.rect = tpl.rect;
     spec.inst = hInstance;
     HWND dlg = createWindow(spec);
@@ -430,7 +430,7 @@ BOOL GetOpenFileNameA(LPOPENFILENAMEA lpofn)
     if ((lpofn->Flags & OFN_ENABLEHOOK) && lpofn->lpfnHook) {
         WindowSpec spec;
         spec.cls = "#32770";
-        spec.style = WS_POPUP | WS_CAPTION;
+        spec.style = (LONG)(WS_POPUP | WS_CAPTION);
         spec.rect = RECT{0, 0, 400, 300};
         call.hookDialog = createWindow(spec);
         call.hookResult = lpofn->lpfnHook(call.hookDialog, WM_INITDIALOG, 0, (LPARAM)lpofn);
