@@ -299,16 +299,6 @@ TEST_F(MdiFrames, ControlDirectlyInTheMdiClientIsFramedByIt)
     EXPECT_EQ(0, IsTobanai(button));
 }
 
-TEST_F(MdiFrames, ChildWithoutParentEndsTheSearch)
-{
-    HWND orphan = ws::createWindow(Spec("Pane", "", WS_VISIBLE | WS_CHILD, NULL, RECT{0, 0, 100, 100}));
-    HWND button = Control("Button", orphan);
-    ws::setCursorPos(0, 50);
-    EXPECT_EQ(1, IsTobanai(button));
-    ws::setCursorPos(50, 50);
-    EXPECT_EQ(0, IsTobanai(button));
-}
-
 TEST_F(MdiFrames, ControlInNestedPanelsOfADialogIsFramedByTheDialog)
 {
     HWND outer = ws::createWindow(Spec("Group", "", WS_VISIBLE | WS_CHILD, dlg, RECT{110, 130, 390, 290}));

@@ -102,16 +102,6 @@ TEST_F(WinsimFocus, DestructionIsAnnouncedBeforeTheWindowGoesAndBeforeItsChildre
     EXPECT_FALSE(ws::exists(dlg));
 }
 
-TEST_F(WinsimFocus, DisabledOrMinimisedWindowsCannotTakeTheFocus)
-{
-    EnableWindow(dlg, FALSE);
-    EXPECT_FALSE(ws::changeFocus(button));
-    EnableWindow(dlg, TRUE);
-    ShowWindow(button, SW_MINIMIZE);
-    EXPECT_FALSE(ws::changeFocus(button));
-    EXPECT_TRUE(Heard().empty());
-}
-
 TEST_F(WinsimFocus, SystemMenuStringsAndChanges)
 {
     HMENU sys = GetSystemMenu(main, FALSE);
