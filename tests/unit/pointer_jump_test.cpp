@@ -75,6 +75,31 @@ TEST_F(PointerJump, DefaultButtonOfNewDialogDrawsPointerToItsCentre)
     EXPECT_EQ(0, HostMessages(HM_POINTER_JUMP)[0].lParam);
 }
 
+// Half of each extent, truncated towards zero, added to the left and top
+// edges: also for controls left of and above the primary screen, and for a
+// rectangle whose edges are the wrong way round.
+TEST_F(PointerJump, CentreOfOddAndInvertedRectangles)
+{
+    struct Case {
+        RECT rect;
+        const char* centre;
+    };
+    const Case cases[] = {
+        {{150, 250, 231, 273}, "190,261"},
+        {{-101, -51, -50, -20}, "-76,-36"},
+        {{10, 10, 5, 3}, "8,7"},
+        {{0, 0, 1, 1}, "0,0"},
+    };
+    for (const Case& c : cases) {
+        Dialog d = OpenDialog();
+        HWND control = ws::createWindow(Spec("Button", "", WS_VISIBLE | WS_CHILD, d.dlg, c.rect));
+        ws::setCursorPos(600, 500);
+        ws::changeFocus(control);
+        EXPECT_EQ(c.centre, Cursor()) << c.rect.left << "," << c.rect.top << "-" << c.rect.right << ","
+                                      << c.rect.bottom;
+    }
+}
+
 TEST_F(PointerJump, FocusMovingWithinDialogKeepsPositionFromBeforeFirstJump)
 {
     Dialog d = OpenDialog();
