@@ -388,16 +388,13 @@ int DlgDirListA(HWND hDlg, LPSTR lpPathSpec, int nIDListBox, int nIDStaticPath, 
 }
 
 // The selected entry without its brackets: "name\" for a folder and "c:" for
-// a drive (non-zero result), the name for a file.
+// a drive (non-zero result), the name for a file; cut to the buffer.
 BOOL DlgDirSelectExA(HWND hwndDlg, LPSTR lpString, int chCount, int idListBox)
 {
     HWND list = GetDlgItem(hwndDlg, idListBox);
     ControlState& c = ds().controls[list];
-    if (!list || c.selection < 0 || c.selection >= (int)c.items.size()) {
-        if (lpString && chCount > 0)
-            lpString[0] = 0;
-        return FALSE;
-    }
+    if (!list || c.selection < 0 || c.selection >= (int)c.items.size())
+        return FALSE;  // no selection: the buffer is left as it is
     std::string item = c.items[c.selection];
     BOOL isDir = FALSE;
     if (item.size() == 5 && item.compare(0, 2, "[-") == 0 && item.compare(3, 2, "-]") == 0) {
