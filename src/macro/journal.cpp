@@ -58,11 +58,13 @@ LRESULT CALLBACK JournalRecordProc(int code, WPARAM wParam, LPARAM lParam)
         iEventCnt = 0;
         return 0;
     }
-    if (iEventCnt == 0)
+    // The counter is read once: another process may change it at any time.
+    UINT index = (UINT)iEventCnt;
+    if (index == 0)
         lRecordStart = (int)GetTickCount();
-    if ((UINT)iEventCnt < kMacroLimit) {
-        SysEvent[iEventCnt] = *event;
-        iEventCnt = iEventCnt + 1;
+    if (index < kMacroLimit) {
+        SysEvent[index] = *event;
+        iEventCnt = (int)(index + 1);
         return 0;
     }
     CallNextHookEx(hOldRMacroHook, code, wParam, lParam);
