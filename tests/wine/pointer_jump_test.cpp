@@ -231,6 +231,21 @@ TEST_F(PointerJumpWine, PointerMovedBeyondToleranceStaysWhereTheUserPutIt)
     EXPECT_EQ(nullptr, *lib.Var<HWND>("hWndOya"));
 }
 
+TEST_F(PointerJumpWine, DialogClosedAfterAidaLeavesThePointer)
+{
+    Int("lAida") = 1500;
+    ParkPointer(POINT{40, 700});
+    ASSERT_TRUE(OpenDialog());
+    POINT centre = Centre(GetDlgItem(dlg, IDOK));
+    ASSERT_TRUE(PointerAt(centre)) << "pointer at " << Str(Cursor());
+
+    qr::Settle(2000);
+    ASSERT_TRUE(CloseDialog());
+    qr::Settle(500);
+
+    EXPECT_EQ(Str(centre), Str(Cursor()));
+}
+
 TEST_F(PointerJumpWine, JapaneseCloseItemIsRelabelledOnActivationWhenSwitchedOn)
 {
     struct Case {
