@@ -65,20 +65,6 @@ TEST(LineText, ReplacingAndAppendingStopAtTheBufferSize)
     EXPECT_STREQ("abcd*.*", line);
 }
 
-TEST(LineText, WildcardAndLastWord)
-{
-    EXPECT_STREQ("*.*", CompletionWildcard("c:\\au"));
-    EXPECT_STREQ("*", CompletionWildcard("note.t"));
-    EXPECT_STREQ("*", CompletionWildcard(".."));
-    EXPECT_EQ(nullptr, CompletionWildcard("a?"));
-    EXPECT_EQ(nullptr, CompletionWildcard("*.t"));
-    EXPECT_STREQ("*.*", CompletionWildcard(""));
-    EXPECT_EQ(0u, LastWordStart("word"));
-    EXPECT_EQ(5u, LastWordStart("type c:\\au"));
-    EXPECT_EQ(4u, LastWordStart("a b\t"));
-    EXPECT_EQ(0u, LastWordStart(""));
-}
-
 TEST(LineText, SettingsKeyNames)
 {
     struct Case {
