@@ -74,10 +74,12 @@ LRESULT editProc(SimWindow* w, UINT msg, WPARAM wParam, LPARAM lParam)
         return copyText(w->title, (char*)lParam, (int)wParam);
     case WM_GETTEXTLENGTH:
         return (LRESULT)w->title.size();
-    case WM_SETTEXT:
+    case WM_SETTEXT: {
         w->title = lParam ? (const char*)lParam : "";
-        editState(w->handle, w->title);
+        EditState& e = editState(w->handle, w->title);
+        e.start = e.end = 0;
         return TRUE;
+    }
     case EM_SETSEL: {
         // -1 as start drops the selection; a negative or too large position
         // means the end of the text.
