@@ -87,6 +87,15 @@ void Program::Kill()
     }
 }
 
+void Program::Detach()
+{
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    pi = PROCESS_INFORMATION();
+}
+
 Program::~Program()
 {
     Kill();
@@ -149,6 +158,31 @@ bool BringToFront(HWND hWnd, DWORD timeoutMs)
             return false;
         },
         timeoutMs);
+}
+
+bool HasFocus(HWND control)
+{
+    GUITHREADINFO gi;
+    memset(&gi, 0, sizeof gi);
+    gi.cbSize = sizeof gi;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(control, NULL), &gi) &&
+           gi.hwndFocus == control && GetForegroundWindow() == GetAncestor(control, GA_ROOT);
+}
+
+bool FocusDialogControl(HWND dialog, HWND control, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        BringToFront(dialog, 1000);
+        DWORD_PTR r;
+        SendMessageTimeoutA(dialog, WM_NEXTDLGCTL, (WPARAM)control, TRUE, SMTO_ABORTIFHUNG, 2000, &r);
+        if (WaitFor([&] { return HasFocus(control); }, 1000)) {
+            Settle(300);
+            if (HasFocus(control))
+                return true;
+        }
+    }
+    return false;
 }
 
 // --- Keys ----------------------------------------------------------------------
@@ -380,11 +414,11 @@ bool Target::Start()
     return hWnd_ != NULL;
 }
 
+// The target keeps nothing worth a graceful end, and ending a Wine process
+// through its window takes seconds.
 void Target::Close()
 {
-    if (hWnd_)
-        PostMessageA(hWnd_, WM_CLOSE, 0, 0);
-    proc_.WaitExit();
+    proc_.Kill();
     hWnd_ = NULL;
 }
 

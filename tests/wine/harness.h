@@ -33,6 +33,8 @@ struct Program {
     // timeoutMs.
     bool WaitExit(DWORD timeoutMs = 10000);
     void Kill();
+    // Lets the program run on after this object goes (it is killed otherwise).
+    void Detach();
     ~Program();
 };
 // Starts a command line (a Windows program, or a Unix program by its Unix
@@ -47,6 +49,13 @@ HWND WaitForWindow(const char* cls, const char* title, DWORD timeoutMs = 10000);
 std::string WindowText(HWND hWnd);
 // Makes hWnd the foreground window and waits until it is.
 bool BringToFront(HWND hWnd, DWORD timeoutMs = 5000);
+// Whether control has the keyboard focus of its thread, and its top-level
+// window is the foreground window.
+bool HasFocus(HWND control);
+// Brings a dialog of any process to the front with the focus in one of its
+// controls (WM_NEXTDLGCTL), and waits until that has held for a moment: a
+// focus event arriving late from the X server can still move it.
+bool FocusDialogControl(HWND dialog, HWND control, DWORD timeoutMs = 5000);
 
 // --- Keys --------------------------------------------------------------------
 // Key events through SendInput: they go to the thread with the keyboard
@@ -132,7 +141,7 @@ private:
 class Target {
 public:
     bool Start();
-    void Close();
+    void Close();  // ends the process at once
     HWND Window() const { return hWnd_; }
     HWND Edit(int id) const { return GetDlgItem(hWnd_, id); }
     // Brings the target to the front with the focus in edit field id.

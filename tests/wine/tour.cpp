@@ -24,8 +24,8 @@ static HWND FindDialogOf(HWND owner)
     HWND found = NULL;
     qr::WaitFor([&] {
         found = FindWindowA("#32770", "Find");
-        return found && GetWindow(found, GW_OWNER) == owner;
-    });
+        return found && GetWindow(found, GW_OWNER) == owner && IsWindowVisible(found);
+    }, 10000);
     return found;
 }
 
@@ -63,18 +63,24 @@ int main(int argc, char** argv)
     Result(host != NULL, host ? "the host is running" : "no host window");
     if (!host)
         return 1;
-    HWND state = GetDlgItem(host, 301);
-    bool hooked = qr::WaitFor([&] { return qr::WindowText(state) == "Hooks installed."; });
-    Result(hooked, "host says: " + qr::WindowText(state));
+    // The first start in a fresh Wine folder is slow; the window's lines
+    // come a moment after the window.
+    auto stateLine = [&] { return qr::WindowText(GetDlgItem(host, 301)); };
+    bool hooked = qr::WaitFor([&] { return stateLine() == "Hooks installed."; }, 20000);
+    Result(hooked, "host says: " + stateLine());
 
     Step("starting notepad");
     qr::Program notepadProc;
     qr::Start("notepad.exe", &notepadProc);
+    notepadProc.Detach();  // stays up for the screenshot; "--close" ends it
     HWND notepad = qr::WaitForWindow("Notepad", NULL, 20000);
     Result(notepad != NULL, notepad ? "notepad is up" : "notepad did not start");
     if (!notepad)
         return 1;
-    qr::BringToFront(notepad);
+    bool front = qr::BringToFront(notepad, 10000) && qr::WaitFor([&] {
+        return qr::HasFocus(FindWindowExA(notepad, NULL, "Edit", NULL));
+    });
+    Result(front, front ? "notepad has the focus" : "notepad did not get the focus");
 
     Step("opening Search > Find (Ctrl+F) for a one-line edit field");
     qr::CtrlTap('F');
@@ -83,13 +89,8 @@ int main(int argc, char** argv)
     if (!find)
         return 1;
     HWND field = GetDlgItem(find, 0x480);  // the "Find what" field
-    qr::BringToFront(find);
-    qr::WaitFor([&] {
-        GUITHREADINFO gi;
-        memset(&gi, 0, sizeof gi);
-        gi.cbSize = sizeof gi;
-        return GetGUIThreadInfo(GetWindowThreadProcessId(find, NULL), &gi) && gi.hwndFocus == field;
-    });
+    bool focused = qr::FocusDialogControl(find, field);
+    Result(focused, focused ? "the \"Find what\" field has the focus" : "the field did not get the focus");
 
     const char* line = "hello from quillrun";
     Step("typing a line and pressing Tab (the history stores it)");
@@ -133,6 +134,14 @@ int main(int argc, char** argv)
     qr::CtrlShiftTap('S');
     bool seen = qr::WaitFor([&] { return qr::WindowText(hotLine).find("Ctrl+Shift+S") != std::string::npos; });
     Result(seen, "host says: " + qr::WindowText(hotLine));
+
+    // Arrange the windows for the screenshot: the host above notepad, the
+    // Find dialog over notepad, everything painted.
+    SetWindowPos(notepad, NULL, 0, 130, 640, 420, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(find, HWND_TOP, 200, 260, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    for (HWND w : {host, notepad, find})
+        RedrawWindow(w, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    qr::Settle(500);
 
     printf("tour: %s\n", failures ? "some steps did not work (see FAIL above)" : "every step worked");
     return failures ? 2 : 0;
