@@ -38,7 +38,10 @@ void HistRingRestart(int setIndex, int* getIndex);
 // hexadecimal, after prefix ("" or "Alias-").  out holds at least 16 bytes.
 void SlotKeyName(char* out, size_t size, const char* prefix, int slot);
 // A slot's text as a settings value: at most size - 1 bytes, CR and LF
-// turned into spaces so that the line cannot split in the file.
+// turned into spaces so that the line cannot split in the file, and enclosed
+// in double quotes where the profile reader would otherwise drop blanks at
+// its ends or the quotes around it (room for the two quotes is needed: a
+// buffer two bytes larger than the slot).
 void ProfileSafeCopy(char* dst, size_t size, const char* src, size_t srcMax);
 
 // --- Aliases -----------------------------------------------------------------

@@ -17,7 +17,8 @@ static int iHistLastKey QR_SHARED = 0;
 static char chHistLine[256] QR_SHARED = "";
 // Settings key and value being written by HistryAndAliasSave.
 static char chHistKey[16] QR_SHARED = "";
-static char chHistValue[256] QR_SHARED = "";
+// Two bytes more than a slot: a value may be saved in quotes.
+static char chHistValue[258] QR_SHARED = "";
 
 enum HistAction { HIST_NONE, HIST_STORE, HIST_OLDER, HIST_NEWER };
 
@@ -120,17 +121,19 @@ int WINAPI Hist(int code, WPARAM wParam, LPARAM lParam)
 
 void WINAPI HistryAndAliasSave(void)
 {
+    // A slot holds at most 255 (an alias entry 127) characters; the host may
+    // have filled one to its last byte without a terminator.
     if (bIsHistory == 1) {
         for (int slot = 0; slot < 32; ++slot) {
             SlotKeyName(chHistKey, sizeof chHistKey, "", slot);
-            ProfileSafeCopy(chHistValue, sizeof chHistValue, chHist[slot], sizeof chHist[slot]);
+            ProfileSafeCopy(chHistValue, sizeof chHistValue, chHist[slot], sizeof chHist[slot] - 1);
             WriteProfileStriMy("Quillrun", chHistKey, chHistValue);
         }
     }
     if (bIsAlias == 1) {
         for (int slot = 0; slot < 32; ++slot) {
             SlotKeyName(chHistKey, sizeof chHistKey, "Alias-", slot);
-            ProfileSafeCopy(chHistValue, sizeof chHistValue, chAlias[slot], sizeof chAlias[slot]);
+            ProfileSafeCopy(chHistValue, sizeof chHistValue, chAlias[slot], sizeof chAlias[slot] - 1);
             WriteProfileStriMy("Quillrun", chHistKey, chHistValue);
         }
     }

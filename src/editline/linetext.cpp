@@ -131,12 +131,32 @@ void SlotKeyName(char* out, size_t size, const char* prefix, int slot)
         out[len < size ? len : size - 1] = 0;
 }
 
+// The platform's profile reader drops blanks around a value and one pair of
+// matching quotes enclosing it; such a value is saved in double quotes, which
+// the reader takes off again, so that the line reads back exactly.
+static int LosesCharactersWhenRead(const char* text, size_t len)
+{
+    if (len == 0)
+        return 0;
+    char first = text[0], last = text[len - 1];
+    if (first == ' ' || first == '\t' || last == ' ' || last == '\t')
+        return 1;
+    return len >= 2 && first == last && (first == '"' || first == '\'');
+}
+
 void ProfileSafeCopy(char* dst, size_t size, const char* src, size_t srcMax)
 {
     CopyBounded(dst, size, src, srcMax);
     for (char* p = dst; *p; ++p)
         if (*p == '\r' || *p == '\n')
             *p = ' ';
+    size_t len = strlen(dst);
+    if (LosesCharactersWhenRead(dst, len) && len + 3 <= size) {
+        memmove(dst + 1, dst, len);
+        dst[0] = '"';
+        dst[len + 1] = '"';
+        dst[len + 2] = 0;
+    }
 }
 
 // --- Aliases -----------------------------------------------------------------

@@ -432,4 +432,26 @@ TEST_F(HistorySave, LineBreaksAreSavedAsSpaces)
     EXPECT_EQ(std::string(255, 'm'), value);
 }
 
+// What is saved reads back exactly through the platform's profile reader,
+// also lines with blanks at their ends or in quotes (the soak found these).
+TEST_F(HistorySave, EveryLineReadsBackExactly)
+{
+    const char* lines[] = {"dir ", "  cd ..", "\"quoted\"", "'x'", "plain"};
+    std::string longLine(255, ' ');
+    longLine[100] = 'x';  // blanks at both ends, a full slot
+    for (int i = 0; i < 5; ++i)
+        strcpy(chHist[i], lines[i]);
+    memcpy(chHist[5], longLine.c_str(), 256);
+    strcpy(chAlias[0], "ls,dir ");
+    HistryAndAliasSave();
+    char value[300];
+    for (int i = 0; i < 6; ++i) {
+        char key[4] = {(char)('1' + i), 0};
+        GetPrivateProfileStringA("Quillrun", key, "<missing>", value, sizeof value, "Quillrun.Ini");
+        EXPECT_EQ(std::string(chHist[i]), value) << "slot " << i;
+    }
+    GetPrivateProfileStringA("Quillrun", "Alias-1", "<missing>", value, sizeof value, "Quillrun.Ini");
+    EXPECT_STREQ("ls,dir ", value);
+}
+
 }  // namespace

@@ -110,8 +110,38 @@ TEST(LineText, ASlotWithoutTerminatorIsCopiedToTheBufferSize)
     char small[4];
     CopyBounded(small, sizeof small, "abcdef", 6);
     EXPECT_STREQ("abc", small);
-    ProfileSafeCopy(out, sizeof out, "a\rb\nc\r\n", 16);
-    EXPECT_STREQ("a b c  ", out);
+    ProfileSafeCopy(out, sizeof out, "a\rb\nc", 16);
+    EXPECT_STREQ("a b c", out);
+}
+
+// Lines that the profile reader would change are saved so that they read
+// back exactly: blanks at the ends and enclosing quotes survive.
+TEST(LineText, ValuesThatWouldLoseCharactersAreSavedInQuotes)
+{
+    struct Case {
+        const char* slot;
+        const char* saved;
+    } cases[] = {
+        {"dir /w", "dir /w"},
+        {"dir ", "\"dir \""},
+        {"  cd ..", "\"  cd ..\""},
+        {"\tx", "\"\tx\""},
+        {"\"quoted\"", "\"\"quoted\"\""},
+        {"'single'", "\"'single'\""},
+        {"\"only at the start", "\"only at the start"},
+        {"'", "'"},
+        {"a\r\n", "\"a  \""},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        char out[32];
+        ProfileSafeCopy(out, sizeof out, c.slot, strlen(c.slot) + 1);
+        EXPECT_STREQ(c.saved, out) << "slot \"" << c.slot << '"';
+    }
+    // No room for the quotes: the value is saved as it is, never overrun.
+    char tight[5];
+    ProfileSafeCopy(tight, sizeof tight, "ab  ", 5);
+    EXPECT_STREQ("ab  ", tight);
 }
 
 }  // namespace
