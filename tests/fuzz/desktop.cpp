@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <winsim.h>
+#include <winsim_editline.h>
 
 #include "core/qrhook.h"
 #include "shared_snapshot.h"
@@ -25,6 +26,15 @@ void FuzzInput::text(char* buf, size_t bufSize, size_t max)
 static HWND gWindows[16];
 static int gWindowCount = 0;
 
+static HWND Keep(HWND h)
+{
+    if (gWindowCount < 16)
+        gWindows[gWindowCount++] = h;
+    return h;
+}
+
+// Controls of the standard classes behave as such (edit fields keep their
+// text, list boxes list folders); other windows only record their messages.
 static HWND Make(const char* cls, LONG style, HWND parent, RECT r, int id = 0)
 {
     ws::WindowSpec s;
@@ -33,10 +43,8 @@ static HWND Make(const char* cls, LONG style, HWND parent, RECT r, int id = 0)
     s.parent = parent;
     s.rect = r;
     s.id = id;
-    HWND h = ws::createWindow(s);
-    if (gWindowCount < 16)
-        gWindows[gWindowCount++] = h;
-    return h;
+    bool control = !strcmp(cls, "Edit") || !strcmp(cls, "ListBox") || !strcmp(cls, "ComboBox");
+    return Keep(control ? ws::createControl(s) : ws::createWindow(s));
 }
 
 void FuzzResetDesktop()
@@ -63,10 +71,15 @@ void FuzzResetDesktop()
     Make("bosa_List", WS_VISIBLE | WS_POPUP, NULL, RECT{600, 100, 700, 200});
     HWND app = Make("Notepad", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL, RECT{0, 400, 800, 700});
     Make("Edit", WS_VISIBLE | WS_CHILD | ES_MULTILINE, app, RECT{0, 420, 800, 700}, 15);
-    HWND completion = Make("#32770", 0, NULL, RECT{0, 0, 10, 10});
-    Make("ListBox", WS_CHILD, completion, RECT{0, 0, 10, 10}, 202);
-    Make("Static", WS_CHILD, completion, RECT{0, 0, 10, 10}, 200);
-    hDlgFileList = completion;
+    ws::CompletionDialog completion = ws::createCompletionDialog();
+    Keep(completion.dialog);
+    Keep(completion.list);
+    hDlgFileList = completion.dialog;
+    // Something for Ctrl+L to list: a few files and a folder.
+    ws::makeDirectory("C:\\work\\sub");
+    ws::writeFile("C:\\work\\alpha.txt", "");
+    ws::writeFile("C:\\work\\beta.exe", "");
+    SetCurrentDirectoryA("C:\\work");
     SethWndhInstance(host, (HINSTANCE)(uintptr_t)0x400000);
     SetMyHook(0, 0);
     SetMyCBTHook(0, 0);
