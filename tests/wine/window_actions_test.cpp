@@ -18,6 +18,21 @@ protected:
             return GetCursorPos(&now) && now.x == pt.x && now.y == pt.y;
         }, 2000);
     }
+    // A message box disables its owner, the host window, while it is open.
+    // Once the watcher has closed it, the owner is enabled again, and then the
+    // hook in the target returns and lowers the busy flag.  Under Wine the
+    // target's thread may sleep in the box's loop until another message comes
+    // in: a message wakes it.  Killing the target before the hook has
+    // returned would leave the flag up for the rest of the run.
+    void WaitUntilTheBoxHasReturned()
+    {
+        EXPECT_TRUE(qr::WaitFor([&] { return IsWindowEnabled(host.Window()) != FALSE; }))
+            << "the host window stayed disabled";
+        PostMessageA(target.Window(), WM_NULL, 0, 0);
+        DWORD_PTR r;
+        SendMessageTimeoutA(target.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &r);
+        qr::Settle(500);
+    }
     // Position of a top-level window among the top-level windows, 0 on top.
     static int ZIndex(HWND hWnd)
     {
@@ -140,6 +155,7 @@ TEST_F(WindowActions, StyleReportOfARealPushButton)
         ASSERT_EQ(1u, texts.size());
         EXPECT_EQ(std::string(expected), texts[0]);
     }
+    WaitUntilTheBoxHasReturned();
 }
 
 // SetWS as the host calls it, through the export table, on a window of
