@@ -125,7 +125,8 @@ TEST_F(WindowActions, NineMakesTheWindowUnderThePointerTopmostAndZeroSendsItDown
 }
 
 // Ctrl+Shift+key 220 over the target's OK button: one box in the target's
-// process, captioned with the class name, listing the button's styles.
+// process, captioned with the class name, listing the button's styles; once
+// it has been closed and its hook has returned, the key works again.
 TEST_F(WindowActions, StyleReportOfARealPushButton)
 {
     HWND button = GetDlgItem(target.Window(), 3);
@@ -151,6 +152,19 @@ TEST_F(WindowActions, StyleReportOfARealPushButton)
             << (void*)button << ", foreground " << (void*)GetForegroundWindow() << ", target "
             << (void*)target.Window() << ", log:" << target.Log()
             << "; target's windows:" << TargetWindows();
+        std::vector<std::string> texts = watcher.Texts();
+        ASSERT_EQ(1u, texts.size());
+        EXPECT_EQ(std::string(expected), texts[0]);
+    }
+    WaitUntilTheBoxHasReturned();
+
+    // The busy flag is down again: a second press shows a second box.
+    ASSERT_TRUE(target.Focus(1));
+    PointAt(button, 5, 5);
+    {
+        qr::MessageBoxWatcher watcher;
+        qr::CtrlShiftTap(VK_OEM_5);
+        EXPECT_TRUE(watcher.WaitForBox(": hWnd = ", 10000)) << "no second box";
         std::vector<std::string> texts = watcher.Texts();
         ASSERT_EQ(1u, texts.size());
         EXPECT_EQ(std::string(expected), texts[0]);
