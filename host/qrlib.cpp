@@ -1,5 +1,6 @@
 #include "qrlib.h"
 
+#include <stddef.h>
 #include <stdio.h>
 #include <string.h>
 

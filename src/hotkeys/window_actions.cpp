@@ -204,10 +204,12 @@ void ActPointerToScreenCentre(void)
 }
 
 // Raises a tuning value by a step; at the top of the int range it stays
-// there instead of wrapping round to a negative value.
+// there instead of wrapping round to a negative value.  The value is read
+// once: the host or another process may write it between two reads.
 static void RaiseBy(int* value, int step)
 {
-    *value = *value > INT_MAX - step ? INT_MAX : *value + step;
+    const int now = *(volatile int*)value;
+    *value = now > INT_MAX - step ? INT_MAX : now + step;
 }
 
 // Tuning of the pointer return.  The lower steps test before they step, so a
@@ -216,16 +218,18 @@ void ActRaiseZure(void) { RaiseBy(&iZure, 10); }
 
 void ActLowerZure(void)
 {
-    if (iZure > 0)
-        iZure -= 10;
+    const int now = *(volatile int*)&iZure;
+    if (now > 0)
+        iZure = now - 10;
 }
 
 void ActRaiseAida(void) { RaiseBy(&lAida, 1000); }
 
 void ActLowerAida(void)
 {
-    if (lAida > 1000)
-        lAida -= 1000;
+    const int now = *(volatile int*)&lAida;
+    if (now > 1000)
+        lAida = now - 1000;
 }
 
 // The library only keeps the flag; the host reads it.

@@ -123,8 +123,8 @@ void Dialog(FuzzInput& in)
     ws::writeFile("C:\\T\\a.Exe", "MZ");
     ws::writeFile("C:\\T\\S\\b.Txt", "x");
     SetCurrentDirectoryA("C:\\T");
-    char spec[40], ext[20];
-    in.text(spec, sizeof spec, 39);
+    char pattern[40], ext[20];
+    in.text(pattern, sizeof pattern, 39);
     in.text(ext, sizeof ext, 19);
     int actions = in.byte() % 8;
     FuzzInput* input = &in;
@@ -156,7 +156,7 @@ void Dialog(FuzzInput& in)
     static Guarded out;
     out.init(96);
     OFSTRUCT ofs = {};
-    DoFileOpenDlg(hInstHost, NULL, spec, ext, in.u32(), out.bytes, &ofs);
+    DoFileOpenDlg(hInstHost, NULL, pattern, ext, in.u32(), out.bytes, &ofs);
     out.check();
     if (!memchr(ofs.szPathName, 0, sizeof ofs.szPathName))
         __builtin_trap();

@@ -10,7 +10,7 @@
 
 #include "core/qrhook.h"
 #include "desktop.h"
-#include "hotkeys/style_inspector.h"
+#include "hotkeys/style_report.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -45,12 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     // The hot key over a window of that class, and the host's own call.
-    ws::WindowSpec spec;
-    spec.cls = cls;
-    spec.style = WS_VISIBLE | (style & ~WS_VISIBLE);
-    spec.exStyle = exStyle;
-    spec.rect = RECT{2000, 2000, 2100, 2100};
-    HWND w = ws::createWindow(spec);
+    ws::WindowSpec desc;
+    desc.cls = cls;
+    desc.style = WS_VISIBLE | (style & ~WS_VISIBLE);
+    desc.exStyle = exStyle;
+    desc.rect = RECT{2000, 2000, 2100, 2100};
+    HWND w = ws::createWindow(desc);
     ws::setCursorPos(2050, 2050);
     ws::setKeyState(VK_CONTROL, true);
     ws::setKeyState(VK_SHIFT, true);

@@ -22,7 +22,7 @@ protected:
     // A field in the program window that takes the focus.
     HWND NewField(const std::string& cls, LONG style)
     {
-        HWND f = ws::createEdit(Spec(cls, "", WS_CHILD | WS_VISIBLE | style, app));
+        HWND f = ws::createEdit(Desc(cls, "", WS_CHILD | WS_VISIBLE | style, app));
         FocusOn(f);
         return f;
     }

@@ -1,7 +1,7 @@
 #include "hooked_desktop.h"
 #include "shared_snapshot.h"
 
-ws::WindowSpec Spec(const std::string& cls, const std::string& title, LONG style, HWND parent,
+ws::WindowSpec Desc(const std::string& cls, const std::string& title, LONG style, HWND parent,
                     RECT rect, int id)
 {
     ws::WindowSpec s;
@@ -16,7 +16,7 @@ ws::WindowSpec Spec(const std::string& cls, const std::string& title, LONG style
 
 void HookedDesktop::SetUp()
 {
-    ws::WindowSpec hostSpec = Spec("Quillrun", "Quillrun", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL,
+    ws::WindowSpec hostSpec = Desc("Quillrun", "Quillrun", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL,
                                    RECT{10, 10, 210, 110});
     hostSpec.inst = hostInst;
     host = ws::createWindow(hostSpec);
@@ -25,7 +25,7 @@ void HookedDesktop::SetUp()
         auto it = hostAnswers.find(msg);
         return it == hostAnswers.end() ? 0 : it->second;
     });
-    app = ws::createWindow(Spec("Notepad", "Untitled", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL,
+    app = ws::createWindow(Desc("Notepad", "Untitled", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL,
                                 RECT{300, 300, 700, 600}));
     ws::setFocus(app);
     ws::setForeground(app);

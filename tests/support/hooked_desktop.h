@@ -13,7 +13,7 @@
 
 #include "core/qrhook.h"
 
-ws::WindowSpec Spec(const std::string& cls, const std::string& title = "", LONG style = WS_VISIBLE,
+ws::WindowSpec Desc(const std::string& cls, const std::string& title = "", LONG style = WS_VISIBLE,
                     HWND parent = NULL, RECT rect = RECT{0, 0, 0, 0}, int id = 0);
 
 class HookedDesktop : public testing::Test {

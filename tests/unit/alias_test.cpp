@@ -205,11 +205,11 @@ TEST_F(Aliases, FieldsThatAreNotServed)
     strcpy(chAlias[0], "ll,dir");
     SetWindowLongA(field, GWL_STYLE, WS_CHILD | ES_MULTILINE);
     EXPECT_EQ("ll", Run("ll"));
-    FocusOn(ws::createEdit(Spec("RichEdit", "", WS_CHILD, app)));
+    FocusOn(ws::createEdit(Desc("RichEdit", "", WS_CHILD, app)));
     EXPECT_EQ("ll", Run("ll"));
     hWndNowFocus = NULL;
     EXPECT_EQ("ll", Run("ll"));
-    FocusOn(ws::createEdit(Spec("tmemo", "", WS_CHILD, app)));
+    FocusOn(ws::createEdit(Desc("tmemo", "", WS_CHILD, app)));
     EXPECT_EQ("dir", Run("ll"));
     bIsAlias = 0;
     EXPECT_EQ("ll", Run("ll"));

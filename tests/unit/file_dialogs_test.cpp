@@ -41,9 +41,9 @@ protected:
     {
         WritePrivateProfileStringA("Quillrun", "KindOfDialogBox", value, "Quillrun.Ini");
     }
-    int Run(const char* spec = "*.Exe", const char* ext = ".Exe")
+    int Run(const char* pattern = "*.Exe", const char* ext = ".Exe")
     {
-        return DoFileOpenDlg(hostInst, host, spec, ext, 0x4010, out, &ofs);
+        return DoFileOpenDlg(hostInst, host, pattern, ext, 0x4010, out, &ofs);
     }
     OFSTRUCT ofs;
     char out[128];

@@ -9,7 +9,7 @@ namespace {
 
 TEST(HostLink, SethWndhInstanceStoresBothAndReturnsTheInstance)
 {
-    HWND w = ws::createWindow(Spec("Quillrun"));
+    HWND w = ws::createWindow(Desc("Quillrun"));
     HINSTANCE inst = (HINSTANCE)(uintptr_t)0x400000;
     EXPECT_EQ(inst, SethWndhInstance(w, inst));
     EXPECT_EQ(w, hWndHost);
@@ -68,7 +68,7 @@ TEST(HostLink, SecondInstallReplacesTheFirstHook)
 
 TEST(HostLink, ToggleHotKeyRunsOnceAfterADoubleInstall)
 {
-    HWND host = ws::createWindow(Spec("Quillrun"));
+    HWND host = ws::createWindow(Desc("Quillrun"));
     SethWndhInstance(host, NULL);
     SetMyHook(0, 0);
     SetMyHook(0, 0);
@@ -104,7 +104,7 @@ TEST(HostLink, RefusedInstallStoresANullHandleAndRemovalCopes)
 
 TEST(HostLink, MySetResetReturnsTheHostsReply)
 {
-    HWND host = ws::createWindow(Spec("Quillrun"));
+    HWND host = ws::createWindow(Desc("Quillrun"));
     ws::setHandler(host, [](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT { return msg == 23907 ? 77 : 0; });
     EXPECT_EQ(77, MySetReset());
     ASSERT_EQ(1u, ws::messages(host).size());
@@ -114,18 +114,18 @@ TEST(HostLink, MySetResetReturnsTheHostsReply)
 TEST(HostLink, HostWindowIsLookedUpByClassAtEveryUse)
 {
     EXPECT_EQ(0, MySetReset());  // no host window: a null window answers 0
-    HWND first = ws::createWindow(Spec("Quillrun"));
+    HWND first = ws::createWindow(Desc("Quillrun"));
     ws::setHandler(first, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 1; });
     EXPECT_EQ(1, MySetReset());
     DestroyWindow(first);
     // The host restarted: a new window, found without anyone telling the library.
-    HWND second = ws::createWindow(Spec("Quillrun"));
+    HWND second = ws::createWindow(Desc("Quillrun"));
     ws::setHandler(second, [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 2; });
     EXPECT_EQ(2, MySetReset());
     // A child of class "Quillrun" or another class is never taken for the host.
     DestroyWindow(second);
-    HWND parent = ws::createWindow(Spec("Other"));
-    ws::createWindow(Spec("Quillrun", "", WS_VISIBLE | WS_CHILD, parent));
+    HWND parent = ws::createWindow(Desc("Other"));
+    ws::createWindow(Desc("Quillrun", "", WS_VISIBLE | WS_CHILD, parent));
     EXPECT_EQ(0, MySetReset());
 }
 
@@ -182,7 +182,7 @@ TEST(SharedBlock, HoldsTheExportedVariablesInDeclarationOrder)
 // and a change made by a hook in one thread is seen in all others.
 TEST(SharedBlock, ValuesAreSeenFromAnotherThreadWithoutNotice)
 {
-    HWND host = ws::createWindow(Spec("Quillrun"));
+    HWND host = ws::createWindow(Desc("Quillrun"));
     SethWndhInstance(host, NULL);
     SetMyHook(0, 0);
     ws::setKeyState(VK_CONTROL, true);

@@ -14,14 +14,14 @@ protected:
         HookedDesktop::SetUp();
         // A dialog at 100,100-400,300 with a caption; the pointer rests in
         // the program's window, away from it.
-        dlg = ws::createWindow(Spec("#32770", "Options", WS_VISIBLE | WS_POPUP | WS_CAPTION, NULL,
+        dlg = ws::createWindow(Desc("#32770", "Options", WS_VISIBLE | WS_POPUP | WS_CAPTION, NULL,
                                     RECT{100, 100, 400, 300}));
         ws::setCursorPos(600, 500);
     }
 
     HWND Control(const std::string& cls, HWND parent)
     {
-        return ws::createWindow(Spec(cls, "", WS_VISIBLE | WS_CHILD, parent, RECT{150, 200, 250, 230}));
+        return ws::createWindow(Desc(cls, "", WS_VISIBLE | WS_CHILD, parent, RECT{150, 200, 250, 230}));
     }
 
     HWND dlg = NULL;
@@ -105,7 +105,7 @@ TEST_F(JumpRules, ExcludedParentClassesInAnyCase)
         {"#32770", 1},
     };
     for (const Case& c : cases) {
-        HWND parent = ws::createWindow(Spec(c.parentCls, "", WS_VISIBLE | WS_POPUP, NULL,
+        HWND parent = ws::createWindow(Desc(c.parentCls, "", WS_VISIBLE | WS_POPUP, NULL,
                                             RECT{100, 100, 400, 300}));
         HWND button = Control("Button", parent);
         EXPECT_EQ(c.expected, IsMove(button)) << "parent class " << c.parentCls;
@@ -115,7 +115,7 @@ TEST_F(JumpRules, ExcludedParentClassesInAnyCase)
 
 TEST_F(JumpRules, ControlWithoutParentNeverQualifies)
 {
-    HWND lone = ws::createWindow(Spec("Button", "", WS_VISIBLE | WS_POPUP, NULL, RECT{0, 0, 20, 20}));
+    HWND lone = ws::createWindow(Desc("Button", "", WS_VISIBLE | WS_POPUP, NULL, RECT{0, 0, 20, 20}));
     EXPECT_EQ(1, IsTobanai(lone));
     EXPECT_EQ(0, IsMove(lone));
     bFocusMoveClick = 2;  // no frame veto: the missing parent decides
@@ -171,7 +171,7 @@ TEST_F(JumpRules, FrameBandEdgesWithFrameCaptionAndMenu)
     ws::setSystemMetric(SM_CYCAPTION, 18);
     ws::setSystemMetric(SM_CXFRAME, 4);
     ws::setSystemMetric(SM_CYFRAME, 3);
-    HWND frame = ws::createWindow(Spec("Main", "", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL,
+    HWND frame = ws::createWindow(Desc("Main", "", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL,
                                        RECT{100, 100, 400, 300}));
     ws::giveMenuBar(frame);
     HWND edit = Control("Edit", frame);
@@ -204,7 +204,7 @@ TEST_F(JumpRules, FrameWithoutFrameCaptionOrMenuHasOnlyItsOutermostRowsAndColumn
         (LONG)(WS_VISIBLE | WS_POPUP | WS_DLGFRAME),  // the other bit only
     };
     for (LONG style : styles) {
-        HWND frame = ws::createWindow(Spec("Pane", "", style, NULL, RECT{100, 100, 400, 300}));
+        HWND frame = ws::createWindow(Desc("Pane", "", style, NULL, RECT{100, 100, 400, 300}));
         HWND edit = Control("Edit", frame);
         struct Case {
             int x, y, expected;
@@ -223,7 +223,7 @@ TEST_F(JumpRules, FrameWithoutFrameCaptionOrMenuHasOnlyItsOutermostRowsAndColumn
 
 TEST_F(JumpRules, FrameBandOnScreenLeftOfAndAboveThePrimary)
 {
-    HWND frame = ws::createWindow(Spec("Main", "", WS_VISIBLE | WS_POPUP | WS_CAPTION, NULL,
+    HWND frame = ws::createWindow(Desc("Main", "", WS_VISIBLE | WS_POPUP | WS_CAPTION, NULL,
                                        RECT{-800, -600, -400, -300}));
     HWND edit = Control("Edit", frame);
     struct Case {
@@ -254,13 +254,13 @@ protected:
     void SetUp() override
     {
         JumpRules::SetUp();
-        main = ws::createWindow(Spec("AppFrame", "", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL,
+        main = ws::createWindow(Desc("AppFrame", "", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL,
                                      RECT{0, 0, 800, 600}));
-        client = ws::createWindow(Spec("MdiClient", "", WS_VISIBLE | WS_CHILD, main,
+        client = ws::createWindow(Desc("MdiClient", "", WS_VISIBLE | WS_CHILD, main,
                                        RECT{4, 42, 796, 596}));
-        doc = ws::createWindow(Spec("DocWindow", "", WS_VISIBLE | WS_CHILD | WS_CAPTION | WS_THICKFRAME,
+        doc = ws::createWindow(Desc("DocWindow", "", WS_VISIBLE | WS_CHILD | WS_CAPTION | WS_THICKFRAME,
                                     client, RECT{200, 200, 600, 500}));
-        panel = ws::createWindow(Spec("Panel", "", WS_VISIBLE | WS_CHILD, doc, RECT{210, 230, 590, 490}));
+        panel = ws::createWindow(Desc("Panel", "", WS_VISIBLE | WS_CHILD, doc, RECT{210, 230, 590, 490}));
         edit = Control("Edit", panel);
     }
     HWND main = NULL, client = NULL, doc = NULL, panel = NULL, edit = NULL;
@@ -301,8 +301,8 @@ TEST_F(MdiFrames, ControlDirectlyInTheMdiClientIsFramedByIt)
 
 TEST_F(MdiFrames, ControlInNestedPanelsOfADialogIsFramedByTheDialog)
 {
-    HWND outer = ws::createWindow(Spec("Group", "", WS_VISIBLE | WS_CHILD, dlg, RECT{110, 130, 390, 290}));
-    HWND inner = ws::createWindow(Spec("Group", "", WS_VISIBLE | WS_CHILD, outer, RECT{120, 140, 380, 280}));
+    HWND outer = ws::createWindow(Desc("Group", "", WS_VISIBLE | WS_CHILD, dlg, RECT{110, 130, 390, 290}));
+    HWND inner = ws::createWindow(Desc("Group", "", WS_VISIBLE | WS_CHILD, outer, RECT{120, 140, 380, 280}));
     HWND button = Control("Button", inner);
     ws::setCursorPos(250, 110);  // dialog caption
     EXPECT_EQ(1, IsTobanai(button));

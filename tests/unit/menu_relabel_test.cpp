@@ -45,7 +45,7 @@ protected:
     void SetUp() override
     {
         HookedDesktop::SetUp();
-        win = ws::createWindow(Spec("Editor", "Memo", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL,
+        win = ws::createWindow(Desc("Editor", "Memo", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL,
                                     RECT{50, 50, 450, 350}));
     }
     HWND win = NULL;
@@ -69,7 +69,7 @@ TEST_F(MenuRelabel, OnlyExactlyOneSwitchesItOn)
 {
     const int values[] = {0, 2, -1, 257};
     for (int value : values) {
-        HWND other = ws::createWindow(Spec("Editor", "", WS_VISIBLE | WS_OVERLAPPEDWINDOW));
+        HWND other = ws::createWindow(Desc("Editor", "", WS_VISIBLE | WS_OVERLAPPEDWINDOW));
         HMENU menu = ws::setSystemMenu(other, JapaneseMenu());
         bHeropa = value;
         ws::clearCalls();
@@ -126,7 +126,7 @@ TEST_F(MenuRelabel, EnglishOrAlreadyRelabelledMenusStayAsTheyAre)
         EXPECT_EQ(Describe(kEnglishMenu), Describe(ws::menuItems(menu)));
     }
     // The standard menu of an English system.
-    HWND english = ws::createWindow(Spec("Editor", "", WS_VISIBLE | WS_OVERLAPPEDWINDOW));
+    HWND english = ws::createWindow(Desc("Editor", "", WS_VISIBLE | WS_OVERLAPPEDWINDOW));
     ws::clearCalls();
     ws::activate(english);
     EXPECT_EQ(1u, ws::callsTo("GetSystemMenu").size());
@@ -162,7 +162,7 @@ TEST_F(MenuRelabel, LabelWithoutMnemonicOrAccelerator)
 
 TEST_F(MenuRelabel, WindowWithoutSystemMenuIsLeftAlone)
 {
-    HWND plain = ws::createWindow(Spec("Tool", "", WS_VISIBLE | WS_POPUP));
+    HWND plain = ws::createWindow(Desc("Tool", "", WS_VISIBLE | WS_POPUP));
     bHeropa = 1;
 
     ws::activate(plain);

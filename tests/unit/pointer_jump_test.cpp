@@ -26,11 +26,11 @@ protected:
     Dialog OpenDialog()
     {
         Dialog d;
-        d.dlg = ws::createWindow(Spec("#32770", "Find", WS_VISIBLE | WS_POPUP | WS_CAPTION | WS_SYSMENU,
+        d.dlg = ws::createWindow(Desc("#32770", "Find", WS_VISIBLE | WS_POPUP | WS_CAPTION | WS_SYSMENU,
                                       NULL, RECT{100, 100, 400, 300}));
-        d.ok = ws::createWindow(Spec("Button", "OK", WS_VISIBLE | WS_CHILD, d.dlg,
+        d.ok = ws::createWindow(Desc("Button", "OK", WS_VISIBLE | WS_CHILD, d.dlg,
                                      RECT{150, 250, 231, 273}, IDOK));
-        d.edit = ws::createWindow(Spec("Edit", "", WS_VISIBLE | WS_CHILD, d.dlg,
+        d.edit = ws::createWindow(Desc("Edit", "", WS_VISIBLE | WS_CHILD, d.dlg,
                                        RECT{120, 140, 321, 161}, 100));
         return d;
     }
@@ -92,7 +92,7 @@ TEST_F(PointerJump, CentreOfOddAndInvertedRectangles)
     };
     for (const Case& c : cases) {
         Dialog d = OpenDialog();
-        HWND control = ws::createWindow(Spec("Button", "", WS_VISIBLE | WS_CHILD, d.dlg, c.rect));
+        HWND control = ws::createWindow(Desc("Button", "", WS_VISIBLE | WS_CHILD, d.dlg, c.rect));
         ws::setCursorPos(600, 500);
         ws::changeFocus(control);
         EXPECT_EQ(c.centre, Cursor()) << c.rect.left << "," << c.rect.top << "-" << c.rect.right << ","
@@ -121,7 +121,7 @@ TEST_F(PointerJump, FocusInAnotherDialogTakesThePositionAnew)
 {
     Dialog first = OpenDialog();
     ws::changeFocus(first.ok);
-    DestroyWindow(ws::createWindow(Spec("tooltips_class32")));  // back to idle, no return
+    DestroyWindow(ws::createWindow(Desc("tooltips_class32")));  // back to idle, no return
     ws::setCursorPos(650, 550);
     Dialog second = OpenDialog();
     ws::changeFocus(second.edit);
@@ -267,7 +267,7 @@ TEST_F(PointerJump, UnrelatedWindowDestroyedInBetweenCancelsReturn)
         ws::setCursorPos(600, 500);
         Dialog d = OpenDialog();
         ws::changeFocus(d.ok);
-        HWND other = ws::createWindow(Spec(cls, "", WS_POPUP));
+        HWND other = ws::createWindow(Desc(cls, "", WS_POPUP));
         ws::advanceTick(500);
 
         DestroyWindow(other);
@@ -283,7 +283,7 @@ TEST_F(PointerJump, BosaWindowClosingSoonAfterJumpReturnsPointerWhereverItStands
 {
     Dialog d = OpenDialog();
     ws::changeFocus(d.ok);
-    HWND list = ws::createWindow(Spec("BOSA_LIST", "", WS_POPUP | WS_VISIBLE, NULL,
+    HWND list = ws::createWindow(Desc("BOSA_LIST", "", WS_POPUP | WS_VISIBLE, NULL,
                                       RECT{0, 0, 50, 50}));
     ws::setCursorPos(10, 10);  // far beyond iZure
     ws::advanceTick(1000);
@@ -302,7 +302,7 @@ TEST_F(PointerJump, BosaWindowStillReturnsPointerAfterPendingStateEnded)
     ws::advanceTick(100);
     DestroyWindow(d.dlg);  // returns the pointer and ends the pending state
     ws::setCursorPos(5, 5);
-    HWND bosa = ws::createWindow(Spec("bosa_Popup"));
+    HWND bosa = ws::createWindow(Desc("bosa_Popup"));
     ws::advanceTick(100);
 
     DestroyWindow(bosa);
@@ -316,7 +316,7 @@ TEST_F(PointerJump, BosaWindowClosedTooLateOrAgesAfterLastJumpStays)
 {
     ws::setTick(0x90000000u);  // no jump yet: its tick count is still 0
     ws::setCursorPos(5, 5);
-    DestroyWindow(ws::createWindow(Spec("bosa_list")));
+    DestroyWindow(ws::createWindow(Desc("bosa_list")));
     EXPECT_EQ("5,5", Cursor()) << "no jump ever made";
 
     Dialog d = OpenDialog();
@@ -324,11 +324,11 @@ TEST_F(PointerJump, BosaWindowClosedTooLateOrAgesAfterLastJumpStays)
     ws::changeFocus(d.ok);
     ws::setCursorPos(5, 5);
     ws::advanceTick(30000);
-    DestroyWindow(ws::createWindow(Spec("bosa_list")));
+    DestroyWindow(ws::createWindow(Desc("bosa_list")));
     EXPECT_EQ("5,5", Cursor()) << "lAida after the jump";
 
     ws::advanceTick(25u * 24 * 3600 * 1000);
-    DestroyWindow(ws::createWindow(Spec("bosa_list")));
+    DestroyWindow(ws::createWindow(Desc("bosa_list")));
     EXPECT_EQ("5,5", Cursor()) << "25 days after the jump";
 }
 

@@ -133,7 +133,7 @@ TEST_F(Recognition, TheFocusRecordedByTheCbtHookDecides)
 {
     HWND other = NewField("Static", 0);
     ws::setFocus(other);
-    HWND edit = ws::createEdit(Spec("Edit", "", WS_CHILD, app));
+    HWND edit = ws::createEdit(Desc("Edit", "", WS_CHILD, app));
     hWndNowFocus = edit;
     field = edit;
     EXPECT_EQ(1, Press(VK_UP).hookResult);

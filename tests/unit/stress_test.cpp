@@ -33,11 +33,11 @@ protected:
         ws::writeFile("C:\\work\\beta.txt", "");
         completion = ws::createCompletionDialog();
         hDlgFileList = completion.dialog;
-        dialog = ws::createWindow(Spec("#32770", "Run", WS_VISIBLE | WS_POPUP | WS_CAPTION, NULL,
+        dialog = ws::createWindow(Desc("#32770", "Run", WS_VISIBLE | WS_POPUP | WS_CAPTION, NULL,
                                        RECT{100, 100, 500, 300}));
-        ws::WindowSpec e = Spec("Edit", "", WS_VISIBLE | WS_CHILD, dialog, RECT{120, 120, 480, 140}, 100);
+        ws::WindowSpec e = Desc("Edit", "", WS_VISIBLE | WS_CHILD, dialog, RECT{120, 120, 480, 140}, 100);
         edit = ws::createEdit(e);
-        button = ws::createWindow(Spec("Button", "OK", WS_VISIBLE | WS_CHILD, dialog,
+        button = ws::createWindow(Desc("Button", "OK", WS_VISIBLE | WS_CHILD, dialog,
                                        RECT{120, 250, 200, 280}, 1));
     }
 
@@ -112,8 +112,8 @@ TEST_F(Stress, HostWritesAnythingWhileKeysAndFocusChangesRun)
     memcpy(chCtrlShift, "11111111111111111111111111", 27);
     // Ctrl+Shift+7 and Space may have disabled or closed the controls: a new
     // field in a new dialog.
-    HWND again = ws::createWindow(Spec("#32770", "Again", WS_VISIBLE | WS_POPUP, NULL, RECT{0, 0, 90, 90}));
-    edit = ws::createEdit(Spec("Edit", "", WS_VISIBLE | WS_CHILD, again, RECT{10, 10, 80, 30}, 100));
+    HWND again = ws::createWindow(Desc("#32770", "Again", WS_VISIBLE | WS_POPUP, NULL, RECT{0, 0, 90, 90}));
+    edit = ws::createEdit(Desc("Edit", "", WS_VISIBLE | WS_CHILD, again, RECT{10, 10, 80, 30}, 100));
     ws::changeFocus(edit);
     SetWindowTextA(edit, "echo stressed");
     ws::keyDown(VK_RETURN);

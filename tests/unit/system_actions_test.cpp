@@ -42,7 +42,7 @@ protected:
 // Which branch each combination of exit flags takes.
 TEST_F(SystemActions, ExitWindowsMyTakesTheBranchItsFlagsChoose)
 {
-    HWND progMan = ws::createWindow(Spec("ProgMan", "Program Manager"));
+    HWND progMan = ws::createWindow(Desc("ProgMan", "Program Manager"));
     struct Case {
         UINT flags;
         bool exits;        // ExitWindowsEx called with the flags

@@ -49,7 +49,7 @@ protected:
     }
     HWND Window(const std::string& cls, LONG style, RECT rect, HWND parent = NULL)
     {
-        return ws::createWindow(Spec(cls, "", style, parent, rect));
+        return ws::createWindow(Desc(cls, "", style, parent, rect));
     }
 };
 

@@ -37,7 +37,7 @@ struct WindowSpec {
 void reset();
 
 // Windows.
-HWND createWindow(const WindowSpec& spec);
+HWND createWindow(const WindowSpec& desc);
 void setHandler(HWND hwnd, WndHandler handler);
 const std::vector<Message>& messages(HWND hwnd);
 void clearMessages(HWND hwnd);

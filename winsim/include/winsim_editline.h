@@ -18,10 +18,10 @@ namespace ws {
 // window's class; a test's own handler may hand messages on to it.
 LRESULT controlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// A window whose messages go to controlProc (class "Edit" when spec.cls is
+// A window whose messages go to controlProc (class "Edit" when desc.cls is
 // empty).  The text of an edit field is its window text.
-HWND createControl(WindowSpec spec);
-HWND createEdit(WindowSpec spec);
+HWND createControl(WindowSpec desc);
+HWND createEdit(WindowSpec desc);
 
 // The caret or selection of an edit field (start <= end).  Setting the text
 // puts the caret at 0, as the platform's edit control does.

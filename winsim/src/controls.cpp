@@ -252,9 +252,9 @@ bool isDriveRoot(const std::string& host)
 // LB_DIR: the names in the pattern's folder that match its last part; with
 // DDL_DIRECTORY the folders too, in square brackets, "[..]" included below a
 // drive's root; with DDL_EXCLUSIVE only what the other bits ask for.
-LRESULT listDirectory(SimWindow* w, UINT attributes, const char* spec)
+LRESULT listDirectory(SimWindow* w, UINT attributes, const char* pathSpec)
 {
-    std::string pattern = spec ? spec : "";
+    std::string pattern = pathSpec ? pathSpec : "";
     size_t cut = pattern.find_last_of("\\:");
     std::string folder = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
     std::string names = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
@@ -354,18 +354,18 @@ LRESULT controlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return editProc(w, msg, wParam, lParam);
 }
 
-HWND createControl(WindowSpec spec)
+HWND createControl(WindowSpec desc)
 {
-    HWND h = createWindow(spec);
+    HWND h = createWindow(desc);
     setHandler(h, controlProc);
     return h;
 }
 
-HWND createEdit(WindowSpec spec)
+HWND createEdit(WindowSpec desc)
 {
-    if (spec.cls.empty())
-        spec.cls = "Edit";
-    return createControl(spec);
+    if (desc.cls.empty())
+        desc.cls = "Edit";
+    return createControl(desc);
 }
 
 Selection editSelection(HWND edit)

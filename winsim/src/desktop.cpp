@@ -38,20 +38,20 @@ SimWindow* findWindow(HWND hwnd)
     return w->alive ? w : nullptr;
 }
 
-HWND createWindow(const WindowSpec& spec)
+HWND createWindow(const WindowSpec& desc)
 {
     std::lock_guard<std::recursive_mutex> lock(deskLock());
     Desktop& d = desk();
     SimWindow w;
     w.handle = (HWND)(kFirstWindow + d.windows.size());
-    w.cls = spec.cls;
-    w.title = spec.title;
-    w.style = spec.style;
-    w.exStyle = spec.exStyle;
-    w.parent = spec.parent;
-    w.rect = spec.rect;
-    w.inst = spec.inst;
-    w.id = spec.id;
+    w.cls = desc.cls;
+    w.title = desc.title;
+    w.style = desc.style;
+    w.exStyle = desc.exStyle;
+    w.parent = desc.parent;
+    w.rect = desc.rect;
+    w.inst = desc.inst;
+    w.id = desc.id;
     w.alive = true;
     w.z = ++d.zTop;  // a new window lies on top of its siblings
     d.windows.push_back(w);

@@ -256,12 +256,12 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
     if (t == ds().templates.end() || !lpDialogFunc)
         return -1;
     Template tpl = t->second;
-    WindowSpec spec;
-    spec.cls = "#32770";
-    spec.style = (LONG)(WS_POPUP | WS_CAPTION | WS_SYSMENU);  // shown by the procedure
-    spec.rect = tpl.rect;
-    spec.inst = hInstance;
-    HWND dlg = createWindow(spec);
+    WindowSpec desc;
+    desc.cls = "#32770";
+    desc.style = (LONG)(WS_POPUP | WS_CAPTION | WS_SYSMENU);  // shown by the procedure
+    desc.rect = tpl.rect;
+    desc.inst = hInstance;
+    HWND dlg = createWindow(desc);
     for (const DialogControl& c : tpl.controls) {
         WindowSpec cs;
         cs.cls = c.cls;
@@ -335,16 +335,16 @@ LRESULT SendDlgItemMessageA(HWND hDlg, int nIDDlgItem, UINT Msg, WPARAM wParam, 
 // drives as "[-c-]") and the static control (the current directory).
 int DlgDirListA(HWND hDlg, LPSTR lpPathSpec, int nIDListBox, int nIDStaticPath, UINT uFileType)
 {
-    std::string spec = lpPathSpec ? lpPathSpec : "";
-    record("DlgDirListA(" + fmtHandle(hDlg) + ", \"" + spec + "\", " + std::to_string(nIDListBox) + ", " +
+    std::string pathSpec = lpPathSpec ? lpPathSpec : "";
+    record("DlgDirListA(" + fmtHandle(hDlg) + ", \"" + pathSpec + "\", " + std::to_string(nIDListBox) + ", " +
            std::to_string(nIDStaticPath) + ", 0x" + [&] {
                char b[16];
                snprintf(b, sizeof b, "%X", uFileType);
                return std::string(b);
            }() + ")");
-    size_t cut = spec.find_last_of("\\:");
-    std::string folder = cut == std::string::npos ? "" : spec.substr(0, cut + 1);
-    std::string pattern = cut == std::string::npos ? spec : spec.substr(cut + 1);
+    size_t cut = pathSpec.find_last_of("\\:");
+    std::string folder = cut == std::string::npos ? "" : pathSpec.substr(0, cut + 1);
+    std::string pattern = cut == std::string::npos ? pathSpec : pathSpec.substr(cut + 1);
     if (!pattern.empty() && !hasWildcard(pattern) && isDirectory(absoluteWinPath(folder + pattern))) {
         folder += pattern;
         pattern.clear();
@@ -425,11 +425,11 @@ BOOL GetOpenFileNameA(LPOPENFILENAMEA lpofn)
     }
     call.title = lpofn->lpstrTitle ? lpofn->lpstrTitle : "";
     if ((lpofn->Flags & OFN_ENABLEHOOK) && lpofn->lpfnHook) {
-        WindowSpec spec;
-        spec.cls = "#32770";
-        spec.style = (LONG)(WS_POPUP | WS_CAPTION);
-        spec.rect = RECT{0, 0, 400, 300};
-        call.hookDialog = createWindow(spec);
+        WindowSpec desc;
+        desc.cls = "#32770";
+        desc.style = (LONG)(WS_POPUP | WS_CAPTION);
+        desc.rect = RECT{0, 0, 400, 300};
+        call.hookDialog = createWindow(desc);
         call.hookResult = lpofn->lpfnHook(call.hookDialog, WM_INITDIALOG, 0, (LPARAM)lpofn);
         GetWindowRect(call.hookDialog, &call.hookDialogRect);
     }

@@ -38,11 +38,11 @@ extern "C" int wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...)
             continue;
         }
         const char* start = f++;
-        char spec[32] = "%";
+        char fmt[32] = "%";
         size_t sl = 1;
         while (*f == '-' || *f == '0' || *f == '#') {
             if (sl < 8)
-                spec[sl++] = *f;
+                fmt[sl++] = *f;
             ++f;
         }
         int width = 0, precision = -1;
@@ -58,37 +58,37 @@ extern "C" int wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...)
         if (*f == 'l') { size = 1; ++f; }
         else if (*f == 'h') { size = 2; ++f; }
         else if (f[0] == 'I' && f[1] == '6' && f[2] == '4') { size = 3; f += 3; }
-        sl += snprintf(spec + sl, sizeof spec - sl, "%d", width);
+        sl += snprintf(fmt + sl, sizeof fmt - sl, "%d", width);
         if (precision >= 0)
-            sl += snprintf(spec + sl, sizeof spec - sl, ".%d", precision);
+            sl += snprintf(fmt + sl, sizeof fmt - sl, ".%d", precision);
         char piece[kMax + 32];
         int n = -1;
         switch (*f) {
         case 'd': case 'i': {
             long long v = size == 3 ? va_arg(ap, long long) : (long long)va_arg(ap, int);
             if (size == 2) v = (short)v;
-            snprintf(spec + sl, sizeof spec - sl, "lld");
-            n = snprintf(piece, sizeof piece, spec, v);
+            snprintf(fmt + sl, sizeof fmt - sl, "lld");
+            n = snprintf(piece, sizeof piece, fmt, v);
             break;
         }
         case 'u': case 'x': case 'X': {
             unsigned long long v = size == 3 ? va_arg(ap, unsigned long long)
                                              : (unsigned long long)va_arg(ap, unsigned int);
             if (size == 2) v = (unsigned short)v;
-            snprintf(spec + sl, sizeof spec - sl, "ll%c", *f);
-            n = snprintf(piece, sizeof piece, spec, v);
+            snprintf(fmt + sl, sizeof fmt - sl, "ll%c", *f);
+            n = snprintf(piece, sizeof piece, fmt, v);
             break;
         }
         case 'c': case 'C': {
             int c = va_arg(ap, int);
-            snprintf(spec + sl, sizeof spec - sl, "c");
-            n = snprintf(piece, sizeof piece, spec, (char)c);
+            snprintf(fmt + sl, sizeof fmt - sl, "c");
+            n = snprintf(piece, sizeof piece, fmt, (char)c);
             break;
         }
         case 's': case 'S': {
             const char* s = va_arg(ap, const char*);
-            snprintf(spec + sl, sizeof spec - sl, "s");
-            n = snprintf(piece, sizeof piece, spec, s ? s : "(null)");
+            snprintf(fmt + sl, sizeof fmt - sl, "s");
+            n = snprintf(piece, sizeof piece, fmt, s ? s : "(null)");
             break;
         }
         case '%':

@@ -1,7 +1,7 @@
 // The window-style inspector: the report text for representative windows, the
 // class families, the one-box-at-a-time flag and the message box itself.
 #include "hooked_desktop.h"
-#include "hotkeys/style_inspector.h"
+#include "hotkeys/style_report.h"
 
 #include <string.h>
 
@@ -190,9 +190,9 @@ protected:
     void SetUp() override
     {
         HookedDesktop::SetUp();
-        dialog = ws::createWindow(Spec("#32770", "Options", WS_VISIBLE | WS_POPUP | WS_CAPTION, NULL,
+        dialog = ws::createWindow(Desc("#32770", "Options", WS_VISIBLE | WS_POPUP | WS_CAPTION, NULL,
                                        RECT{800, 0, 1000, 200}));
-        button = ws::createWindow(Spec("Button", "OK", 0x50010000, dialog, RECT{810, 150, 890, 180}));
+        button = ws::createWindow(Desc("Button", "OK", 0x50010000, dialog, RECT{810, 150, 890, 180}));
         ws::setMessageBoxHandler([this](HWND owner, const std::string& text, const std::string& caption,
                                         UINT type) {
             boxes.push_back(ShownBox{owner, text, caption, type});
@@ -285,7 +285,7 @@ TEST_F(StyleInspector, SecondPressWhileABoxIsOpenShowsNothing)
 TEST_F(StyleInspector, ClassNameIsReadWithACountOf63)
 {
     std::string longName(70, 'Q');
-    HWND wide = ws::createWindow(Spec(longName, "", WS_VISIBLE, NULL, RECT{0, 700, 100, 760}));
+    HWND wide = ws::createWindow(Desc(longName, "", WS_VISIBLE, NULL, RECT{0, 700, 100, 760}));
     ws::setCursorPos(10, 710);
     PressInspectKey();
     ASSERT_EQ(1u, boxes.size());

@@ -2,7 +2,7 @@
 // handle, the parent's handle and the names of the style bits of the window
 // under the pointer, with the control-specific names chosen by class name.
 #include "core/qrhook.h"
-#include "hotkeys/style_inspector.h"
+#include "hotkeys/style_report.h"
 
 #include <string.h>
 
