@@ -120,6 +120,10 @@ LRESULT controlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return -1;
         memcpy((char*)lParam, c.items[wParam].c_str(), c.items[wParam].size() + 1);
         return (LRESULT)c.items[wParam].size();
+    case LB_GETTEXTLEN:
+        if ((int)wParam < 0 || (int)wParam >= (int)c.items.size())
+            return -1;
+        return (LRESULT)c.items[wParam].size();
     case LB_GETCURSEL:
         return c.selection;
     case LB_SETCURSEL:
