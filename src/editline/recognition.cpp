@@ -83,9 +83,11 @@ static int LibraryLoaded(HMODULE lib)
 }
 
 // Asks the library whether the input method is open, through the request
-// block; 0 when the block cannot be had.
-static WORD AskOpen(SendImeMessageProc send)
+// block.  Returns 0 when the block cannot be had (nothing was asked), else 1
+// with the block's answer in *answer.
+static int AskOpen(SendImeMessageProc send, WPARAM* answer)
 {
+    *answer = 0;
     HGLOBAL block = GlobalAlloc(QR_GMEM_IME, sizeof(ImeRequest));
     if (!block)
         return 0;
@@ -98,14 +100,13 @@ static WORD AskOpen(SendImeMessageProc send)
     request->wParam = 0;
     GlobalUnlock(block);
     send(hWndHost, (LPARAM)block);
-    WORD open = 0;
     request = (ImeRequest*)GlobalLock(block);
     if (request) {
-        open = LOWORD(request->wParam);
+        *answer = request->wParam;
         GlobalUnlock(block);
     }
     GlobalFree(block);
-    return open;
+    return 1;
 }
 
 WORD WINAPI IMEGetOpen(HWND)
@@ -117,12 +118,12 @@ WORD WINAPI IMEGetOpen(HWND)
     HMODULE lib = LoadLibraryA(QR_IME_LIBRARY);
     if (!LibraryLoaded(lib))
         return 0;
-    WORD open = 0;
+    WPARAM answer = 0;
     SendImeMessageProc send = EntryPoint<SendImeMessageProc>(lib, "SendIMEMessageExA");
     if (send)
-        open = AskOpen(send);
+        AskOpen(send, &answer);
     FreeLibrary(lib);
-    return open;
+    return LOWORD(answer);
 }
 
 static void Warn(const char* text)
@@ -157,8 +158,10 @@ int WINAPI FepEnable(void)
         Warn(kFaulty);
         return 0;
     }
-    // Only ever switched on: an open input method is left as it is.
-    if (AskOpen(send) == 0)
+    // Only ever switched on: an open input method is left as it is, and so
+    // is one whose state could not be asked (no request block to be had).
+    WPARAM answer = 0;
+    if (AskOpen(send, &answer) && answer == 0)
         enable(NULL, TRUE);
     FreeLibrary(lib);
     return 0;

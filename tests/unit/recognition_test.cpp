@@ -259,6 +259,33 @@ TEST_F(Recognition, SwitchNeverTurnsAnOpenInputMethodOff)
     EXPECT_TRUE(ws::callsTo("MessageBoxA").empty());
 }
 
+// The switch reads the whole answer, not only its low 16 bits as the probe
+// does; with no request block to be had nothing was asked and nothing is
+// switched.
+TEST_F(Recognition, SwitchActsOnlyOnAnAnswerOfClosed)
+{
+    struct Case {
+        DWORD answer;
+        bool allocFails;
+        bool switched;
+    } cases[] = {{0, false, true}, {1, false, false}, {0x10000, false, false}, {0, true, false}};
+    for (const Case& c : cases) {
+        ws::reset();
+        RestoreSharedBlock();
+        SetUp();
+        ws::installInputMethod();
+        ws::setInputMethodOpen(c.answer);
+        ws::setGlobalAllocFails(c.allocFails);
+        ws::clearCalls();
+        FepEnable();
+        EXPECT_EQ(c.switched, !ws::callsTo("WINNLS32EnableIME").empty())
+            << "answer 0x" << std::hex << c.answer << (c.allocFails ? ", no memory" : "");
+        EXPECT_TRUE(ws::callsTo("MessageBoxA").empty());
+        EXPECT_EQ(0, ws::loadedModules());
+        EXPECT_EQ(0, ws::globalBlocksInUse());
+    }
+}
+
 TEST_F(Recognition, SwitchWarnsAboutAMissingUnloadableOrFaultyLibrary)
 {
     struct Case {

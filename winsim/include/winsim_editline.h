@@ -73,5 +73,7 @@ DWORD inputMethodOpen();
 // Modules loaded and not yet freed, and global memory blocks not yet freed.
 int loadedModules();
 int globalBlocksInUse();
+// Makes GlobalAlloc fail (return NULL), as when memory runs out.
+void setGlobalAllocFails(bool fails);
 
 }  // namespace ws

@@ -35,6 +35,7 @@ struct ModuleState {
     int imeRefs = 0;
     std::map<uintptr_t, GlobalBlock> blocks;  // handle -> block
     uintptr_t nextBlock = 0x5000;
+    bool allocFails = false;
 };
 
 ModuleState& modules()
@@ -133,6 +134,8 @@ void installInputMethod(const InputMethodLibrary& library)
 void setInputMethodOpen(DWORD value) { modules().imeOpen = value; }
 DWORD inputMethodOpen() { return modules().imeOpen; }
 int loadedModules() { return modules().imeRefs; }
+void setGlobalAllocFails(bool fails) { modules().allocFails = fails; }
+
 int globalBlocksInUse() { return (int)modules().blocks.size(); }
 
 }  // namespace ws
@@ -188,6 +191,8 @@ HGLOBAL GlobalAlloc(UINT uFlags, size_t dwBytes)
     char buf[64];
     snprintf(buf, sizeof buf, "GlobalAlloc(0x%X, %zu)", uFlags, dwBytes);
     record(buf);
+    if (modules().allocFails)
+        return NULL;
     GlobalBlock b;
     b.size = dwBytes;
     b.flags = uFlags;
