@@ -114,7 +114,8 @@ TEST_F(WindowActions, NineMakesTheWindowUnderThePointerTopmostAndZeroSendsItDown
     qr::CtrlShiftTap('9');
     EXPECT_TRUE(qr::WaitFor([&] { return (GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }))
         << "extended style: " << Hex(GetWindowLongA(w, GWL_EXSTYLE));
-    EXPECT_LT(ZIndex(w), ZIndex(host.Window()));
+    EXPECT_TRUE(qr::WaitFor([&] { int t = ZIndex(w); return t >= 0 && t < ZIndex(host.Window()); }))
+        << "target at " << ZIndex(w) << ", host at " << ZIndex(host.Window());
 
     ASSERT_TRUE(target.Focus(1));
     qr::CtrlShiftTap('0');
