@@ -208,4 +208,45 @@ TEST_F(EditLine, AnOpenInputMethodMakesHistoryPassKeysOn)
     EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == "cls"; })) << "field " << target.Text(1);
 }
 
+// The input method of the target's field, opened and closed through IMM32 in
+// the target's own thread (an input context belongs to its thread).
+TEST_F(EditLine, AnInputMethodOpenInTheFieldMakesHistoryPassAndCtrlShiftMOpensIt)
+{
+    Int("bJapaneseEnv") = 1;
+    target.SetText(1, "cls");
+    qr::Tap(VK_RETURN);
+    ASSERT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "cls") == 0; }));
+
+    ASSERT_TRUE(target.SetImeOpen(true)) << "the field has no input context";
+    ASSERT_NE(0, target.ImeOpen());
+    target.SetText(1, "");
+    target.ClearLog();
+    qr::Tap(VK_UP);
+    std::string log = LogAfterMarker();
+    EXPECT_NE(std::string::npos, log.find(Down(VK_UP))) << "open: Up reaches the program; log:" << log;
+    EXPECT_EQ("", target.Text(1));
+    // Tab still stores while the input method is open.
+    target.SetText(1, "dir");
+    qr::Tap(VK_TAB);
+    EXPECT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(1), "dir") == 0; }))
+        << "slot 1 holds \"" << HistSlot(1) << "\"";
+    ASSERT_TRUE(target.Focus(1));
+
+    ASSERT_TRUE(target.SetImeOpen(false));
+    target.SetText(1, "");
+    qr::Tap(VK_UP);
+    EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == "dir"; })) << "closed: Up recalls; field "
+                                                                      << target.Text(1);
+
+    // Ctrl+Shift+M opens a closed input method and leaves an open one open,
+    // without a warning: the input-method manager is there.
+    qr::MessageBoxWatcher boxes;
+    qr::CtrlShiftTap('M');
+    EXPECT_TRUE(qr::WaitFor([&] { return target.ImeOpen() > 0; })) << "status " << target.ImeOpen();
+    qr::CtrlShiftTap('M');
+    LogAfterMarker();
+    EXPECT_GT(target.ImeOpen(), 0) << "a second Ctrl+Shift+M closed it";
+    EXPECT_TRUE(boxes.Texts().empty()) << boxes.Texts()[0];
+}
+
 }  // namespace
