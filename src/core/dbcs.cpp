@@ -53,22 +53,10 @@ int DbcsContains(const char* text, const char* needle)
     }
 }
 
-size_t DbcsFitBytes(const char* text, size_t maxBytes)
-{
-    size_t at = 0;
-    while (at < maxBytes) {
-        size_t step = DbcsCharSize(text + at);
-        if (step == 0 || at + step > maxBytes)
-            break;
-        at += step;
-    }
-    return at;
-}
-
 size_t DbcsLastChars(const char* text, size_t len, int n)
 {
     size_t count = 0;
-    for (size_t at = 0; at < len; at += DbcsCharSize(text + at))
+    for (size_t at = 0, step; at < len && (step = DbcsCharSize(text + at)) != 0; at += step)
         ++count;
     if (n < 0 || count <= (size_t)n)
         return 0;

@@ -29,12 +29,8 @@ int DbcsFind(const char* text, char c);
 // byte).
 int DbcsContains(const char* text, const char* needle);
 
-// Bytes of the longest start of text that holds at most maxBytes bytes and
-// ends between two characters.  text is not read beyond maxBytes + 1 bytes.
-size_t DbcsFitBytes(const char* text, size_t maxBytes);
-
 // Offset in text[0..len) where its last n characters begin (0 when it has n
-// characters or fewer).
+// characters or fewer); text ends at len or at its terminator.
 size_t DbcsLastChars(const char* text, size_t len, int n);
 
 // Copies src into dst[size] (dst may be src), turning single-byte a..z into

@@ -19,9 +19,6 @@ protected:
         DeleteFileA(ImeLibraryPath().c_str());
     }
 
-    const char* HistSlot(int slot) { return Text("chHist") + 256 * slot; }
-    const char* AliasEntry(int slot) { return Text("chAlias") + 128 * slot; }
-
     // Presses a marker key that no service acts on and waits for it, so that
     // whatever the keys before it let through has arrived.
     std::string LogAfterMarker()
@@ -36,21 +33,6 @@ protected:
     // library of that name in a program's own folder is loaded instead of it.
     // The stand-in goes next to the target (and this program) for one test.
     static std::string ImeLibraryPath() { return qr::TestDir() + "WinNLS32.Dll"; }
-
-    HWND FileList() { return GetDlgItem(*lib.Var<HWND>("hDlgFileList"), 202); }
-    std::string ListEntry(int i)
-    {
-        char text[600] = "";
-        DWORD_PTR r = 0;
-        SendMessageTimeoutA(FileList(), LB_GETTEXT, (WPARAM)i, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &r);
-        return text;
-    }
-    int ListCount()
-    {
-        DWORD_PTR r = 0;
-        SendMessageTimeoutA(FileList(), LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
-        return (int)r;
-    }
 };
 
 TEST_F(EditLine, UpRecallsTheEnteredLineAndTheProgramNeverSeesIt)

@@ -74,23 +74,6 @@ protected:
         Int("bHeropa") = 0;
         WineDesktop::TearDown();
     }
-
-    const char* HistSlot(int slot) { return Text("chHist") + 256 * slot; }
-    const char* AliasEntry(int slot) { return Text("chAlias") + 128 * slot; }
-    HWND FileList() { return GetDlgItem(*lib.Var<HWND>("hDlgFileList"), 202); }
-    std::string ListEntry(int i)
-    {
-        char text[600] = "";
-        DWORD_PTR r = 0;
-        SendMessageTimeoutA(FileList(), LB_GETTEXT, (WPARAM)i, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &r);
-        return text;
-    }
-    int ListCount()
-    {
-        DWORD_PTR r = 0;
-        SendMessageTimeoutA(FileList(), LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
-        return (int)r;
-    }
 };
 
 // Activation relabels the items whose text begins with the expected Japanese
