@@ -106,3 +106,17 @@ void DescribeHotKey(WPARAM vk, int count, char* out, size_t size)
         snprintf(key, sizeof key, "key %u", (unsigned)(vk & 0xFFFF));
     snprintf(out, size, "Hot keys received: %d, last: Ctrl+Shift+%s", count, key);
 }
+
+int LibraryPathBeside(const char* program, char* out, size_t size)
+{
+    size_t folder = 0;
+    for (const char* p = program; *p; p = CharNextA(p))
+        if (*p == '\\')
+            folder = (size_t)(p - program) + 1;
+    static const char kLibrary[] = "QRHook.dll";
+    if (folder + sizeof kLibrary > size)
+        return 0;
+    memcpy(out, program, folder);
+    memcpy(out + folder, kLibrary, sizeof kLibrary);
+    return 1;
+}

@@ -67,3 +67,10 @@ int FormatAliasList(const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT], char* out, s
 
 // Text of the host's status line for a hot key the library forwarded.
 void DescribeHotKey(WPARAM vk, int count, char* out, size_t size);
+
+// The library's path beside the program: program (a full file name) with
+// the part after its last backslash replaced by "QRHook.dll".  The
+// backslash is sought by characters of the system code page, so that a
+// Japanese program name whose second byte is 0x5C keeps its folder.  0 when
+// the result does not fit in size bytes.
+int LibraryPathBeside(const char* program, char* out, size_t size);

@@ -1,5 +1,7 @@
 #include "qrlib.h"
 
+#include "options.h"
+
 #include <stddef.h>
 #include <stdio.h>
 #include <string.h>
@@ -45,14 +47,13 @@ static const Binding kBindings[] = {
 int LoadQrLib(QrLib* lib, char* error, size_t errorSize)
 {
     memset(lib, 0, sizeof *lib);
+    char program[MAX_PATH];
     char path[MAX_PATH + 16];
-    DWORD len = GetModuleFileNameA(NULL, path, MAX_PATH);
-    if (len == 0 || len >= MAX_PATH) {
+    DWORD len = GetModuleFileNameA(NULL, program, MAX_PATH);
+    if (len == 0 || len >= MAX_PATH || !LibraryPathBeside(program, path, sizeof path)) {
         snprintf(error, errorSize, "The program's own folder cannot be read.");
         return 0;
     }
-    char* slash = strrchr(path, '\\');
-    strcpy(slash ? slash + 1 : path, "QRHook.dll");
     lib->dll = LoadLibraryA(path);
     if (!lib->dll) {
         snprintf(error, errorSize, "%s cannot be loaded (error %lu).", path,

@@ -1,6 +1,9 @@
 // Edit-line services: the plain text and table functions behind history,
 // aliases and file-name completion.  They work on buffers handed to them and
-// call no platform function, so they can be driven alone (tests, fuzzing).
+// call the platform only to tell the lead bytes of the system code page
+// (core/dbcs.h), so they can be driven alone (tests, fuzzing).  Text is
+// stepped by characters: a double-byte character is never split, and its
+// second byte is never taken for a separator.
 #pragma once
 
 #include <stddef.h>
@@ -8,11 +11,12 @@
 #define QR_RING_SLOTS 32
 #define QR_HIST_TEXT 256
 #define QR_ALIAS_TEXT 128
-#define QR_ALIAS_NAME 32     // 31 characters and the terminator
+#define QR_ALIAS_NAME 32     // 31 bytes and the terminator
 #define QR_LINE_TEXT 256
 
 // Copies at most size - 1 bytes of src (stopping at its terminator or after
-// srcMax bytes, whichever comes first) and always terminates dst.
+// srcMax bytes, whichever comes first) and always terminates dst.  A
+// double-byte character that does not fit whole is left out.
 void CopyBounded(char* dst, size_t size, const char* src, size_t srcMax);
 
 // --- The history ring --------------------------------------------------------

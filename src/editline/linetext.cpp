@@ -1,9 +1,12 @@
 // Plain text and table functions of the edit-line services: the history
 // ring's index arithmetic, the alias table and its command lines, and the
-// word handling of file-name completion.  No platform calls here.
+// word handling of file-name completion.  Text is stepped by characters of
+// the system code page (core/dbcs.h); no other platform calls here.
 #include "editline/editline.h"
 
 #include <string.h>
+
+#include "core/dbcs.h"
 
 void CopyBounded(char* dst, size_t size, const char* src, size_t srcMax)
 {
@@ -11,28 +14,21 @@ void CopyBounded(char* dst, size_t size, const char* src, size_t srcMax)
         return;
     size_t n = 0;
     while (n + 1 < size && n < srcMax && src[n]) {
-        dst[n] = src[n];
-        ++n;
+        // A double-byte character is copied whole or not at all, and its
+        // second byte is read only within srcMax.
+        size_t step = 1;
+        if (DbcsIsLeadByte(src[n])) {
+            if (n + 1 >= srcMax)
+                break;
+            if (src[n + 1] != 0)
+                step = 2;
+        }
+        if (n + step >= size)
+            break;
+        memcpy(dst + n, src + n, step);
+        n += step;
     }
     dst[n] = 0;
-}
-
-static char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
-}
-
-// Equal in the first n bytes, ASCII letters compared without regard to case;
-// stops early where both end.
-static int EqualNoCase(const char* a, const char* b, size_t n)
-{
-    for (size_t i = 0; i < n; ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return 0;
-        if (a[i] == 0)
-            return 1;
-    }
-    return 1;
 }
 
 // --- The history ring --------------------------------------------------------
@@ -147,6 +143,9 @@ static int LosesCharactersWhenRead(const char* text, size_t len)
 void ProfileSafeCopy(char* dst, size_t size, const char* src, size_t srcMax)
 {
     CopyBounded(dst, size, src, srcMax);
+    // Byte by byte on purpose: CR and LF are never the second byte of a valid
+    // double-byte character, and one after a stray lead byte must not split
+    // the line in the file either.
     for (char* p = dst; *p; ++p)
         if (*p == '\r' || *p == '\n')
             *p = ' ';
@@ -175,7 +174,7 @@ int AliasFind(char table[][QR_ALIAS_TEXT], const char* name)
     size_t n = strlen(name);
     for (int i = 0; i < QR_RING_SLOTS; ++i) {
         int comma = CommaAt(table[i]);
-        if (comma >= 0 && (size_t)comma == n && EqualNoCase(table[i], name, n))
+        if (comma >= 0 && (size_t)comma == n && DbcsEqualNoCase(table[i], name, n))
             return i;
     }
     return -1;
@@ -188,17 +187,30 @@ static size_t SkipSpaces(const char* line, size_t at)
     return at;
 }
 
-// Copies the word at line + at (up to a space or the end, at most 31
-// characters) into name; returns the number of characters copied.
+// Copies the word at line + at (up to a space or the end, at most 31 bytes,
+// never half a double-byte character) into name; returns the number of
+// bytes copied.
 static size_t CopyName(char* name, const char* line, size_t at)
 {
     size_t n = 0;
-    while (n < QR_ALIAS_NAME - 1 && line[at + n] && line[at + n] != ' ') {
-        name[n] = line[at + n];
-        ++n;
+    for (size_t step; (step = DbcsCharSize(line + at + n)) != 0; n += step) {
+        if ((step == 1 && line[at + n] == ' ') || n + step > QR_ALIAS_NAME - 1)
+            break;
+        memcpy(name + n, line + at + n, step);
     }
     name[n] = 0;
     return n;
+}
+
+// Cuts the spaces off the end of line (a space that is the second byte of a
+// character after a stray lead byte stays).
+static void TrimTrailingSpaces(char* line)
+{
+    size_t end = 0;
+    for (size_t at = 0, step; (step = DbcsCharSize(line + at)) != 0; at += step)
+        if (step == 2 || line[at] != ' ')
+            end = at + step;
+    line[end] = 0;
 }
 
 static int FirstEmpty(char table[][QR_ALIAS_TEXT])
@@ -233,9 +245,7 @@ static int Expand(char table[][QR_ALIAS_TEXT], char* line, char* name, char* out
     size_t start = SkipSpaces(line, 0);
     if (line[start] == 0)
         return 0;
-    size_t len = strlen(line);
-    while (len > 0 && line[len - 1] == ' ')
-        line[--len] = 0;
+    TrimTrailingSpaces(line);
     size_t nameLen = CopyName(name, line, start);
     int entry = AliasFind(table, name);
     if (entry < 0)
@@ -257,12 +267,12 @@ static int Expand(char table[][QR_ALIAS_TEXT], char* line, char* name, char* out
 int AliasRunLine(char table[][QR_ALIAS_TEXT], char* line, char* name, char* out, size_t outSize,
                  int isTab)
 {
-    for (char* p = line; *p; ++p)
-        if (*p == '\t')
-            *p = ' ';
+    for (size_t at = 0, step; (step = DbcsCharSize(line + at)) != 0; at += step)
+        if (step == 1 && line[at] == '\t')
+            line[at] = ' ';
     name[0] = 0;
     size_t at = SkipSpaces(line, 0);
-    if (!EqualNoCase(line + at, "alias", 5))
+    if (!DbcsEqualNoCase(line + at, "alias", 5))
         return Expand(table, line, name, out, outSize);
 
     // A command line.  "aliases" or "alias," is neither a command nor a name.
@@ -293,18 +303,14 @@ int AliasRunLine(char table[][QR_ALIAS_TEXT], char* line, char* name, char* out,
 
 size_t LastWordStart(const char* line)
 {
-    size_t start = 0;
-    for (size_t i = 0; line[i]; ++i)
-        if (line[i] == ' ' || line[i] == '\t')
-            start = i + 1;
-    return start;
+    return DbcsAfterLastOf(line, " \t");
 }
 
 const char* CompletionWildcard(const char* word)
 {
-    if (strchr(word, '?') || strchr(word, '*'))
+    if (DbcsFind(word, '?') >= 0 || DbcsFind(word, '*') >= 0)
         return NULL;
-    return strchr(word, '.') ? "*" : "*.*";
+    return DbcsFind(word, '.') >= 0 ? "*" : "*.*";
 }
 
 int AppendIfFits(char* line, size_t size, const char* suffix)
@@ -320,21 +326,15 @@ void StripDirectoryBrackets(char* entry)
 {
     if (entry[0] != '[')
         return;
-    size_t len = strlen(entry);
-    if (len < 2) {
-        entry[0] = 0;
-        return;
-    }
-    memmove(entry, entry + 1, len - 2);
-    entry[len - 2] = 0;
+    // The last character goes whole, even a double-byte one.
+    size_t last = 1 + DbcsLastChars(entry + 1, strlen(entry + 1), 1);
+    memmove(entry, entry + 1, last - 1);
+    entry[last - 1] = 0;
 }
 
 int ReplaceLastName(char* line, size_t size, const char* completion)
 {
-    size_t start = 0;
-    for (size_t i = 0; line[i]; ++i)
-        if (line[i] == ' ' || line[i] == '\t' || line[i] == '\\')
-            start = i + 1;
+    size_t start = DbcsAfterLastOf(line, " \t\\");
     size_t add = strlen(completion);
     if (start + add + 1 > size)
         return 0;

@@ -2,9 +2,11 @@
 //
 // The edit-line services act on the window that last took the keyboard focus
 // (hWndNowFocus, kept by the CBT hook) when its class is one of the known
-// single-line text field classes.  On Japanese systems they also ask the
-// input-method library whether it is composing: the library is found, loaded
-// and released again at every call, and nothing about it is remembered.
+// single-line text field classes.  On Japanese systems they also ask whether
+// an input method is composing: the platform's input-method manager (IMM32)
+// for the focus window of the calling thread, and the older input-method
+// library "WinNLS32.Dll" where it exists.  Both are found, loaded and
+// released again at every call, and nothing about them is remembered.
 #include "core/qrhook.h"
 #include "editline/editline.h"
 
@@ -28,6 +30,23 @@ struct ImeRequest {
 
 typedef LRESULT(WINAPI* SendImeMessageProc)(HWND, LPARAM);
 typedef BOOL(WINAPI* EnableImeProc)(HWND, BOOL);
+
+// The input-method manager, loaded at run time so that the import table
+// names only the DLLs every process has.  An input context is a handle.
+#define QR_IMM_LIBRARY "imm32.dll"
+typedef HANDLE ImmContext;
+typedef ImmContext(WINAPI* ImmGetContextProc)(HWND);
+typedef BOOL(WINAPI* ImmGetOpenStatusProc)(ImmContext);
+typedef BOOL(WINAPI* ImmSetOpenStatusProc)(ImmContext, BOOL);
+typedef BOOL(WINAPI* ImmReleaseContextProc)(HWND, ImmContext);
+
+struct ImmLink {
+    HMODULE lib;
+    ImmGetContextProc getContext;
+    ImmGetOpenStatusProc getOpenStatus;
+    ImmSetOpenStatusProc setOpenStatus;
+    ImmReleaseContextProc releaseContext;
+};
 
 // Existence probes of the input-method library, one per caller.
 static OFSTRUCT ofImeProbe QR_SHARED = {};
@@ -82,6 +101,42 @@ static int LibraryLoaded(HMODULE lib)
     return (UINT_PTR)lib > 32;
 }
 
+// Loads the input-method manager with the four entry points used here.
+// Returns 0, with nothing left loaded, when it cannot be had.
+static int LoadImm(ImmLink* imm)
+{
+    imm->lib = LoadLibraryA(QR_IMM_LIBRARY);
+    if (!LibraryLoaded(imm->lib))
+        return 0;
+    imm->getContext = EntryPoint<ImmGetContextProc>(imm->lib, "ImmGetContext");
+    imm->getOpenStatus = EntryPoint<ImmGetOpenStatusProc>(imm->lib, "ImmGetOpenStatus");
+    imm->setOpenStatus = EntryPoint<ImmSetOpenStatusProc>(imm->lib, "ImmSetOpenStatus");
+    imm->releaseContext = EntryPoint<ImmReleaseContextProc>(imm->lib, "ImmReleaseContext");
+    if (imm->getContext && imm->getOpenStatus && imm->setOpenStatus && imm->releaseContext)
+        return 1;
+    FreeLibrary(imm->lib);
+    return 0;
+}
+
+// The input context belongs to a thread: only the focus window of the
+// calling thread (the program whose key stroke the hook sees) has one that
+// can be asked.  Returns 1 when the input method there is open.
+static int ImmReportsOpen(void)
+{
+    ImmLink imm;
+    if (!LoadImm(&imm))
+        return 0;
+    int open = 0;
+    HWND focus = GetFocus();
+    ImmContext context = focus ? imm.getContext(focus) : NULL;
+    if (context) {
+        open = imm.getOpenStatus(context) != 0;
+        imm.releaseContext(focus, context);
+    }
+    FreeLibrary(imm.lib);
+    return open;
+}
+
 // Asks the library whether the input method is open, through the request
 // block.  Returns 0 when the block cannot be had (nothing was asked), else 1
 // with the block's answer in *answer.
@@ -113,6 +168,8 @@ WORD WINAPI IMEGetOpen(HWND)
 {
     if (bJapaneseEnv == 0)
         return 0;
+    if (ImmReportsOpen())
+        return 1;
     if (OpenFile(QR_IME_LIBRARY, &ofImeProbe, OF_EXIST) == HFILE_ERROR)
         return 0;
     HMODULE lib = LoadLibraryA(QR_IME_LIBRARY);
@@ -140,8 +197,31 @@ static const char kCannotLoad[] =
     "\x82\xdc\x82\xb9\x82\xf1";
 static const char kFaulty[] = "'WinNLS32.Dll' \x82\xaa\x88\xd9\x8f\xed\x82\xc5\x82\xb7";
 
+// Switches the input method of the calling thread's focus window on through
+// the input-method manager.  Returns 0 when the manager cannot be had; a
+// window without an input context has nothing to switch.
+static int ImmSwitchOn(void)
+{
+    ImmLink imm;
+    if (!LoadImm(&imm))
+        return 0;
+    HWND focus = GetFocus();
+    ImmContext context = focus ? imm.getContext(focus) : NULL;
+    if (context) {
+        if (!imm.getOpenStatus(context))
+            imm.setOpenStatus(context, TRUE);
+        imm.releaseContext(focus, context);
+    }
+    FreeLibrary(imm.lib);
+    return 1;
+}
+
 int WINAPI FepEnable(void)
 {
+    // The input-method manager where the system has one; the older library
+    // (and its warnings) only where it has not.
+    if (ImmSwitchOn())
+        return 0;
     if (OpenFile(QR_IME_LIBRARY, &ofImeSwitch, OF_EXIST) == HFILE_ERROR) {
         Warn(kNotFound);
         return 0;

@@ -3,6 +3,8 @@
 // user's own mouse action vetoes it (bFocusMoveClick).
 #include "core/qrhook.h"
 
+#include "core/dbcs.h"
+
 #include <string.h>
 
 static char FoldAscii(char c)
@@ -10,7 +12,9 @@ static char FoldAscii(char c)
     return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
 }
 
-// Whole-name comparison ignoring the case of ASCII letters.
+// Whole-name comparison ignoring the case of ASCII letters.  Byte by byte is
+// enough here: every entry is plain ASCII, so a name with a double-byte
+// character already differs at its lead byte.
 static int SameClassName(const char* name, const char* entry)
 {
     for (;; ++name, ++entry) {
@@ -130,9 +134,10 @@ static HWND FindFrame(HWND hWnd)
     for (int depth = 0; depth < kMaxFrameDepth; ++depth) {
         LONG style = GetWindowLongA(w, GWL_STYLE);
         ReadClassName(w, sizeof chClassName - 1);
-        for (char* c = chClassName; *c; ++c)
-            *c = FoldAscii(*c);
-        if (strstr(chClassName, "MDI"))
+        // Upper-cased and searched by characters: a double-byte character
+        // whose second byte reads as 'm' or 'M' never starts an "MDI".
+        DbcsCopyUpper(chClassName, chClassName, sizeof chClassName);
+        if (DbcsContains(chClassName, "MDI"))
             return previous;
         if (style & WS_POPUP)
             return w;

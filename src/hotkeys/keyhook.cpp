@@ -3,6 +3,7 @@
 // on the desktop, so it allocates nothing and a key without Ctrl and Shift
 // leaves after the three service calls and at most two GetKeyState calls.
 #include "core/qrhook.h"
+#include "core/dbcs.h"
 #include "hotkeys/hotkeys.h"
 
 #include <string.h>
@@ -16,29 +17,20 @@ static char chCmpBuf2[1024] QR_SHARED = "";
 static OFSTRUCT ofHelpContext QR_SHARED = {};
 static OFSTRUCT ofHelpHotKey QR_SHARED = {};
 
-// Upper-cases the ASCII letters only.  Bytes a to z change even where they
-// are the second byte of a double-byte character, as the runtime's toupper
-// does in its default locale.
-static void CopyUpper(char* dst, const char* src, size_t size)
-{
-    size_t i = 0;
-    for (; i + 1 < size && src[i]; ++i) {
-        char c = src[i];
-        dst[i] = (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
-    }
-    dst[i] = 0;
-}
-
+// The copies upper-case the single-byte ASCII letters only: the second byte
+// of a double-byte character keeps its value even where it reads as a..z,
+// so that two different Japanese names never compare equal.
 int StrCmpIMy(const char* a, const char* b)
 {
-    CopyUpper(chCmpBuf1, a, sizeof chCmpBuf1);
-    CopyUpper(chCmpBuf2, b, sizeof chCmpBuf2);
+    DbcsCopyUpper(chCmpBuf1, a, sizeof chCmpBuf1);
+    DbcsCopyUpper(chCmpBuf2, b, sizeof chCmpBuf2);
     return strcmp(chCmpBuf1, chCmpBuf2);
 }
 
 // Builds the help-file path from the host module's file name (Host.EXE ->
 // Host.Hlp) in chKeyHookBuf and tests that the file exists.  A name of fewer
-// than three characters has no extension to replace: no help then.
+// than three characters has no extension to replace: no help then.  The
+// three characters are counted as characters, not bytes.
 int BuildHelpPath(OFSTRUCT* probe)
 {
     HINSTANCE inst = (HINSTANCE)GetWindowLongPtrA(hWndHost, GWLP_HINSTANCE);
@@ -47,9 +39,9 @@ int BuildHelpPath(OFSTRUCT* probe)
     // Older systems leave a truncated name without its terminator.
     chKeyHookBuf[sizeof chKeyHookBuf - 1] = 0;
     size_t len = strlen(chKeyHookBuf);
-    if (len < 3)
-        return 0;
-    memcpy(chKeyHookBuf + len - 3, "Hlp", 4);
+    if (DbcsLastChars(chKeyHookBuf, len, 2) == 0)
+        return 0;  // two characters or fewer
+    memcpy(chKeyHookBuf + DbcsLastChars(chKeyHookBuf, len, 3), "Hlp", 4);
     return OpenFile(chKeyHookBuf, probe, OF_EXIST) != HFILE_ERROR;
 }
 

@@ -7,6 +7,7 @@
 #include <stddef.h>
 #include <string.h>
 
+#include "core/dbcs.h"
 #include "launch/launch.h"
 
 // The custom dialog.
@@ -111,7 +112,7 @@ const char* FindLastCharMy(const char* text, char c)
     return NULL;
 }
 
-static int ContainsBlank(const char* text) { return strchr(text, ' ') != NULL; }
+static int ContainsBlank(const char* text) { return FindCharMy(text, ' ') != NULL; }
 
 // Centres a window on the desktop, keeping its size and z-order.
 static void CentreOnDesktop(HWND hwnd)
@@ -148,12 +149,12 @@ int ResolveCommandLine(const char* path, char* dest, int destSize, FileExistsFn 
     int n = (int)(p - chResolveCopy);
     if (*p != ' ') {
         // No parameters: a name that exists with ".Exe" added counts as found.
+        // An extension is a dot among the last four characters (of a
+        // Japanese name, up to eight bytes).
         CopyText(chResolveWork, sizeof chResolveWork, chResolveCopy);
         int len = lstrlenA(chResolveWork);
-        int hasExtension = 0;
-        for (int i = len >= 4 ? len - 4 : 0; i < len; ++i)
-            if (chResolveWork[i] == '.')
-                hasExtension = 1;
+        size_t lastFour = DbcsLastChars(chResolveWork, (size_t)len, 4);
+        int hasExtension = DbcsFind(chResolveWork + lastFour, '.') >= 0;
         int testable = hasExtension || AppendText(chResolveWork, sizeof chResolveWork, ".Exe");
         if (testable && exists(chResolveWork))
             lastSlash = -1;

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <string.h>
 
+#include "core/dbcs.h"
 #include "launch/launch.h"
 
 static char chExecProgram[64] QR_SHARED = "";
@@ -45,9 +46,9 @@ static int IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 int SplitCommandLine(const char* line, char* program, int programSize, char* param, int paramSize)
 {
     int sep = -1;
-    for (int i = 0; line[i]; ++i)
-        if (IsBlankOrTab(line[i])) {
-            sep = i;
+    for (size_t i = 0, step; (step = DbcsCharSize(line + i)) != 0; i += step)
+        if (step == 1 && IsBlankOrTab(line[i])) {
+            sep = (int)i;
             break;
         }
     int programLen = sep >= 0 ? sep : (int)strlen(line);

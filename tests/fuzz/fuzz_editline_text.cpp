@@ -2,6 +2,7 @@
 // any bytes: the host may fill the tables with anything, even without
 // terminators, and a field may hold any text.
 #include <string.h>
+#include <winsim/sim_system.h>
 
 #include "core/qrhook.h"
 #include "desktop.h"
@@ -21,12 +22,13 @@ static void FillRaw(FuzzInput& in, char* table, size_t size)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzInput in{data, size, 0};
+    ws::setCodePage(932);
     memset(gRing, 0, sizeof gRing);
     memset(gAliases, 0, sizeof gAliases);
     int setIndex = (int)in.u32(), getIndex = (int)in.u32(), lastKey = (int)in.u32();
     char line[QR_LINE_TEXT], name[QR_ALIAS_NAME], out[QR_LINE_TEXT], text[600];
     for (int steps = 0; steps < 200 && !in.empty(); ++steps) {
-        switch (in.byte() % 9) {
+        switch (in.byte() % 10) {
         case 0:
             FillRaw(in, &gRing[0][0], sizeof gRing);
             break;
@@ -69,6 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             ProfileSafeCopy(value, sizeof value, gRing[in.byte() % QR_RING_SLOTS], QR_HIST_TEXT);
             break;
         }
+        case 9:  // the system's code page: single-byte or Shift-JIS
+            ws::setCodePage(in.byte() & 1 ? 932 : 1252);
+            break;
         }
     }
     return 0;

@@ -3,6 +3,7 @@
 // it), for the history, alias and completion services.
 #pragma once
 
+#include <winsim/sim_system.h>
 #include <winsim_editline.h>
 
 #include <string>

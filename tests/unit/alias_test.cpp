@@ -48,26 +48,39 @@ TEST_F(Aliases, DefineThenExpandBeforeTheProgramSeesEnter)
     EXPECT_EQ(2, FieldGot(VK_RETURN)) << "Enter went on to the program both times";
 }
 
+// Rows name the code page they hold for (0: both).  In Shift-JIS 0x83 0x61
+// and 0x83 0x41 are two different characters; their second bytes only look
+// like 'a' and 'A'.
 TEST_F(Aliases, MatchingIsByWholeNameWithoutRegardToCase)
 {
     strcpy(chAlias[0], "ll,dir /w");
+    strcpy(chAlias[1], "\x83\x61,kana");
+    strcpy(chAlias[2], "\x95\x5C,hyo");
     struct Case {
+        UINT page;
         const char* line;
         const char* after;
     } cases[] = {
-        {"ll", "dir /w"},
-        {"LL", "dir /w"},
-        {"lL x", "dir /w x"},
-        {"lls", "lls"},
-        {"l", "l"},
-        {"   ll   ", "dir /w"},
-        {"  ll  a  b  ", "dir /w  a  b"},
-        {"xll", "xll"},
-        {"", ""},
-        {"     ", "     "},
+        {0, "ll", "dir /w"},
+        {0, "LL", "dir /w"},
+        {0, "lL x", "dir /w x"},
+        {0, "lls", "lls"},
+        {0, "l", "l"},
+        {0, "   ll   ", "dir /w"},
+        {0, "  ll  a  b  ", "dir /w  a  b"},
+        {0, "xll", "xll"},
+        {0, "", ""},
+        {0, "     ", "     "},
+        {0, "\x83\x61 x", "kana x"},
+        {932, "\x83\x41 x", "\x83\x41 x"},
+        {1252, "\x83\x41 x", "kana x"},
+        {0, "\x95\x5C  ", "hyo"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.after, Run(c.line)) << "line \"" << c.line << "\"";
+    ws::forEachCodePage([&](UINT page) {
+        for (const Case& c : cases)
+            if (c.page == 0 || c.page == page)
+                EXPECT_EQ(c.after, Run(c.line)) << "line \"" << c.line << "\", code page " << page;
+    });
 }
 
 TEST_F(Aliases, RedefinitionReplacesInPlaceWhateverTheCase)
@@ -238,6 +251,21 @@ TEST_F(Aliases, ALongNameIsCutAfter31Characters)
     // Expanding: the cut name matches, and the line goes on after the 31st
     // character.
     EXPECT_EQ("XYZ valueABC d", Run(name31 + "ABC d"));
+
+    // 30 letters and a double-byte character do not fit in 31 bytes: on a
+    // Japanese system the character goes whole to the value, never half.
+    const std::string name30(30, 'm'), so = "\x83\x5C";
+    struct {
+        UINT page;
+        std::string entry;
+    } cut[] = {{932, name30 + "," + so + " v"}, {1252, name30 + "\x83,\\ v"}};
+    ws::forEachCodePage([&](UINT page) {
+        memset(chAlias, 0, sizeof chAlias);
+        Run("alias " + name30 + so + " v");
+        for (const auto& c : cut)
+            if (c.page == page)
+                EXPECT_EQ(c.entry, std::string(chAlias[0])) << "code page " << page;
+    });
 }
 
 // An entry holds 127 characters: a longer definition is refused with the

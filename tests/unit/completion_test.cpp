@@ -197,6 +197,40 @@ TEST_F(Completion, OneEntryShowsOnEveryStep)
     }
 }
 
+// Shift-JIS names: "so-su" and "so-fu" begin with "so" (0x83 0x5C), "hyo-ji"
+// holds the second byte 0x5C in the middle.  On a Japanese system they
+// complete whole; under a single-byte code page the same bytes are other
+// characters, and 0x5C is a backslash there.
+TEST_F(Completion, DoubleByteNamesCompleteWhole)
+{
+    const std::string so = "\x83\x5C", soSu = so + "\x81\x5B\x83\x58.txt",
+                      soFu = so + "\x83\x74\x83\x67.txt", hyoJi = "\x95\x5C\x8E\xA6";
+    for (const std::string& name : {soSu, soFu, hyoJi + ".txt"})
+        ws::writeFile("C:\\JP\\" + name, "");
+    struct Case {
+        UINT page;
+        const char* line;
+        std::vector<std::string> shown;  // after each Ctrl+L
+    } cases[] = {
+        {932, "type C:\\jp\\\x83\x5C", {"type C:\\jp\\" + soSu, "type C:\\jp\\" + soFu}},
+        {1252, "type C:\\jp\\\x83\x5C", {"type C:\\jp\\\x83\\"}},
+        {932, "type C:\\jp\\\x95\x5C\x8E\xA6", {"type C:\\jp\\" + hyoJi + ".txt"}},
+        {1252, "type C:\\jp\\\x95\x5C\x8E\xA6", {"type C:\\jp\\\x95\\"}},
+    };
+    ws::forEachCodePage([&](UINT page) {
+        for (const Case& c : cases) {
+            if (c.page != page)
+                continue;
+            Press(VK_BACK);  // empties the list
+            Type(c.line);
+            for (const std::string& shown : c.shown) {
+                EXPECT_EQ(1, Step('L').hookResult);
+                EXPECT_EQ(shown, Text()) << "line \"" << c.line << "\", code page " << page;
+            }
+        }
+    });
+}
+
 TEST_F(Completion, NoMatchRemovesThePartAfterTheBackslash)
 {
     Type("type c:\\windows\\zz");

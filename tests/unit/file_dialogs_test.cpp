@@ -349,34 +349,47 @@ int FakeExists(const char* path)
     return gExisting.count(path) ? 1 : 0;
 }
 
+// Rows name the code page they hold for (0: both).
 TEST(CommandLineResolution, TableOfCases)
 {
+    // "A." and three Shift-JIS characters: an extension of three characters
+    // on a Japanese system, six bytes without a dot elsewhere.
+    const std::string jpExt = "C:\\T\\A.\x95\x5C\x8E\xA6\x83\x5C";
     struct Case {
-        const char* path;
+        UINT page;
+        std::string path;
         std::set<std::string> existing;
-        const char* expected;
+        std::string expected;
     } cases[] = {
-        {"C:\\TOOLS\\EDIT.EXE", {"C:\\TOOLS\\EDIT.EXE"}, "C:\\TOOLS\\EDIT.EXE"},
-        {"C:\\TOOLS\\EDIT", {"C:\\TOOLS\\EDIT.Exe"}, "C:\\TOOLS\\EDIT"},
-        {"C:\\TOOLS\\EDIT", {}, "EDIT"},
-        {"EDIT", {}, "EDIT"},
-        {"C:\\TOOLS\\NOTEPAD README.TXT", {}, "NOTEPAD README.TXT"},
-        {"C:\\TOOLS\\NOTEPAD README.TXT", {"C:\\TOOLS\\NOTEPAD"}, "C:\\TOOLS\\NOTEPAD README.TXT"},
-        {"C:\\Program Files\\A\\B.EXE", {}, "Program Files\\A\\B.EXE"},
-        {"C:\\TOOLS\\A.B", {"C:\\TOOLS\\A.B.Exe"}, "A.B"},  // has an extension: no ".Exe" tried
-        {"C:\\T\\X", {"C:\\T\\X.Exe"}, "C:\\T\\X"},
-        {"", {}, ""},
+        {0, "C:\\TOOLS\\EDIT.EXE", {"C:\\TOOLS\\EDIT.EXE"}, "C:\\TOOLS\\EDIT.EXE"},
+        {0, "C:\\TOOLS\\EDIT", {"C:\\TOOLS\\EDIT.Exe"}, "C:\\TOOLS\\EDIT"},
+        {0, "C:\\TOOLS\\EDIT", {}, "EDIT"},
+        {0, "EDIT", {}, "EDIT"},
+        {0, "C:\\TOOLS\\NOTEPAD README.TXT", {}, "NOTEPAD README.TXT"},
+        {0, "C:\\TOOLS\\NOTEPAD README.TXT", {"C:\\TOOLS\\NOTEPAD"}, "C:\\TOOLS\\NOTEPAD README.TXT"},
+        {0, "C:\\Program Files\\A\\B.EXE", {}, "Program Files\\A\\B.EXE"},
+        {0, "C:\\TOOLS\\A.B", {"C:\\TOOLS\\A.B.Exe"}, "A.B"},  // has an extension: no ".Exe" tried
+        {0, "C:\\T\\X", {"C:\\T\\X.Exe"}, "C:\\T\\X"},
+        {0, "", {}, ""},
         // A Shift-JIS name whose second byte is a backslash (0x95 0x5C).
-        {"C:\\DIR\\\x95\x5C", {}, "\x95\x5C"},
+        {932, "C:\\DIR\\\x95\x5C", {}, "\x95\x5C"},
+        {1252, "C:\\DIR\\\x95\x5C", {}, ""},
+        {932, "C:\\DIR\\\x95\x5C ab", {}, "\x95\x5C ab"},
+        {932, jpExt, {jpExt + ".Exe"}, "A.\x95\x5C\x8E\xA6\x83\x5C"},
+        {1252, jpExt, {jpExt + ".Exe"}, jpExt},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string("path '") + c.path + "'");
-        gExisting = c.existing;
-        gAsked.clear();
-        char dest[128] = "";
-        ASSERT_EQ(1, ResolveCommandLine(c.path, dest, sizeof dest, FakeExists));
-        EXPECT_STREQ(c.expected, dest);
-    }
+    ws::forEachCodePage([&](UINT page) {
+        for (const Case& c : cases) {
+            if (c.page != 0 && c.page != page)
+                continue;
+            SCOPED_TRACE("path '" + c.path + "', code page " + std::to_string(page));
+            gExisting = c.existing;
+            gAsked.clear();
+            char dest[128] = "";
+            ASSERT_EQ(1, ResolveCommandLine(c.path.c_str(), dest, sizeof dest, FakeExists));
+            EXPECT_EQ(c.expected, dest);
+        }
+    });
     gAsked.clear();
     gExisting.clear();
     char dest[128];

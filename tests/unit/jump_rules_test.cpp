@@ -3,6 +3,8 @@
 // that frames the control.
 #include "hooked_desktop.h"
 
+#include <winsim/sim_system.h>
+
 #include <string>
 
 namespace {
@@ -297,6 +299,34 @@ TEST_F(MdiFrames, ControlDirectlyInTheMdiClientIsFramedByIt)
     EXPECT_EQ(1, IsTobanai(button));
     ws::setCursorPos(400, 10);  // main caption, outside the client
     EXPECT_EQ(0, IsTobanai(button));
+}
+
+// Class names are upper-cased and searched by characters: the Shift-JIS
+// characters 0x83 0x6D and 0x83 0x4D end in bytes that read as 'm' and 'M',
+// and on a Japanese system they never start an "MDI".  The panels lie in the
+// document's client area, so the document's caption is band only when the
+// document is the frame.
+TEST_F(MdiFrames, ASecondByteNeverStartsMdi)
+{
+    struct Case {
+        UINT page;
+        const char* panelClass;
+        int onDocumentCaption;
+    } cases[] = {
+        {932, "\x83\x6D" "di", 1},  {1252, "\x83\x6D" "di", 0},
+        {932, "\x83\x4D" "DI", 1},  {1252, "\x83\x4D" "DI", 0},
+        {0, "xMdi", 0},
+    };
+    ws::forEachCodePage([&](UINT page) {
+        for (const Case& c : cases) {
+            if (c.page != 0 && c.page != page)
+                continue;
+            HWND inner = ws::createWindow(Desc(c.panelClass, "", WS_VISIBLE | WS_CHILD, doc, RECT{220, 240, 580, 480}));
+            ws::setCursorPos(400, 210);
+            EXPECT_EQ(c.onDocumentCaption, IsTobanai(Control("Edit", inner)))
+                << "panel class \"" << c.panelClass << "\", code page " << page;
+        }
+    });
 }
 
 TEST_F(MdiFrames, ControlInNestedPanelsOfADialogIsFramedByTheDialog)

@@ -3,6 +3,8 @@
 #include "hooked_desktop.h"
 #include "hotkeys/hotkeys.h"
 
+#include <winsim/sim_system.h>
+
 #include <string.h>
 
 #include <thread>
@@ -354,6 +356,21 @@ TEST_F(ContextHelp, CtrlShiftF1OpensContext777OnlyWithTheHostInFront)
     EXPECT_NE(std::string::npos, ws::callsTo("WinHelpA")[0].find("Quillrun.Hlp\", 1, 777)"));
 }
 
+// The last three characters of the module name give way to "Hlp"; on a
+// Japanese system a full-width extension is three characters of two bytes.
+TEST_F(ContextHelp, TheExtensionIsCutByCharacters)
+{
+    iDlgContextID = 600;
+    ws::setModuleFileName(hostInst, "C:\\QR\\Quillrun.\x82\x85\x82\x98\x82\x85");
+    ws::forEachCodePage([&](UINT page) {
+        ws::clearCalls();
+        ws::keyDown(VK_F1);
+        ws::keyUp(VK_F1);
+        size_t expected = page == 932 ? 1 : 0;  // 1252: "Quillrun.\x82\x85\x82Hlp" is missing
+        EXPECT_EQ(expected, ws::callsTo("WinHelpA").size()) << "code page " << page;
+    });
+}
+
 TEST_F(ContextHelp, ShortOrMissingModuleNamesNeverOverrunTheBuffer)
 {
     iDlgContextID = 600;
@@ -370,26 +387,39 @@ TEST_F(ContextHelp, ShortOrMissingModuleNamesNeverOverrunTheBuffer)
 
 // --- StrCmpIMy ---------------------------------------------------------------
 
+// Rows name the code page they hold for, 0 for both.
 TEST(StrCmpIMy, ComparesIgnoringTheCaseOfAsciiLettersOnly)
 {
     struct Case {
+        UINT page;
         const char* a;
         const char* b;
         int sign;  // of the result
     } cases[] = {
-        {"ListBox", "LISTBOX", 0},
-        {"listbox", "ListBox", 0},
-        {"ListBox", "ListBox1", -1},
-        {"b", "A", 1},
-        {"", "", 0},
-        {"\x82\x61", "\x82\x41", 0},  // a second byte a..z is upper-cased too
-        {"\xE4", "\xC4", 1},          // no change outside a..z
-        {"[", "{", -1},
+        {0, "ListBox", "LISTBOX", 0},
+        {0, "listbox", "ListBox", 0},
+        {0, "ListBox", "ListBox1", -1},
+        {0, "b", "A", 1},
+        {0, "", "", 0},
+        {0, "\xE4", "\xC4", 1},          // no change outside a..z
+        {0, "[", "{", -1},
+        // The second byte of a double-byte character keeps its value: two
+        // different Japanese characters never compare equal.
+        {932, "\x83\x61", "\x83\x41", 1},
+        {932, "x\x83\x6D" "b", "X\x83\x4D" "B", 1},
+        {1252, "\x83\x61", "\x83\x41", 0},
+        {1252, "x\x83\x6D" "b", "X\x83\x4D" "B", 0},
+        {0, "\x83\x41" "a", "\x83\x41" "A", 0},
     };
-    for (const Case& c : cases) {
-        int r = StrCmpIMy(c.a, c.b);
-        EXPECT_EQ(c.sign, (r > 0) - (r < 0)) << '"' << c.a << "\" vs \"" << c.b << '"';
-    }
+    ws::forEachCodePage([&](UINT page) {
+        for (const Case& c : cases) {
+            if (c.page != 0 && c.page != page)
+                continue;
+            int r = StrCmpIMy(c.a, c.b);
+            EXPECT_EQ(c.sign, (r > 0) - (r < 0))
+                << '"' << c.a << "\" vs \"" << c.b << "\", code page " << page;
+        }
+    });
 }
 
 TEST(StrCmpIMy, LongInputsAreCutAtTheCompareBuffer)

@@ -1,6 +1,10 @@
 // The plain text helpers of the edit-line services at their edges: short and
-// odd entries, buffer limits, and the settings key names.
+// odd entries, buffer limits, and the settings key names.  The text tables
+// run under a single-byte code page and under Shift-JIS (932), where a lead
+// byte and the byte after it are one character: a row names its code page,
+// or 0 for both.
 #include <gtest/gtest.h>
+#include <winsim/sim_system.h>
 
 #include <string.h>
 
@@ -10,44 +14,73 @@
 
 namespace {
 
+// Shift-JIS: "so" (0x83 0x5C, its second byte a backslash), "hyo" (0x95
+// 0x5C), "ji" (0x8E 0xA6), "zo" (0x83 0x5D, its second byte a ']').
+#define SO "\x83\x5C"
+#define HYO "\x95\x5C"
+#define JI "\x8E\xA6"
+#define ZO "\x83\x5D"
+
+bool RunsUnder(UINT rowPage, UINT page) { return rowPage == 0 || rowPage == page; }
+
 TEST(LineText, DirectoryBracketsGoWhateverTheEntry)
 {
     struct Case {
+        UINT page;
         const char* entry;
         const char* after;
     } cases[] = {
-        {"[system]", "system"}, {"[..]", ".."}, {"[]", ""}, {"[", ""},
-        {"[x", ""},             {"FILE.TXT", "FILE.TXT"}, {"", ""}, {"a]", "a]"},
+        {0, "[system]", "system"}, {0, "[..]", ".."}, {0, "[]", ""}, {0, "[", ""},
+        {0, "[x", ""},             {0, "FILE.TXT", "FILE.TXT"}, {0, "", ""}, {0, "a]", "a]"},
+        {0, "[" SO "]", SO},
+        // The last character goes whole, even where its second byte is ']'.
+        {932, "[a" ZO, "a"},   {1252, "[a" ZO, "a\x83"},
+        {932, "[" HYO JI, HYO}, {1252, "[" HYO JI, HYO "\x8E"},
     };
-    for (const Case& c : cases) {
-        char buf[16];
-        strcpy(buf, c.entry);
-        StripDirectoryBrackets(buf);
-        EXPECT_STREQ(c.after, buf) << "entry \"" << c.entry << "\"";
-    }
+    ws::forEachCodePage([&](UINT page) {
+        for (const Case& c : cases) {
+            if (!RunsUnder(c.page, page))
+                continue;
+            char buf[16];
+            strcpy(buf, c.entry);
+            StripDirectoryBrackets(buf);
+            EXPECT_STREQ(c.after, buf) << "entry \"" << c.entry << "\", code page " << page;
+        }
+    });
 }
 
 TEST(LineText, TheLastNameIsWhatFollowsTheLastSeparator)
 {
     struct Case {
+        UINT page;
         const char* line;
         const char* completion;
         const char* after;
     } cases[] = {
-        {"type c:\\au*.*", "AUTOEXEC.BAT", "type c:\\AUTOEXEC.BAT"},
-        {"c:", "X", "X"},
-        {"a\tb", "C", "a\tC"},
-        {"a b\\", "C", "a b\\C"},
-        {"", "C", "C"},
-        {"word ", "", "word "},
-        {"dir\\sub", "", "dir\\"},
+        {0, "type c:\\au*.*", "AUTOEXEC.BAT", "type c:\\AUTOEXEC.BAT"},
+        {0, "c:", "X", "X"},
+        {0, "a\tb", "C", "a\tC"},
+        {0, "a b\\", "C", "a b\\C"},
+        {0, "", "C", "C"},
+        {0, "word ", "", "word "},
+        {0, "dir\\sub", "", "dir\\"},
+        // A second byte 0x5C is no backslash on a Japanese system.
+        {932, "type C:\\jp\\" SO, SO "X.txt", "type C:\\jp\\" SO "X.txt"},
+        {1252, "type C:\\jp\\" SO, SO "X.txt", "type C:\\jp\\\x83\\" SO "X.txt"},
+        {932, "type C:\\jp\\" HYO JI, HYO JI ".txt", "type C:\\jp\\" HYO JI ".txt"},
+        {1252, "type C:\\jp\\" HYO JI, HYO JI ".txt", "type C:\\jp\\\x95\\" HYO JI ".txt"},
+        {932, SO " " HYO, "x", SO " x"},
     };
-    for (const Case& c : cases) {
-        char buf[64];
-        strcpy(buf, c.line);
-        EXPECT_EQ(1, ReplaceLastName(buf, sizeof buf, c.completion)) << c.line;
-        EXPECT_STREQ(c.after, buf) << c.line;
-    }
+    ws::forEachCodePage([&](UINT page) {
+        for (const Case& c : cases) {
+            if (!RunsUnder(c.page, page))
+                continue;
+            char buf[64];
+            strcpy(buf, c.line);
+            EXPECT_EQ(1, ReplaceLastName(buf, sizeof buf, c.completion)) << c.line << ", code page " << page;
+            EXPECT_STREQ(c.after, buf) << c.line << ", code page " << page;
+        }
+    });
 }
 
 TEST(LineText, ReplacingAndAppendingStopAtTheBufferSize)
@@ -107,11 +140,31 @@ TEST(LineText, ASlotWithoutTerminatorIsCopiedToTheBufferSize)
     char out[16];
     ProfileSafeCopy(out, sizeof out, slot, sizeof slot);
     EXPECT_STREQ("qqqqqqqq", out);
-    char small[4];
-    CopyBounded(small, sizeof small, "abcdef", 6);
-    EXPECT_STREQ("abc", small);
     ProfileSafeCopy(out, sizeof out, "a\rb\nc", 16);
     EXPECT_STREQ("a b c", out);
+
+    // Cut at the buffer (4 bytes) or at srcMax, never inside a character.
+    struct Case {
+        UINT page;
+        const char* src;
+        size_t srcMax;
+        const char* copied;
+    } cases[] = {
+        {0, "abcdef", 6, "abc"},
+        {932, "ab" SO, 6, "ab"},    {1252, "ab" SO, 6, "ab\x83"},
+        {932, "a" SO "x", 2, "a"},  {1252, "a" SO "x", 2, "a\x83"},
+        {0, "a" SO, 3, "a" SO},
+        {0, "\x83", 6, "\x83"},  // a lead byte alone before the terminator
+    };
+    ws::forEachCodePage([&](UINT page) {
+        for (const Case& c : cases) {
+            if (!RunsUnder(c.page, page))
+                continue;
+            char small[4];
+            CopyBounded(small, sizeof small, c.src, c.srcMax);
+            EXPECT_STREQ(c.copied, small) << "srcMax " << c.srcMax << ", code page " << page;
+        }
+    });
 }
 
 // Lines that the profile reader would change are saved so that they read

@@ -1,6 +1,7 @@
 // Edit-field recognition, the input-method probe and the Ctrl+Shift+M
 // switch, against the stand-in input-method library.
 #include "edit_field.h"
+#include "editline/editline.h"
 
 #include <string.h>
 
@@ -170,6 +171,7 @@ TEST_F(Recognition, ProbeAsksTheLibraryThroughTheRequestBlock)
     ws::clearCalls();
     EXPECT_EQ(1, IMEGetOpen(field));
     std::vector<std::string> expected = {
+        "LoadLibraryA(\"imm32.dll\")",  // no input-method manager here
         "OpenFile(\"WinNLS32.Dll\", 16384)",
         "LoadLibraryA(\"WinNLS32.Dll\")",
         "GetProcAddress(7E000000, \"SendIMEMessageExA\")",
@@ -184,7 +186,7 @@ TEST_F(Recognition, ProbeAsksTheLibraryThroughTheRequestBlock)
 
     ws::setInputMethodOpen(0);
     EXPECT_EQ(0, IMEGetOpen(field));
-    EXPECT_EQ(2u, ws::callsTo("LoadLibraryA").size()) << "loaded anew at every call";
+    EXPECT_EQ(4u, ws::callsTo("LoadLibraryA").size()) << "both loaded anew at every call";
 }
 
 TEST_F(Recognition, ProbeAnswersTheLow16Bits)
@@ -230,6 +232,7 @@ TEST_F(Recognition, SwitchTurnsAClosedInputMethodOn)
     HoldCtrlShift(false);
     EXPECT_EQ(1u, ws::inputMethodOpen());
     std::vector<std::string> expected = {
+        "LoadLibraryA(\"imm32.dll\")",
         "OpenFile(\"WinNLS32.Dll\", 16384)",
         "LoadLibraryA(\"WinNLS32.Dll\")",
         "GetProcAddress(7E000000, \"IME32SendIMEMessageEx\")",
@@ -327,17 +330,116 @@ TEST_F(Recognition, CtrlShiftMWithoutTheLibraryShowsTheNotFoundBox)
 }
 
 // The services test for an open input method at every key stroke that needs
-// it; an input method that comes and goes between strokes is followed.
+// it; an input method that comes and goes between strokes is followed,
+// whichever interface reports it.  Tab still stores while it is open.
 TEST_F(Recognition, AnOpenInputMethodIsAskedAboutAtEveryStroke)
 {
+    struct Case {
+        const char* name;
+        std::function<void(bool open)> setOpen;
+    } cases[] = {
+        {"WinNLS32.Dll", [](bool open) { ws::setInputMethodOpen(open); }},
+        {"imm32.dll", [this](bool open) { ws::setImeOpen(field, open); }},
+    };
     ws::installInputMethod();
-    ws::setInputMethodOpen(1);
-    Type("x");
-    EXPECT_EQ(0, Press(VK_UP).hookResult);
-    EXPECT_EQ(0, CtrlPress('L').hookResult);
-    ws::setInputMethodOpen(0);
-    EXPECT_EQ(1, Press(VK_UP).hookResult);
-    EXPECT_EQ(1, CtrlPress('L').hookResult);
+    ws::installInputMethodManager();
+    for (const Case& c : cases) {
+        c.setOpen(true);
+        Type("x");
+        EXPECT_EQ(0, Press(VK_UP).hookResult) << c.name;
+        EXPECT_EQ(0, CtrlPress('L').hookResult) << c.name;
+        Type(c.name);
+        Press(VK_TAB);
+        EXPECT_STREQ(c.name, chHist[RingStepBack(iSetIndex)]) << "stored while open";
+        c.setOpen(false);
+        EXPECT_EQ(1, Press(VK_UP).hookResult) << c.name;
+        EXPECT_EQ(1, CtrlPress('L').hookResult) << c.name;
+    }
+    EXPECT_EQ(0, ws::inputContextsHeld());
+}
+
+// The input-method manager is asked for the focus window of the calling
+// thread; an open answer there is enough, and otherwise the older library
+// is asked as before.
+TEST_F(Recognition, ProbeAsksTheInputMethodManagerOfTheFocusWindow)
+{
+    struct Case {
+        const char* name;
+        std::function<void(HWND field, HWND other)> arrange;
+        WORD result;
+    } cases[] = {
+        {"open on the focus window", [](HWND f, HWND) { ws::setImeOpen(f, true); }, 1},
+        {"open on another window only", [](HWND, HWND o) { ws::setImeOpen(o, true); }, 0},
+        {"closed, the library reports open", [](HWND, HWND) { ws::installInputMethod(); ws::setInputMethodOpen(1); }, 1},
+        {"closed, no library", [](HWND, HWND) {}, 0},
+        {"focus window without an input context",
+         [](HWND f, HWND) { ws::setImeOpen(f, true); ws::removeInputContext(f); }, 0},
+        {"manager without ImmGetOpenStatus",
+         [](HWND f, HWND) {
+             ws::installInputMethodManager({true, {"ImmGetOpenStatus"}});
+             ws::setImeOpen(f, true);
+         },
+         0},
+    };
+    for (const Case& c : cases) {
+        ws::reset();
+        RestoreSharedBlock();
+        SetUp();
+        ws::installInputMethodManager();
+        HWND other = ws::createEdit(Desc("Edit", "", WS_CHILD, app));
+        c.arrange(field, other);
+        ws::clearCalls();
+        EXPECT_EQ(c.result, IMEGetOpen(NULL)) << c.name;
+        EXPECT_EQ(0, ws::loadedModules()) << c.name;
+        EXPECT_EQ(0, ws::inputContextsHeld()) << c.name;
+        if (c.result == 1 && ws::imeOpen(field))
+            EXPECT_TRUE(ws::callsTo("OpenFile").empty()) << c.name << ": the library is not asked";
+    }
+    ws::setImeOpen(field, true);
+    bJapaneseEnv = 0;
+    EXPECT_EQ(0, IMEGetOpen(field)) << "only on Japanese systems";
+}
+
+// Ctrl+Shift+M opens a closed input method through the manager and never
+// closes one; the older library and its warnings are for systems without
+// the manager.
+TEST_F(Recognition, SwitchOpensThroughTheInputMethodManager)
+{
+    struct Case {
+        const char* name;
+        std::function<void(HWND field)> arrange;
+        bool openAfter;
+        size_t setCalls;  // of ImmSetOpenStatus
+        const char* box;  // the warning shown, or NULL
+    } cases[] = {
+        {"closed", [](HWND) {}, true, 1, NULL},
+        {"open", [](HWND f) { ws::setImeOpen(f, true); }, true, 0, NULL},
+        {"no input context", [](HWND f) { ws::removeInputContext(f); }, false, 0, NULL},
+        {"manager without ImmSetOpenStatus",
+         [](HWND) { ws::installInputMethodManager({true, {"ImmSetOpenStatus"}}); }, false, 0, kNotFound},
+        {"no manager", [](HWND) { ws::installInputMethodManager({false, {}}); }, false, 0, kNotFound},
+    };
+    for (const Case& c : cases) {
+        ws::reset();
+        RestoreSharedBlock();
+        SetUp();
+        ws::installInputMethodManager();
+        c.arrange(field);
+        ws::clearCalls();
+        CtrlShiftDown('M');
+        HoldCtrlShift(false);
+        EXPECT_EQ(c.openAfter, ws::imeOpen(field)) << c.name;
+        std::vector<std::string> boxes = ws::callsTo("MessageBoxA");
+        EXPECT_EQ(c.box ? std::vector<std::string>{BoxCall(host, c.box)} : std::vector<std::string>{}, boxes)
+            << c.name;
+        EXPECT_EQ(c.setCalls, ws::callsTo("ImmSetOpenStatus").size()) << c.name;
+        EXPECT_EQ(0, ws::loadedModules()) << c.name;
+        EXPECT_EQ(0, ws::inputContextsHeld()) << c.name;
+    }
+    ws::setImeOpen(field, false);
+    bJapaneseEnv = 0;
+    CtrlShiftDown('M');
+    EXPECT_FALSE(ws::imeOpen(field)) << "only on Japanese systems";
 }
 
 }  // namespace

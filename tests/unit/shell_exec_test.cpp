@@ -41,6 +41,8 @@ TEST_F(Launcher, LineIsSplitAtTheFirstBlankOrTab)
         {"", "", "", ""},
         {" \t \t", "", "", " \t \t"},
         {"prog ", "prog", "", "prog"},
+        // Shift-JIS names (the second byte of the first is 0x5C).
+        {"\x95\x5C\x8E\xA6.exe \x83\x5C.txt", "\x95\x5C\x8E\xA6.exe", "\x83\x5C.txt", "\x95\x5C\x8E\xA6.exe"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("line '") + c.line + "'");

@@ -49,6 +49,23 @@ char* WineDesktop::Text(const char* name)
     return v;
 }
 
+HWND WineDesktop::FileList() { return GetDlgItem(*lib.Var<HWND>("hDlgFileList"), 202); }
+
+std::string WineDesktop::ListEntry(int i)
+{
+    char text[600] = "";
+    DWORD_PTR r = 0;
+    SendMessageTimeoutA(FileList(), LB_GETTEXT, (WPARAM)i, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &r);
+    return text;
+}
+
+int WineDesktop::ListCount()
+{
+    DWORD_PTR r = 0;
+    SendMessageTimeoutA(FileList(), LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+    return (int)r;
+}
+
 void WineDesktop::RestoreBlock()
 {
     Int("iZure") = 1024;

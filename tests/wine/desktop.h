@@ -21,6 +21,14 @@ protected:
     // (this one does for the whole run): each test puts back the initial
     // values of what the tests change.
     void RestoreBlock();
+    // Slots of the history ring and the alias table.
+    const char* HistSlot(int slot) { return Text("chHist") + 256 * slot; }
+    const char* AliasEntry(int slot) { return Text("chAlias") + 128 * slot; }
+    // The host's completion list (list box 202 of hDlgFileList): its entries
+    // as the library reads them, and their count.
+    HWND FileList();
+    std::string ListEntry(int i);
+    int ListCount();
 
     // Settings-file lines for the host's start (default: none).
     virtual std::vector<std::string> Settings() { return {}; }

@@ -19,9 +19,6 @@ protected:
         DeleteFileA(ImeLibraryPath().c_str());
     }
 
-    const char* HistSlot(int slot) { return Text("chHist") + 256 * slot; }
-    const char* AliasEntry(int slot) { return Text("chAlias") + 128 * slot; }
-
     // Presses a marker key that no service acts on and waits for it, so that
     // whatever the keys before it let through has arrived.
     std::string LogAfterMarker()
@@ -36,21 +33,6 @@ protected:
     // library of that name in a program's own folder is loaded instead of it.
     // The stand-in goes next to the target (and this program) for one test.
     static std::string ImeLibraryPath() { return qr::TestDir() + "WinNLS32.Dll"; }
-
-    HWND FileList() { return GetDlgItem(*lib.Var<HWND>("hDlgFileList"), 202); }
-    std::string ListEntry(int i)
-    {
-        char text[600] = "";
-        DWORD_PTR r = 0;
-        SendMessageTimeoutA(FileList(), LB_GETTEXT, (WPARAM)i, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &r);
-        return text;
-    }
-    int ListCount()
-    {
-        DWORD_PTR r = 0;
-        SendMessageTimeoutA(FileList(), LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
-        return (int)r;
-    }
 };
 
 TEST_F(EditLine, UpRecallsTheEnteredLineAndTheProgramNeverSeesIt)
@@ -206,6 +188,47 @@ TEST_F(EditLine, AnOpenInputMethodMakesHistoryPassKeysOn)
     EXPECT_EQ(0, probe(NULL));
     qr::Tap(VK_UP);
     EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == "cls"; })) << "field " << target.Text(1);
+}
+
+// The input method of the target's field, opened and closed through IMM32 in
+// the target's own thread (an input context belongs to its thread).
+TEST_F(EditLine, AnInputMethodOpenInTheFieldMakesHistoryPassAndCtrlShiftMOpensIt)
+{
+    Int("bJapaneseEnv") = 1;
+    target.SetText(1, "cls");
+    qr::Tap(VK_RETURN);
+    ASSERT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "cls") == 0; }));
+
+    ASSERT_TRUE(target.SetImeOpen(true)) << "the field has no input context";
+    ASSERT_NE(0, target.ImeOpen());
+    target.SetText(1, "");
+    target.ClearLog();
+    qr::Tap(VK_UP);
+    std::string log = LogAfterMarker();
+    EXPECT_NE(std::string::npos, log.find(Down(VK_UP))) << "open: Up reaches the program; log:" << log;
+    EXPECT_EQ("", target.Text(1));
+    // Tab still stores while the input method is open.
+    target.SetText(1, "dir");
+    qr::Tap(VK_TAB);
+    EXPECT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(1), "dir") == 0; }))
+        << "slot 1 holds \"" << HistSlot(1) << "\"";
+    ASSERT_TRUE(target.Focus(1));
+
+    ASSERT_TRUE(target.SetImeOpen(false));
+    target.SetText(1, "");
+    qr::Tap(VK_UP);
+    EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == "dir"; })) << "closed: Up recalls; field "
+                                                                      << target.Text(1);
+
+    // Ctrl+Shift+M opens a closed input method and leaves an open one open,
+    // without a warning: the input-method manager is there.
+    qr::MessageBoxWatcher boxes;
+    qr::CtrlShiftTap('M');
+    EXPECT_TRUE(qr::WaitFor([&] { return target.ImeOpen() > 0; })) << "status " << target.ImeOpen();
+    qr::CtrlShiftTap('M');
+    LogAfterMarker();
+    EXPECT_GT(target.ImeOpen(), 0) << "a second Ctrl+Shift+M closed it";
+    EXPECT_TRUE(boxes.Texts().empty()) << boxes.Texts()[0];
 }
 
 }  // namespace

@@ -452,6 +452,28 @@ void Target::SetText(int id, const char* text) const
     SendMessageTimeoutA(Edit(id), WM_SETTEXT, 0, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &r);
 }
 
+bool Target::SetImeOpen(bool open) const
+{
+    DWORD_PTR r = 0;
+    return SendMessageTimeoutA(hWnd_, WM_APP + 2, open, 0, SMTO_ABORTIFHUNG, 5000, &r) && (LONG_PTR)r > 0;
+}
+
+int Target::ImeOpen() const
+{
+    DWORD_PTR r = (DWORD_PTR)-1;
+    if (!SendMessageTimeoutA(hWnd_, WM_APP + 3, 0, 0, SMTO_ABORTIFHUNG, 5000, &r))
+        return -1;
+    return (int)(LONG_PTR)r;
+}
+
+std::string Target::SystemMenuItem(UINT command) const
+{
+    DWORD_PTR r = 0;
+    if (!SendMessageTimeoutA(hWnd_, WM_APP + 4, command, 0, SMTO_ABORTIFHUNG, 5000, &r) || (LONG_PTR)r < 0)
+        return "";
+    return WindowText(GetDlgItem(hWnd_, 5));
+}
+
 std::string Down(WORD vk)
 {
     char s[8];

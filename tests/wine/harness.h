@@ -152,6 +152,14 @@ public:
     bool WaitForLog(const std::string& item, DWORD timeoutMs = 5000) const;
     std::string Text(int id) const { return WindowText(Edit(id)); }
     void SetText(int id, const char* text) const;
+    // The input method of the focused field, through the target's own
+    // thread: open or close it (false when it has no input context), and
+    // its open status (-1 without an input context).
+    bool SetImeOpen(bool open) const;
+    int ImeOpen() const;
+    // Text of the target's system-menu item with this command ("" when it
+    // has none), as the target reads it.
+    std::string SystemMenuItem(UINT command) const;
 
 private:
     Program proc_;

@@ -142,3 +142,32 @@ TEST(HostHotKeyLine, NamesTheKeyTheLibraryForwarded)
         EXPECT_STREQ(c.expected, line);
     }
 }
+
+// The library is looked for beside the program, whose folder ends at the
+// last backslash character: on a Japanese desktop (code page 932) the
+// second byte 0x5C of "hyo" and "so" is part of a name.  Rows name the code
+// page they hold for (0: any).
+TEST(HostLibraryPath, BesideTheProgramWhateverItsName)
+{
+    struct Case {
+        UINT page;
+        const char* program;
+        const char* library;
+    };
+    const Case cases[] = {
+        {0, "C:\\QR\\Quillrun.exe", "C:\\QR\\QRHook.dll"},
+        {0, "Quillrun.exe", "QRHook.dll"},
+        {932, "C:\\QR\\\x95\x5C.exe", "C:\\QR\\QRHook.dll"},
+        {1252, "C:\\QR\\\x95\x5C.exe", "C:\\QR\\\x95\\QRHook.dll"},
+        {932, "C:\\\x83\x5C\\Q.exe", "C:\\\x83\x5C\\QRHook.dll"},
+    };
+    for (const Case& c : cases) {
+        if (c.page != 0 && c.page != GetACP())
+            continue;
+        char out[64] = "";
+        EXPECT_EQ(1, LibraryPathBeside(c.program, out, sizeof out)) << c.program;
+        EXPECT_STREQ(c.library, out) << "code page " << GetACP();
+    }
+    char tiny[12];
+    EXPECT_EQ(0, LibraryPathBeside("C:\\QR\\Quillrun.exe", tiny, sizeof tiny)) << "does not fit";
+}

@@ -4,13 +4,20 @@
 // hidden static control (id 4), which the tests read with WM_GETTEXT:
 //   " d42" key-down of virtual key 0x42, " u42" its key-up, " c62" a char.
 // Messages to the main window: WM_APP clears the log; WM_APP+1 puts the
-// focus into the edit field whose id is wParam.
+// focus into the edit field whose id is wParam; WM_APP+2 opens (wParam 1) or
+// closes (0) the input method of the focused field and WM_APP+3 answers its
+// open status (-1 without an input context), since an input context belongs
+// to its own thread; WM_APP+4 copies the text of the system-menu item with
+// command wParam into a hidden static control (id 5) and answers its length
+// (-1 without such an item), since a menu cannot be read from another
+// process.
 #include <windows.h>
+#include <imm.h>
 
 #include <stdio.h>
 #include <string.h>
 
-static HWND hMain, hLog;
+static HWND hMain, hLog, hMenuText;
 static WNDPROC editProc;
 static char logText[16384];
 static size_t logLen;
@@ -55,6 +62,22 @@ static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
         SetFocus(edit);
         return GetFocus() == edit;
     }
+    case WM_APP + 2:
+    case WM_APP + 3: {
+        HWND focus = GetFocus();
+        HIMC context = focus ? ImmGetContext(focus) : NULL;
+        if (!context)
+            return -1;
+        LRESULT r = msg == WM_APP + 2 ? ImmSetOpenStatus(context, wParam != 0) : ImmGetOpenStatus(context);
+        ImmReleaseContext(focus, context);
+        return r;
+    }
+    case WM_APP + 4: {
+        char text[256] = "";
+        int n = GetMenuStringA(GetSystemMenu(hWnd, FALSE), (UINT)wParam, text, sizeof text, MF_BYCOMMAND);
+        SetWindowTextA(hMenuText, text);
+        return n > 0 ? n : -1;
+    }
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE)
             SetFocus(lastFocus ? lastFocus : GetDlgItem(hWnd, 1));
@@ -85,6 +108,7 @@ int WINAPI WinMain(HINSTANCE hInst, HINSTANCE, LPSTR, int)
     CreateWindowA("Button", "OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 10, 70, 80, 24,
                   hMain, (HMENU)3, hInst, NULL);
     hLog = CreateWindowA("Static", "", WS_CHILD, 0, 0, 0, 0, hMain, (HMENU)4, hInst, NULL);
+    hMenuText = CreateWindowA("Static", "", WS_CHILD, 0, 0, 0, 0, hMain, (HMENU)5, hInst, NULL);
     editProc = (WNDPROC)SetWindowLongPtrA(e1, GWLP_WNDPROC, (LONG_PTR)EditProc);
     SetWindowLongPtrA(e2, GWLP_WNDPROC, (LONG_PTR)EditProc);
     SetForegroundWindow(hMain);

@@ -1,7 +1,9 @@
 // The main job's scripted tour: with the host running, type a line into the
 // single-line "Find what" field of Wine's notepad, recall it with Up, press
-// hot keys, and print what happened at each step.  Leaves the windows open
-// for a screenshot; "qr_tour --close" closes notepad and the host.
+// hot keys, and print what happened at each step.  On a Japanese desktop
+// (code page 932) it also recalls a line of Japanese text.  Leaves the
+// windows open for a screenshot; "qr_tour --close" closes notepad and the
+// host.
 #include <stdio.h>
 #include <string.h>
 
@@ -19,21 +21,51 @@ static void Result(bool ok, const std::string& text)
         ++failures;
 }
 
-static HWND FindDialogOf(HWND owner)
+// The Find dialog is told by its owner and its "Find what" field: its title
+// is "Find" only on an English desktop.
+struct DialogSearch {
+    HWND owner;
+    HWND found;
+};
+
+static BOOL CALLBACK FindDialog(HWND hWnd, LPARAM lParam)
 {
-    HWND found = NULL;
+    DialogSearch* s = (DialogSearch*)lParam;
+    char cls[16] = "";
+    GetClassNameA(hWnd, cls, sizeof cls);
+    if (strcmp(cls, "#32770") == 0 && GetWindow(hWnd, GW_OWNER) == s->owner && GetDlgItem(hWnd, 0x480) &&
+        IsWindowVisible(hWnd)) {
+        s->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static HWND FindDialogOf(HWND owner, DWORD timeoutMs = 10000)
+{
+    DialogSearch s = {owner, NULL};
     qr::WaitFor([&] {
-        found = FindWindowA("#32770", "Find");
-        return found && GetWindow(found, GW_OWNER) == owner && IsWindowVisible(found);
-    }, 10000);
-    return found;
+        EnumWindows(FindDialog, (LPARAM)&s);
+        return s.found != NULL;
+    }, timeoutMs);
+    return s.found;
+}
+
+// Text of the desktop's code page as UTF-8, for this program's output.
+static std::string Utf8(const std::string& text)
+{
+    wchar_t wide[512] = L"";
+    char out[1024] = "";
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 512);
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, sizeof out, NULL, NULL);
+    return out;
 }
 
 static int Close()
 {
     HWND notepad = FindWindowA("Notepad", NULL);
     if (notepad) {
-        HWND find = FindWindowA("#32770", "Find");
+        HWND find = FindDialogOf(notepad, 0);
         if (find)
             PostMessageA(find, WM_CLOSE, 0, 0);
         PostMessageA(notepad, WM_CLOSE, 0, 0);
@@ -120,6 +152,23 @@ int main(int argc, char** argv)
         Result(got == line, "Up recalled: " + got);
     else
         Result(false, "Up recalled nothing");
+
+    if (GetACP() == 932) {
+        // "echo hyo-ji so-fu-to": Shift-JIS characters whose second byte is
+        // a backslash's, put into the field as the input method would.
+        char japanese[64] = "";
+        WideCharToMultiByte(CP_ACP, 0, L"echo \u8868\u793A \u30BD\u30D5\u30C8", -1, japanese, sizeof japanese,
+                            NULL, NULL);
+        Step("a Japanese desktop (code page 932): a line of Japanese text, Tab, emptied, Up");
+        SendMessageA(field, WM_SETTEXT, 0, (LPARAM)japanese);
+        qr::Tap(VK_TAB);
+        qr::Settle(300);
+        qr::FocusDialogControl(find, field);
+        SendMessageA(field, WM_SETTEXT, 0, (LPARAM)"");
+        qr::Tap(VK_UP);
+        bool back = qr::WaitFor([&] { return qr::WindowText(field) == japanese; }, 2000);
+        Result(back, "Up recalled: " + Utf8(qr::WindowText(field)));
+    }
 
     Step("pressing Ctrl+Shift+B (raises the pointer-return tolerance by 10)");
     int before = *iZure;

@@ -70,6 +70,22 @@ void installInputMethod(const InputMethodLibrary& library = InputMethodLibrary()
 void setInputMethodOpen(DWORD value);
 DWORD inputMethodOpen();
 
+// The stand-in "imm32.dll", the platform's input-method manager, which the
+// probe and the switch load at run time.  present: it lies in the system
+// folder and LoadLibraryA loads it (not installed after reset); missing:
+// entry points it lacks.  Every window has an input context, closed at
+// first, until a test takes it away; a context handed out by ImmGetContext
+// counts as held until ImmReleaseContext.
+struct InputMethodManager {
+    bool present = true;
+    std::vector<std::string> missing;
+};
+void installInputMethodManager(const InputMethodManager& manager = InputMethodManager());
+void setImeOpen(HWND hwnd, bool open);
+bool imeOpen(HWND hwnd);
+void removeInputContext(HWND hwnd);
+int inputContextsHeld();
+
 // Modules loaded and not yet freed, and global memory blocks not yet freed.
 int loadedModules();
 int globalBlocksInUse();

@@ -153,13 +153,15 @@ int addItem(SimWindow* w, const std::string& item)
     return (int)at;
 }
 
-// A file name against a pattern with '*' and '?', without regard to case.
+// A file name against a pattern with '*' and '?', without regard to the case
+// of single-byte letters; a double-byte character matches only itself (or
+// one '?').
 bool globMatch(const char* p, const char* s)
 {
     if (*p == 0)
         return *s == 0;
     if (*p == '*') {
-        for (const char* t = s;; ++t) {
+        for (const char* t = s;; t = CharNextA(t)) {
             if (globMatch(p + 1, t))
                 return true;
             if (*t == 0)
@@ -168,9 +170,12 @@ bool globMatch(const char* p, const char* s)
     }
     if (*s == 0)
         return false;
-    if (*p != '?' && tolower((unsigned char)*p) != tolower((unsigned char)*s))
+    size_t ps = CharNextA(p) - p, ss = CharNextA(s) - s;
+    if (*p == '?')
+        return globMatch(p + 1, s + ss);
+    if (ps != ss || (ps == 2 ? memcmp(p, s, 2) != 0 : tolower((unsigned char)*p) != tolower((unsigned char)*s)))
         return false;
-    return globMatch(p + 1, s + 1);
+    return globMatch(p + ps, s + ss);
 }
 
 // The platform's rule: a name without a dot also matches as if it ended in
@@ -214,7 +219,7 @@ std::string hostFolder(const std::string& folder)
     std::vector<std::string> parts;
     size_t at = 3;
     while (at < full.size()) {
-        size_t end = full.find('\\', at);
+        size_t end = findChar(full, '\\', at);
         if (end == std::string::npos)
             end = full.size();
         std::string part = full.substr(at, end - at);
@@ -255,7 +260,7 @@ bool isDriveRoot(const std::string& host)
 LRESULT listDirectory(SimWindow* w, UINT attributes, const char* pathSpec)
 {
     std::string pattern = pathSpec ? pathSpec : "";
-    size_t cut = pattern.find_last_of("\\:");
+    size_t cut = findLastCharOf(pattern, "\\:");
     std::string folder = cut == std::string::npos ? "" : pattern.substr(0, cut + 1);
     std::string names = cut == std::string::npos ? pattern : pattern.substr(cut + 1);
     std::string host = hostFolder(folder);

@@ -346,7 +346,7 @@ int DlgDirListA(HWND hDlg, LPSTR lpPathSpec, int nIDListBox, int nIDStaticPath, 
                snprintf(b, sizeof b, "%X", uFileType);
                return std::string(b);
            }() + ")");
-    size_t cut = pathSpec.find_last_of("\\:");
+    size_t cut = findLastCharOf(pathSpec, "\\:");
     std::string folder = cut == std::string::npos ? "" : pathSpec.substr(0, cut + 1);
     std::string pattern = cut == std::string::npos ? pathSpec : pathSpec.substr(cut + 1);
     if (!pattern.empty() && !hasWildcard(pattern) && isDirectory(absoluteWinPath(folder + pattern))) {

@@ -87,9 +87,9 @@ static std::string inFolderCaseless(const std::string& folder, const std::string
 std::string hostPath(const char* winPath, bool inWindowsDir)
 {
     std::string p = winPath ? winPath : "";
-    for (char& c : p)
-        if (c == '\\')
-            c = '/';
+    for (size_t at = 0, step; (step = charSize(p, at)) != 0; at += step)
+        if (p[at] == '\\')
+            p[at] = '/';
     if (p.size() >= 2 && isalpha((unsigned char)p[0]) && p[1] == ':') {
         std::string rest = p.substr(2);
         if (rest.empty() || rest[0] != '/')

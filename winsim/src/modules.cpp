@@ -1,6 +1,7 @@
 // winsim: run-time loading (LoadLibraryA, GetProcAddress, FreeLibrary) of the
 // stand-in libraries tests install, the stand-in input-method library
-// "WinNLS32.Dll", and global memory (GlobalAlloc and friends).
+// "WinNLS32.Dll", the stand-in input-method manager "imm32.dll", and global
+// memory (GlobalAlloc and friends).
 #include "state.h"
 
 #include <winsim_editline.h>
@@ -20,6 +21,10 @@ namespace {
 
 const char kImeFile[] = "WINNLS32.DLL";
 const uintptr_t kImeModule = 0x7E000000;
+const char kImmFile[] = "IMM32.DLL";
+const uintptr_t kImmModule = 0x7D000000;
+// Input contexts are handed out as this plus the window's handle.
+const uintptr_t kContextBase = 0x6E000000;
 
 struct GlobalBlock {
     std::unique_ptr<char[]> data;
@@ -36,6 +41,12 @@ struct ModuleState {
     std::map<uintptr_t, GlobalBlock> blocks;  // handle -> block
     uintptr_t nextBlock = 0x5000;
     bool allocFails = false;
+    InputMethodManager imm;
+    bool immInstalled = false;
+    int immRefs = 0;
+    std::map<HWND, bool> immOpen;      // open status per window
+    std::map<HWND, bool> noContext;    // windows without an input context
+    int contextsHeld = 0;
 };
 
 ModuleState& modules()
@@ -93,6 +104,45 @@ BOOL WINAPI WINNLS32EnableIME(HWND hwnd, BOOL enable)
     return was;
 }
 
+// The input-method manager: one input context per window, as the platform
+// gives each window of a thread the thread's default context.
+HANDLE WINAPI ImmGetContext(HWND hwnd)
+{
+    record("ImmGetContext(" + fmtHandle(hwnd) + ")");
+    if (!hwnd || !exists(hwnd) || modules().noContext.count(hwnd))
+        return NULL;
+    ++modules().contextsHeld;
+    return (HANDLE)(kContextBase + (uintptr_t)hwnd);
+}
+
+HWND contextWindow(HANDLE context)
+{
+    return (HWND)((uintptr_t)context - kContextBase);
+}
+
+BOOL WINAPI ImmGetOpenStatus(HANDLE context)
+{
+    record("ImmGetOpenStatus(" + fmtHandle(context) + ")");
+    auto it = modules().immOpen.find(contextWindow(context));
+    return it != modules().immOpen.end() && it->second;
+}
+
+BOOL WINAPI ImmSetOpenStatus(HANDLE context, BOOL open)
+{
+    record("ImmSetOpenStatus(" + fmtHandle(context) + ", " + std::to_string(open) + ")");
+    modules().immOpen[contextWindow(context)] = open != 0;
+    return TRUE;
+}
+
+BOOL WINAPI ImmReleaseContext(HWND hwnd, HANDLE context)
+{
+    record("ImmReleaseContext(" + fmtHandle(hwnd) + ", " + fmtHandle(context) + ")");
+    if (!context)
+        return FALSE;
+    --modules().contextsHeld;
+    return TRUE;
+}
+
 struct Export {
     const char* name;
     FARPROC proc;
@@ -102,6 +152,25 @@ const Export kImeExports[] = {
     {"IME32SendIMEMessageEx", (FARPROC)(void (*)(void))IME32SendIMEMessageEx},
     {"WINNLS32EnableIME", (FARPROC)(void (*)(void))WINNLS32EnableIME},
 };
+const Export kImmExports[] = {
+    {"ImmGetContext", (FARPROC)(void (*)(void))ImmGetContext},
+    {"ImmGetOpenStatus", (FARPROC)(void (*)(void))ImmGetOpenStatus},
+    {"ImmSetOpenStatus", (FARPROC)(void (*)(void))ImmSetOpenStatus},
+    {"ImmReleaseContext", (FARPROC)(void (*)(void))ImmReleaseContext},
+};
+
+// An entry point of a loaded stand-in, unless the test took it away.
+FARPROC findExport(const Export* exports, size_t count, const std::vector<std::string>& missing,
+                   const char* name)
+{
+    for (const std::string& gone : missing)
+        if (gone == name)
+            return NULL;
+    for (size_t i = 0; i < count; ++i)
+        if (strcmp(exports[i].name, name) == 0)
+            return exports[i].proc;
+    return NULL;
+}
 
 }  // namespace
 
@@ -133,7 +202,32 @@ void installInputMethod(const InputMethodLibrary& library)
 
 void setInputMethodOpen(DWORD value) { modules().imeOpen = value; }
 DWORD inputMethodOpen() { return modules().imeOpen; }
-int loadedModules() { return modules().imeRefs; }
+int loadedModules() { return modules().imeRefs + modules().immRefs; }
+
+void installInputMethodManager(const InputMethodManager& manager)
+{
+    std::lock_guard<std::recursive_mutex> lock(deskLock());
+    modules().imm = manager;
+    modules().immInstalled = manager.present;
+    std::string folder = windowsDir() + "/SYSTEM";
+    std::error_code ec;
+    std::string existing = caselessIn(folder, kImmFile);
+    if (!existing.empty())
+        fs::remove(existing, ec);
+    if (manager.present) {
+        fs::create_directories(folder, ec);
+        writeFile(folder + "/" + kImmFile, "stand-in input-method manager");
+    }
+}
+
+void setImeOpen(HWND hwnd, bool open) { modules().immOpen[hwnd] = open; }
+bool imeOpen(HWND hwnd)
+{
+    auto it = modules().immOpen.find(hwnd);
+    return it != modules().immOpen.end() && it->second;
+}
+void removeInputContext(HWND hwnd) { modules().noContext[hwnd] = true; }
+int inputContextsHeld() { return modules().contextsHeld; }
 void setGlobalAllocFails(bool fails) { modules().allocFails = fails; }
 
 int globalBlocksInUse() { return (int)modules().blocks.size(); }
@@ -149,7 +243,12 @@ HMODULE LoadLibraryA(LPCSTR lpLibFileName)
     std::lock_guard<std::recursive_mutex> lock(deskLock());
     record(std::string("LoadLibraryA(\"") + (lpLibFileName ? lpLibFileName : "") + "\")");
     std::string file = librarySearch(lpLibFileName);
-    if (file.empty() || strcasecmp(fs::path(file).filename().c_str(), kImeFile) != 0)
+    std::string name = file.empty() ? "" : fs::path(file).filename().string();
+    if (strcasecmp(name.c_str(), kImmFile) == 0 && modules().immInstalled) {
+        ++modules().immRefs;
+        return (HMODULE)kImmModule;
+    }
+    if (strcasecmp(name.c_str(), kImeFile) != 0)
         return NULL;
     if (!modules().imeInstalled || !modules().ime.loadable)
         return NULL;
@@ -162,14 +261,14 @@ FARPROC GetProcAddress(HMODULE hModule, LPCSTR lpProcName)
     std::lock_guard<std::recursive_mutex> lock(deskLock());
     record(std::string("GetProcAddress(") + fmtHandle(hModule) + ", \"" +
            (lpProcName ? lpProcName : "") + "\")");
-    if ((uintptr_t)hModule != kImeModule || modules().imeRefs <= 0 || !lpProcName)
+    if (!lpProcName)
         return NULL;
-    for (const std::string& gone : modules().ime.missing)
-        if (gone == lpProcName)
-            return NULL;
-    for (const Export& e : kImeExports)
-        if (strcmp(e.name, lpProcName) == 0)
-            return e.proc;
+    if ((uintptr_t)hModule == kImmModule && modules().immRefs > 0)
+        return findExport(kImmExports, sizeof kImmExports / sizeof kImmExports[0], modules().imm.missing,
+                          lpProcName);
+    if ((uintptr_t)hModule == kImeModule && modules().imeRefs > 0)
+        return findExport(kImeExports, sizeof kImeExports / sizeof kImeExports[0], modules().ime.missing,
+                          lpProcName);
     return NULL;
 }
 
@@ -177,9 +276,12 @@ BOOL FreeLibrary(HMODULE hLibModule)
 {
     std::lock_guard<std::recursive_mutex> lock(deskLock());
     record("FreeLibrary(" + fmtHandle(hLibModule) + ")");
-    if ((uintptr_t)hLibModule != kImeModule || modules().imeRefs <= 0)
+    int* refs = (uintptr_t)hLibModule == kImeModule   ? &modules().imeRefs
+                : (uintptr_t)hLibModule == kImmModule ? &modules().immRefs
+                                                      : nullptr;
+    if (!refs || *refs <= 0)
         return FALSE;
-    --modules().imeRefs;
+    --*refs;
     return TRUE;
 }
 

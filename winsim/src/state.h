@@ -81,4 +81,14 @@ std::string relativeHostPath(const std::string& winPath);
 bool searchFile(const char* name, std::string* winPath, std::string* host);
 std::string fmtHandle(const void* h);
 
+// Paths and names in the simulated code page (system.cpp): a lead byte and
+// the byte after it are one character in 932, whose second byte may have the
+// value of a backslash.  charSize: bytes of the character at s[at] (0 at the
+// end); findChar: the next character c at or after from (a character
+// start), npos when none; findLastCharOf: the last character that is one of
+// set, npos when none.
+size_t charSize(const std::string& s, size_t at);
+size_t findChar(const std::string& s, char c, size_t from = 0);
+size_t findLastCharOf(const std::string& s, const char* set);
+
 }  // namespace ws

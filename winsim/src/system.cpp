@@ -72,6 +72,14 @@ std::string cursorName(HCURSOR cursor)
 HWND captureWindow() { return st().capture; }
 void setCodePage(UINT codePage) { st().codePage = codePage; }
 
+void forEachCodePage(const std::function<void(UINT codePage)>& fn)
+{
+    for (UINT codePage : {1252u, 932u}) {
+        setCodePage(codePage);
+        fn(codePage);
+    }
+}
+
 // --- Paths -----------------------------------------------------------------
 
 std::string currentDirectory() { return st().curDir.empty() ? "C:\\" : st().curDir; }
@@ -81,9 +89,9 @@ std::string currentDirectory() { return st().curDir.empty() ? "C:\\" : st().curD
 std::string absoluteWinPath(const std::string& path)
 {
     std::string p = path;
-    for (char& c : p)
-        if (c == '/')
-            c = '\\';
+    for (size_t at = 0, step; (step = charSize(p, at)) != 0; at += step)
+        if (p[at] == '/')
+            p[at] = '\\';
     std::string base = currentDirectory();
     std::string full;
     if (p.size() >= 2 && isalpha((unsigned char)p[0]) && p[1] == ':') {
@@ -103,7 +111,7 @@ std::string absoluteWinPath(const std::string& path)
     std::vector<std::string> parts;
     size_t i = 3;
     while (i <= full.size()) {
-        size_t j = full.find('\\', i);
+        size_t j = findChar(full, '\\', i);
         if (j == std::string::npos)
             j = full.size();
         std::string part = full.substr(i, j - i);
@@ -157,6 +165,30 @@ std::string relativeHostPath(const std::string& winPath)
     if (st().curDir.empty())
         return "";
     return hostPath(absoluteWinPath(winPath).c_str(), false);
+}
+
+size_t charSize(const std::string& s, size_t at)
+{
+    if (at >= s.size() || s[at] == 0)
+        return 0;
+    return IsDBCSLeadByte((BYTE)s[at]) && at + 1 < s.size() && s[at + 1] != 0 ? 2 : 1;
+}
+
+size_t findChar(const std::string& s, char c, size_t from)
+{
+    for (size_t at = from, step; (step = charSize(s, at)) != 0; at += step)
+        if (step == 1 && s[at] == c)
+            return at;
+    return std::string::npos;
+}
+
+size_t findLastCharOf(const std::string& s, const char* set)
+{
+    size_t last = std::string::npos;
+    for (size_t at = 0, step; (step = charSize(s, at)) != 0; at += step)
+        if (step == 1 && strchr(set, s[at]))
+            last = at;
+    return last;
 }
 
 }  // namespace ws
@@ -280,6 +312,8 @@ BOOL ReleaseCapture(void)
 }
 
 HWND GetCapture(void) { return st().capture; }
+
+UINT GetACP(void) { return st().codePage; }
 
 BOOL IsDBCSLeadByte(BYTE c)
 {

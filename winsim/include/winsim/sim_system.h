@@ -33,8 +33,13 @@ HCURSOR normalPointer();
 std::string cursorName(HCURSOR cursor);
 HWND captureWindow();
 
-// 932 (Shift-JIS, the default) or a single-byte code page such as 1252.
+// 932 (Shift-JIS, the default) or a single-byte code page such as 1252:
+// what GetACP answers and which bytes IsDBCSLeadByte, CharNextA and CharPrevA
+// take for lead bytes (932: 0x81 to 0x9F and 0xE0 to 0xFC).
 void setCodePage(UINT codePage);
+// Runs fn under each system code page the text tables cover, 1252 and then
+// 932, which stays set.
+void forEachCodePage(const std::function<void(UINT codePage)>& fn);
 
 // The current directory as the platform would report it ("C:\TOOLS").
 std::string currentDirectory();

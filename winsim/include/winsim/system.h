@@ -59,6 +59,7 @@ HWND GetCapture(void);
 
 // Character sets (the simulated system code page is 932 unless a test
 // chooses another).
+UINT GetACP(void);
 BOOL IsDBCSLeadByte(BYTE TestChar);
 LPSTR CharNextA(LPCSTR lpsz);
 LPSTR CharPrevA(LPCSTR lpszStart, LPCSTR lpszCurrent);
