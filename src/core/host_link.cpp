@@ -8,9 +8,18 @@
 // block, so each attach writes it again (with the same module handle).
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInst, DWORD reason, LPVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH)
+    if (reason == DLL_PROCESS_ATTACH) {
+        SetBlockInitialValues();
         hInstLib = hInst;
+    }
     return TRUE;
+}
+#else
+// winsim builds: the program is the one process that maps the library, and
+// the block is new when it starts.
+__attribute__((constructor)) static void AttachProcess(void)
+{
+    SetBlockInitialValues();
 }
 #endif
 

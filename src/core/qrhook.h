@@ -97,6 +97,15 @@ QR_EXTERN_C int WINAPI DoFileOpenDlg(HINSTANCE hInst, HWND hOwner, LPCSTR fileSp
                                      OFSTRUCT* ofs);
 
 // ---------------------------------------------------------------------------
+// The block's initial values (core/shared_block.cpp): written once, by the
+// first process that maps the library.  Each module with non-zero initial
+// values of its own sets them in its function.
+void SetBlockInitialValues(void);
+void WindowActionsInitialValues(void);
+void SystemActionsInitialValues(void);
+void FileDialogInitialValues(void);
+
+// ---------------------------------------------------------------------------
 // Host link (core/host_link.cpp).
 #define QR_HOST_CLASS "Quillrun"
 enum HostMessage {

@@ -2,15 +2,28 @@
 //
 // Every mutable global of the library is defined with QR_SHARED, so that one
 // block of memory holds all of them and every process that maps the library
-// sees the same values.  On Windows the block is a data section marked shared
-// in the PE image; GCC only puts a variable there when it has an explicit
-// initialiser, so every definition carries one, even when it is zero.  On
-// Linux (winsim builds) the block is one named ELF section, which the unit
+// sees the same values.  Every definition is zero in the image (each carries
+// an explicit zero initialiser); the block's other initial values are written
+// once, when the first process maps the library (SetBlockInitialValues).
+//
+// On Windows the block is the DLL's section ".shared", marked shared.  It is
+// declared as uninitialised data ("b"), so the DLL file stores none of its
+// bytes and the loader gives the section zero-filled pages: the block costs
+// no file size.  The assembler would turn a section flagged shared ("s") into
+// initialised data stored in the file, so the shared flag is set on the
+// linked DLL instead (objcopy, in the build).  The compiler names the section
+// again, with its own flags, for every variable; the assembler keeps the
+// first declaration.  A non-zero initialiser is refused by the assembler
+// ("attempt to store non-zero value"), which keeps the rule above.
+//
+// On Linux (winsim builds) the block is one named ELF section, which the unit
 // tests snapshot at start-up and restore before each test.
 #pragma once
 
 #if defined(_WIN32)
-#define QR_SHARED __attribute__((section(".shared"), shared))
+// (Back to .text after the declaration, the section every file starts in.)
+__asm__(".section .shared,\"b\"\n\t.text");
+#define QR_SHARED __attribute__((section(".shared")))
 #else
 #define QR_SHARED __attribute__((section("qrshared"), used))
 #endif

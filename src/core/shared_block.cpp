@@ -1,8 +1,11 @@
 // The exported variables of the shared state block, in their declaration
 // order (this file is compiled with -fno-toplevel-reorder so that the order
-// of definition is the order in the block).  The initial values are applied
-// once, when the block is first created; no process attach resets them.
+// of definition is the order in the block).  Every one is zero in the image;
+// the non-zero initial values are written once, when the first process maps
+// the library, and no later process attach resets them.
 #include "core/qrhook.h"
+
+#include <string.h>
 
 int bMeFocus QR_SHARED = 0;
 int bRun2 QR_SHARED = 0;
@@ -19,27 +22,27 @@ int iEventCnt QR_SHARED = 0;
 EVENTMSG SysEvent[1024] QR_SHARED = {};
 int bIconAnimation QR_SHARED = 0;
 int iDlgContextID QR_SHARED = 0;
-int iZure QR_SHARED = 1024;
-char chCtrlShift[28] QR_SHARED = "11111111111111111111111111";
-int bFocusMoveClick QR_SHARED = 1;
+int iZure QR_SHARED = 0;
+char chCtrlShift[28] QR_SHARED = "";
+int bFocusMoveClick QR_SHARED = 0;
 int iSelCursorIndex QR_SHARED = 0;
 int bKBLock QR_SHARED = 0;
-int bJapaneseEnv QR_SHARED = 1;
-int bCtrlShift QR_SHARED = 1;
-int bCursorChange QR_SHARED = 1;
+int bJapaneseEnv QR_SHARED = 0;
+int bCtrlShift QR_SHARED = 0;
+int bCursorChange QR_SHARED = 0;
 int bDlg QR_SHARED = 0;
-int lAida QR_SHARED = 30000;
+int lAida QR_SHARED = 0;
 int bMacro QR_SHARED = 0;
-int bIsHokan QR_SHARED = 1;
+int bIsHokan QR_SHARED = 0;
 HWND hDlgFileList QR_SHARED = 0;
 HWND hWndNowFocus QR_SHARED = 0;
 char chClassName[64] QR_SHARED = "";
-int bIsAlias QR_SHARED = 1;
+int bIsAlias QR_SHARED = 0;
 char chAlias[32][128] QR_SHARED = {};
 int iGetIndex QR_SHARED = 0;
 int iSetIndex QR_SHARED = 0;
 char chHist[32][256] QR_SHARED = {};
-int bIsHistory QR_SHARED = 1;
+int bIsHistory QR_SHARED = 0;
 HCURSOR hPreCursor QR_SHARED = 0;
 HHOOK hCBTHook QR_SHARED = 0;
 HHOOK hOldCBTHook QR_SHARED = 0;
@@ -56,3 +59,36 @@ HINSTANCE hInstLib QR_SHARED = 0;
 HWND hWndHost QR_SHARED = 0;
 HINSTANCE hInstHost QR_SHARED = 0;
 HHOOK hKeyHook QR_SHARED = 0;
+
+// 0 while the block is new; 1 once a process has claimed the writing of the
+// initial values.
+static LONG lBlockCreated QR_SHARED = 0;
+
+static void SetExportedInitialValues(void)
+{
+    iZure = 1024;
+    memcpy(chCtrlShift, "11111111111111111111111111", 27);
+    bFocusMoveClick = 1;
+    bJapaneseEnv = 1;
+    bCtrlShift = 1;
+    bCursorChange = 1;
+    lAida = 30000;
+    bIsHokan = 1;
+    bIsAlias = 1;
+    bIsHistory = 1;
+}
+
+// Only the first process that maps the library writes the initial values;
+// the exchange keeps two processes loading it at the same moment from both
+// writing (the second would overwrite what the first one's host has set).
+// Nothing waits for the writer: a process killed while writing must not stop
+// every later process in its attach.
+void SetBlockInitialValues(void)
+{
+    if (InterlockedCompareExchange(&lBlockCreated, 1, 0) != 0)
+        return;
+    SetExportedInitialValues();
+    WindowActionsInitialValues();
+    SystemActionsInitialValues();
+    FileDialogInitialValues();
+}

@@ -6,14 +6,20 @@
 
 #include "hotkeys/system_actions.h"
 
-// Ctrl+Shift+F4: 1 while the screen-saver entry holds the user's value.
-static int bScrnSaveOn QR_SHARED = 1;
+// Ctrl+Shift+F4: 1 while the screen-saver entry holds the user's value (from
+// the block's creation on: SystemActionsInitialValues).
+static int bScrnSaveOn QR_SHARED = 0;
 // The user's entry, saved by the suppressing press.
 static char chScrnSaveExe[64] QR_SHARED = "";
 // The shut-down privilege request.
 static HANDLE hShutdownToken QR_SHARED = NULL;
 static LUID luidShutdown QR_SHARED = {};
 static TOKEN_PRIVILEGES tpShutdown QR_SHARED = {};
+
+void SystemActionsInitialValues(void)
+{
+    bScrnSaveOn = 1;
+}
 
 static const char kSystemIni[] = "System.Ini";
 static const char kBoot[] = "boot";

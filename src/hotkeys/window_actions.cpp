@@ -11,19 +11,27 @@
 #include <string.h>
 
 // Toggle states, one for the whole desktop per key (not one per window).  The
-// first press of each key takes the style away, the next gives it back.
-static int bWSBorder QR_SHARED = 1;      // kind 1, Ctrl+Shift+C
-static int bWSCaption QR_SHARED = 1;     // kind 2, F
-static int bWSDlgFrame QR_SHARED = 1;    // kind 3, G
-static int bWSMaxBox QR_SHARED = 1;      // kind 4, H
-static int bWSMinBox QR_SHARED = 1;      // kind 5, L
-static int bWSSysMenu QR_SHARED = 1;     // kind 6, O
-static int bWSThickFrame QR_SHARED = 1;  // kind 7, T
-static int bHostVisible QR_SHARED = 1;   // the host window, Delete
+// first press of each key takes the style away, the next gives it back.  All
+// start at 1 (WindowActionsInitialValues).
+static int bWSBorder QR_SHARED = 0;      // kind 1, Ctrl+Shift+C
+static int bWSCaption QR_SHARED = 0;     // kind 2, F
+static int bWSDlgFrame QR_SHARED = 0;    // kind 3, G
+static int bWSMaxBox QR_SHARED = 0;      // kind 4, H
+static int bWSMinBox QR_SHARED = 0;      // kind 5, L
+static int bWSSysMenu QR_SHARED = 0;     // kind 6, O
+static int bWSThickFrame QR_SHARED = 0;  // kind 7, T
+static int bHostVisible QR_SHARED = 0;   // the host window, Delete
 // The one window Ctrl+Shift+7 holds disabled until Ctrl+Shift+8.
 static HWND hWndDisabled QR_SHARED = 0;
 // Class name of the window Ctrl+Shift+Space is about to close.
 static char chCloseClass[32] QR_SHARED = "";
+
+void WindowActionsInitialValues(void)
+{
+    bWSBorder = bWSCaption = bWSDlgFrame = bWSMaxBox = 1;
+    bWSMinBox = bWSSysMenu = bWSThickFrame = 1;
+    bHostVisible = 1;
+}
 
 LONG WindowStyleOfKind(int kind)
 {

@@ -10,10 +10,12 @@
 #include "core/dbcs.h"
 #include "launch/launch.h"
 
-// The custom dialog.
-static char chDlgFileSpec[16] QR_SHARED = "*.Exe";
-static char chDlgDefExt[8] QR_SHARED = ".Exe";
-static WORD wDlgDirAttr QR_SHARED = 0x4010;  // drives and directories
+// The custom dialog.  Pattern "*.Exe", extension ".Exe" and the drives and
+// directories (0x4010) until the first dialog sets them
+// (FileDialogInitialValues).
+static char chDlgFileSpec[16] QR_SHARED = "";
+static char chDlgDefExt[8] QR_SHARED = "";
+static WORD wDlgDirAttr QR_SHARED = 0;
 static OFSTRUCT* lpDlgOfStruct QR_SHARED = NULL;
 static char chDlgFileName[96] QR_SHARED = "";
 
@@ -26,6 +28,13 @@ static char chOfnFileTitle[1024] QR_SHARED = "";
 static char chResolveCopy[1024] QR_SHARED = "";
 static char chResolveWork[1024] QR_SHARED = "";
 static OFSTRUCT ofResolve QR_SHARED = {};
+
+void FileDialogInitialValues(void)
+{
+    memcpy(chDlgFileSpec, "*.Exe", 6);
+    memcpy(chDlgDefExt, ".Exe", 5);
+    wDlgDirAttr = 0x4010;
+}
 
 enum {
     IDC_FILE_NAME = 100,

@@ -3,10 +3,13 @@
 #   1. the export table holds exactly the expected functions and variables;
 #   2. the ".shared" section is marked shared and holds every exported variable;
 #   3. only system DLLs are imported (the library is mapped into every process
-#      on the desktop, where a missing compiler runtime DLL would break it).
-# usage: check_dll.sh OBJDUMP DLL EXPECTED_FUNCTIONS EXPECTED_VARIABLES
+#      on the desktop, where a missing compiler runtime DLL would break it);
+#   4. the file is at most MAX_BYTES long, the shared section stores no bytes
+#      in it, and no object file needs the runtime's start-up code, which the
+#      DLL leaves out (constructors, destructors, thread-local data).
+# usage: check_dll.sh OBJDUMP DLL EXPECTED_FUNCTIONS EXPECTED_VARIABLES MAX_BYTES OBJECT_DIR
 set -u
-objdump=$1 dll=$2 functions=$3 variables=$4
+objdump=$1 dll=$2 functions=$3 variables=$4 max_bytes=$5 objects=$6
 fail=0
 report() { echo "FAIL: $*"; fail=1; }
 
@@ -26,6 +29,7 @@ fi
 line=$(printf '%s\n' "$headers" | grep -A1 ' \.shared ' | tr '\n' ' ')
 [ -n "$line" ] || report "no .shared section"
 printf '%s\n' "$line" | grep -q 'SHARED' || report ".shared is not marked SHARED: $line"
+printf '%s\n' "$line" | grep -q 'CONTENTS' && report ".shared is stored in the file: $line"
 size=$(printf '%s\n' "$line" | awk '{print $3}')
 vma=$(printf '%s\n' "$line" | awk '{print $4}')
 base=$(printf '%s\n' "$dump" | awk '/^ImageBase/ {print $2}')
@@ -57,7 +61,15 @@ while read -r name; do
   printf '%s\n' "$name" | grep -qiE "$allowed" || report "imports $name"
 done < <(printf '%s\n' "$dump" | sed -n 's/^\s*DLL Name: //p')
 
+# Size, and nothing that only the left-out start-up code would run.
+bytes=$(stat -c %s "$dll")
+[ "$bytes" -le "$max_bytes" ] || report "$(basename "$dll") is $bytes bytes, above the limit of $max_bytes"
+while IFS= read -r -d '' o; do
+  "$objdump" -h "$o" | awk '{print $2}' | grep -E '^\.(ctors|dtors|init_array|fini_array|tls|CRT)' |
+    while read -r section; do echo "FAIL: $(basename "$o") needs start-up code ($section)"; done
+done < <(find "$objects" -name '*.obj' -print0) | grep . && fail=1
+
 if [ $fail -eq 0 ]; then
-  echo "OK: $(printf '%s\n' "$expected" | wc -l) exports, shared section, system imports only"
+  echo "OK: $(printf '%s\n' "$expected" | wc -l) exports, shared section, system imports only, $bytes bytes"
 fi
 exit $fail

@@ -154,6 +154,18 @@ TEST(SharedBlock, StartsWithTheDocumentedValues)
     EXPECT_EQ(0u, SysEvent[1023].time);
 }
 
+// A further process mapping the library finds the values the host has set.
+TEST(SharedBlock, ALaterProcessAttachKeepsWhatTheHostSet)
+{
+    iZure = 7;
+    bIsHistory = 0;
+    chCtrlShift[0] = '0';
+    SetBlockInitialValues();
+    EXPECT_EQ(7, iZure);
+    EXPECT_EQ(0, bIsHistory);
+    EXPECT_EQ('0', chCtrlShift[0]);
+}
+
 // Every exported variable lies in the block, in the order of declaration.
 TEST(SharedBlock, HoldsTheExportedVariablesInDeclarationOrder)
 {

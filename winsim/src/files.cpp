@@ -325,4 +325,9 @@ int lstrcmpA(LPCSTR a, LPCSTR b) { return strcmp(a ? a : "", b ? b : ""); }
 int lstrcmpiA(LPCSTR a, LPCSTR b) { return strcasecmp(a ? a : "", b ? b : ""); }
 int lstrlenA(LPCSTR s) { return s ? (int)strlen(s) : 0; }
 
+LONG InterlockedCompareExchange(LONG volatile* dst, LONG exchange, LONG comparand)
+{
+    return __sync_val_compare_and_swap(dst, comparand, exchange);
+}
+
 }  // extern "C"

@@ -26,6 +26,8 @@ DWORD GetTickCount(void);
 int lstrcmpA(LPCSTR lpString1, LPCSTR lpString2);
 int lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2);
 int lstrlenA(LPCSTR lpString);
+// Atomic on the 32-bit value, as the platform's: returns the earlier value.
+LONG InterlockedCompareExchange(LONG volatile* Destination, LONG Exchange, LONG Comparand);
 
 #ifdef __cplusplus
 }
