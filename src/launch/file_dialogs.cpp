@@ -37,7 +37,7 @@ static const int kHelpContextFileOpen = 600;
 // and including lpTemplateName (76 bytes on 32-bit Windows).
 static const DWORD kOpenFileNameSize =
     (DWORD)(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR));
-#if defined(_WIN32) && !defined(_WIN64)
+#if defined(__i386__)
 static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
               "the 32-bit open-file record is 76 bytes");
 #endif
