@@ -1,10 +1,11 @@
 // The keyboard hook: gate, swallowing, the hot-key flag, letter switches,
 // context help and the actions the dispatcher itself carries out.
-#include "hooked_desktop.h"
+#include "edit_field.h"
 #include "hotkeys/hotkeys.h"
 
 #include <string.h>
 
+#include <functional>
 #include <thread>
 
 namespace {
@@ -365,6 +366,119 @@ TEST_F(ContextHelp, ShortOrMissingModuleNamesNeverOverrunTheBuffer)
         ws::keyUp(VK_F1);
         EXPECT_TRUE(ws::callsTo("WinHelpA").empty()) << name;
         EXPECT_LT(strlen(chKeyHookBuf), sizeof chKeyHookBuf);
+    }
+}
+
+// --- The hook chain ----------------------------------------------------------
+
+// Another program's keyboard hook, installed before the library's and so
+// called after it.  It must see every event the library does not consume,
+// and the library must answer 1 or exactly what it answered.
+class KeyboardChain : public EditFieldDesktop {
+protected:
+    void SetUp() override
+    {
+        EditFieldDesktop::SetUp();
+        UnhookWindowsHookEx(hKeyHook);
+        hKeyHook = 0;
+        SetWindowsHookExA(WH_KEYBOARD, Neighbour, NULL, 0);
+        SetMyHook(0, 0);
+        completion = ws::createCompletionDialog();
+        ws::writeFile("C:\\QR\\Quillrun.Hlp", "help");
+        ws::writeFile("C:\\notes.txt", "");
+    }
+    struct Seen {
+        int code;
+        WPARAM vk;
+        LPARAM flags;
+    };
+    static std::vector<Seen>& seen()
+    {
+        static std::vector<Seen> s;
+        return s;
+    }
+    static LRESULT& answer()
+    {
+        static LRESULT a;
+        return a;
+    }
+    static LRESULT Neighbour(int code, WPARAM wParam, LPARAM lParam)
+    {
+        seen().push_back(Seen{code, wParam, lParam});
+        return answer();
+    }
+    int FieldGotUp(UINT vk) const
+    {
+        int n = 0;
+        for (const ws::Message& m : ws::messages(field))
+            n += m.msg == WM_KEYUP && m.wParam == vk;
+        return n;
+    }
+    ws::CompletionDialog completion{};
+};
+
+TEST_F(KeyboardChain, NeighbourSeesWhatTheLibraryDoesNotConsumeAndItsAnswerStands)
+{
+    struct Edge {
+        bool neighbourSees;
+        bool one;  // the hook answers 1; otherwise exactly the neighbour's answer
+    };
+    struct Row {
+        const char* name;
+        UINT vk;
+        bool ctrl, shift;
+        std::function<void()> arrange;
+        Edge down, up;
+    } rows[] = {
+        {"plain letter", 'K', false, false, [] {}, {true, false}, {true, false}},
+        {"swallowed hot key", 'S', true, true, [] {}, {true, true}, {true, true}},
+        {"hot key passed on", VK_RIGHT, true, true, [] {}, {true, false}, {true, true}},
+        {"gate closed by the file dialog", 'S', true, true, [] { bDlg = 1; }, {true, false}, {true, false}},
+        {"context help", VK_F1, false, false, [] { iDlgContextID = 600; }, {true, false}, {true, false}},
+        {"Up recalled by history", VK_UP, false, false,
+         [] {
+             strcpy(chHist[0], "dir");
+             iSetIndex = 1;
+         },
+         {false, true}, {true, false}},
+        {"Ctrl+L completed", 'L', true, false,
+         [this] {
+             hDlgFileList = completion.dialog;
+             Type("type c:\\no");
+         },
+         {false, true}, {true, false}},
+    };
+    for (const Row& row : rows) {
+        for (LRESULT neighbourAnswer : {(LRESULT)0, (LRESULT)0x4D2}) {
+            SCOPED_TRACE(std::string(row.name) + ", neighbour answers " + std::to_string(neighbourAnswer));
+            RestoreDefaults();
+            FocusOn(field);
+            Type("");
+            ws::clearMessages(field);
+            row.arrange();
+            answer() = neighbourAnswer;
+            ws::setKeyState(VK_CONTROL, row.ctrl);
+            ws::setKeyState(VK_SHIFT, row.shift);
+            const Edge* edges[] = {&row.down, &row.up};
+            for (int e = 0; e < 2; ++e) {
+                bool down = e == 0;
+                SCOPED_TRACE(down ? "key-down" : "key-up");
+                seen().clear();
+                ws::KeyResult r = down ? ws::keyDown(row.vk) : ws::keyUp(row.vk);
+                const Edge& x = *edges[e];
+                ASSERT_EQ(x.neighbourSees ? 1u : 0u, seen().size());
+                if (x.neighbourSees) {
+                    EXPECT_EQ(HC_ACTION, seen()[0].code);
+                    EXPECT_EQ(row.vk, seen()[0].vk);
+                    EXPECT_EQ(ws::keyFlags(down, !down), seen()[0].flags);
+                }
+                EXPECT_EQ(x.one ? 1 : neighbourAnswer, r.hookResult);
+                bool programSees = !x.one && neighbourAnswer == 0;
+                EXPECT_EQ(programSees ? 1 : 0, down ? FieldGot(row.vk) : FieldGotUp(row.vk));
+            }
+            if (row.vk == VK_F1)
+                EXPECT_EQ(1u, ws::callsTo("WinHelpA").size()) << "context help was not shown once";
+        }
     }
 }
 
