@@ -406,25 +406,31 @@ TEST_F(MacroChain, PlaybackAnswersTheNextHooksResultForAllButTheEventItHandsOut)
     ActStartPlayback(1);
     EXPECT_EQ(std::vector<std::string>{"SetWindowsHookExA(1, " + ws::fmtHandle(hostInst) + ", 0)"},
               ws::callsTo("SetWindowsHookExA"));
+    // The record is due 1000 ms from now (recorded at tick 1000 of a
+    // recording that started at tick 0, played at tick 1000).
     struct Row {
         const char* name;
         int code;
         int indexBefore;
+        int playFirst;   // bPlayBackFirst, as the host may write it
         LRESULT result;  // or kNeighbours
         int indexAfter;
     } rows[] = {
-        {"negative code", -1, 0, kNeighbours, 0},
-        {"event handed out", HC_GETNEXT, 0, 0, 0},
-        {"peek", HC_NOREMOVE, 0, kNeighbours, 0},
-        {"other code", 7, 0, kNeighbours, 0},
-        {"skip to the next record", HC_SKIP, 0, kNeighbours, 1},
-        {"request past the table", HC_GETNEXT, 1023, kNeighbours, 1023},
-        {"skip past the zero record ends", HC_SKIP, 1, kNeighbours, 0},
+        {"negative code", -1, 0, 1, kNeighbours, 0},
+        {"event handed out at once", HC_GETNEXT, 0, 1, 0, 0},
+        {"event handed out timed", HC_GETNEXT, 0, 0, 1000, 0},
+        {"only exactly 1 plays at once", HC_GETNEXT, 0, 2, 1000, 0},
+        {"peek", HC_NOREMOVE, 0, 1, kNeighbours, 0},
+        {"other code", 7, 0, 1, kNeighbours, 0},
+        {"skip to the next record", HC_SKIP, 0, 1, kNeighbours, 1},
+        {"request past the table", HC_GETNEXT, 1023, 1, kNeighbours, 1023},
+        {"skip past the zero record ends", HC_SKIP, 1, 1, kNeighbours, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         seen().clear();
         iEventCnt = row.indexBefore;
+        bPlayBackFirst = row.playFirst;
         EVENTMSG ev = {};
         LRESULT r = ws::runHooks(WH_JOURNALPLAYBACK, row.code, 0, (LPARAM)&ev);
         bool handedOn = row.result == kNeighbours;
