@@ -152,6 +152,18 @@ TEST_F(PointerJump, DialogClosedFiveSecondsLaterWithPointerUntouchedSendsItBack)
     EXPECT_EQ(NULL, hWndOya);
     EXPECT_EQ(0, lMoved);
     EXPECT_NE(0, lInterval);  // never cleared
+    // No window never returns the pointer, not even now that nothing is
+    // pending and the pointer is within reach of where the jump left it.
+    EXPECT_EQ(0, IsBackNeeded(lInterval, NULL));
+
+    // The host is asked with the destruction's wParam and lParam as they came.
+    Dialog again = OpenDialog();
+    ws::changeFocus(again.ok);
+    ws::clearMessages(host);
+    ws::runCbtHooks(HCBT_DESTROYWND, (WPARAM)again.dlg, (LPARAM)0x6A);
+    ASSERT_EQ(1u, HostMessages(HM_POINTER_JUMP).size());
+    EXPECT_EQ((WPARAM)again.dlg, HostMessages(HM_POINTER_JUMP)[0].wParam);
+    EXPECT_EQ((LPARAM)0x6A, HostMessages(HM_POINTER_JUMP)[0].lParam);
 }
 
 TEST_F(PointerJump, PointerMovedWithinToleranceReturnsBeyondItStays)
@@ -293,6 +305,19 @@ TEST_F(PointerJump, BosaWindowClosingSoonAfterJumpReturnsPointerWhereverItStands
     EXPECT_EQ("600,500", Cursor());
     EXPECT_EQ("BOSA_LIST", std::string(chClassName));
     EXPECT_EQ(NULL, hWndOya);
+}
+
+// The class name buffer is shared: a window whose class cannot be read (gone
+// already) is decided on an empty name, not on what another process left.
+TEST_F(PointerJump, UnreadableClassNameNeverReturnsThePointer)
+{
+    Dialog d = OpenDialog();
+    ws::changeFocus(d.ok);
+    HWND gone = ws::createWindow(Desc("Static"));
+    DestroyWindow(gone);
+    strcpy(chClassName, "bosa_left_behind");
+    EXPECT_EQ(0, IsBackNeeded(lInterval, gone));
+    EXPECT_STREQ("", chClassName);
 }
 
 TEST_F(PointerJump, BosaWindowStillReturnsPointerAfterPendingStateEnded)
