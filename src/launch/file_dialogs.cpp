@@ -363,10 +363,12 @@ int WINAPI DoFileOpenDlg(HINSTANCE hInst, HWND hOwner, LPCSTR fileSpec, LPCSTR d
         return result;
     }
 
-    // A pattern or extension too long for its buffer is refused: the last
-    // one stays.
-    CopyText(chDlgFileSpec, sizeof chDlgFileSpec, fileSpec);
-    CopyText(chDlgDefExt, sizeof chDlgDefExt, defExt);
+    // A pattern or extension too long for its buffer is refused with a beep,
+    // as every other refusal of the dialogs: the last one stays.
+    if (!CopyText(chDlgFileSpec, sizeof chDlgFileSpec, fileSpec))
+        MessageBeep(0);
+    if (!CopyText(chDlgDefExt, sizeof chDlgDefExt, defExt))
+        MessageBeep(0);
     wDlgDirAttr = (WORD)attributes;
     lpDlgOfStruct = ofs;
     iDlgContextID = kHelpContextFileOpen;
