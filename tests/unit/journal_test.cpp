@@ -345,19 +345,10 @@ protected:
     void SetUp() override
     {
         Macro::SetUp();
-        SetWindowsHookExA(WH_JOURNALRECORD, Neighbour, NULL, 0);
-        SetWindowsHookExA(WH_JOURNALPLAYBACK, Neighbour, NULL, 0);
+        NeighbourHook::Install(WH_JOURNALRECORD);
+        NeighbourHook::Install(WH_JOURNALPLAYBACK);
+        NeighbourHook::answer = 0x4D2;
         ws::clearCalls();
-        seen().clear();
-    }
-    static std::vector<int>& seen()
-    {
-        static std::vector<int> s;
-        return s;
-    }
-    static LRESULT Neighbour(int code, WPARAM, LPARAM) {
-        seen().push_back(code);
-        return 0x4D2;
     }
     static constexpr LRESULT kNeighbours = -2;  // the answer is the neighbour's
 };
@@ -386,13 +377,13 @@ TEST_F(MacroChain, RecordingKeepsStoredEventsAndHandsOnTheRest)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        seen().clear();
+        NeighbourHook::seen.clear();
         iEventCnt = row.countBefore;
         ws::setKeyState(VK_CONTROL, row.ctrl);
         ws::setKeyState(VK_SHIFT, row.shift);
         EVENTMSG copy = row.event ? *row.event : EVENTMSG{};
         EXPECT_EQ(0, ws::runHooks(WH_JOURNALRECORD, row.code, 0, row.event ? (LPARAM)&copy : 0));
-        EXPECT_EQ(row.handedOn ? std::vector<int>{row.code} : std::vector<int>{}, seen());
+        EXPECT_EQ(row.handedOn ? std::vector<int>{row.code} : std::vector<int>{}, NeighbourHook::Codes());
         EXPECT_EQ(row.countAfter, iEventCnt);
     }
     EXPECT_EQ((UINT)VK_F6, SysEvent[3].paramL & 0xFF);
@@ -428,14 +419,14 @@ TEST_F(MacroChain, PlaybackAnswersTheNextHooksResultForAllButTheEventItHandsOut)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        seen().clear();
+        NeighbourHook::seen.clear();
         iEventCnt = row.indexBefore;
         bPlayBackFirst = row.playFirst;
         EVENTMSG ev = {};
         LRESULT r = ws::runHooks(WH_JOURNALPLAYBACK, row.code, 0, (LPARAM)&ev);
         bool handedOn = row.result == kNeighbours;
         EXPECT_EQ(handedOn ? 0x4D2 : row.result, r);
-        EXPECT_EQ(handedOn ? std::vector<int>{row.code} : std::vector<int>{}, seen());
+        EXPECT_EQ(handedOn ? std::vector<int>{row.code} : std::vector<int>{}, NeighbourHook::Codes());
         EXPECT_EQ(row.indexAfter, iEventCnt);
     }
     EXPECT_EQ(1, ws::hookCount(WH_JOURNALPLAYBACK)) << "only the neighbour's hook is left";

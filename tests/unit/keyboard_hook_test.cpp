@@ -381,38 +381,11 @@ protected:
         EditFieldDesktop::SetUp();
         UnhookWindowsHookEx(hKeyHook);
         hKeyHook = 0;
-        SetWindowsHookExA(WH_KEYBOARD, Neighbour, NULL, 0);
+        NeighbourHook::Install(WH_KEYBOARD);
         SetMyHook(0, 0);
         completion = ws::createCompletionDialog();
         ws::writeFile("C:\\QR\\Quillrun.Hlp", "help");
         ws::writeFile("C:\\notes.txt", "");
-    }
-    struct Seen {
-        int code;
-        WPARAM vk;
-        LPARAM flags;
-    };
-    static std::vector<Seen>& seen()
-    {
-        static std::vector<Seen> s;
-        return s;
-    }
-    static LRESULT& answer()
-    {
-        static LRESULT a;
-        return a;
-    }
-    static LRESULT Neighbour(int code, WPARAM wParam, LPARAM lParam)
-    {
-        seen().push_back(Seen{code, wParam, lParam});
-        return answer();
-    }
-    int FieldGotUp(UINT vk) const
-    {
-        int n = 0;
-        for (const ws::Message& m : ws::messages(field))
-            n += m.msg == WM_KEYUP && m.wParam == vk;
-        return n;
     }
     ws::CompletionDialog completion{};
 };
@@ -456,25 +429,26 @@ TEST_F(KeyboardChain, NeighbourSeesWhatTheLibraryDoesNotConsumeAndItsAnswerStand
             Type("");
             ws::clearMessages(field);
             row.arrange();
-            answer() = neighbourAnswer;
+            NeighbourHook::answer = neighbourAnswer;
             ws::setKeyState(VK_CONTROL, row.ctrl);
             ws::setKeyState(VK_SHIFT, row.shift);
             const Edge* edges[] = {&row.down, &row.up};
             for (int e = 0; e < 2; ++e) {
                 bool down = e == 0;
                 SCOPED_TRACE(down ? "key-down" : "key-up");
-                seen().clear();
+                std::vector<NeighbourHook::Seen>& seen = NeighbourHook::seen;
+                seen.clear();
                 ws::KeyResult r = down ? ws::keyDown(row.vk) : ws::keyUp(row.vk);
                 const Edge& x = *edges[e];
-                ASSERT_EQ(x.neighbourSees ? 1u : 0u, seen().size());
+                ASSERT_EQ(x.neighbourSees ? 1u : 0u, seen.size());
                 if (x.neighbourSees) {
-                    EXPECT_EQ(HC_ACTION, seen()[0].code);
-                    EXPECT_EQ(row.vk, seen()[0].vk);
-                    EXPECT_EQ(ws::keyFlags(down, !down), seen()[0].flags);
+                    EXPECT_EQ(HC_ACTION, seen[0].code);
+                    EXPECT_EQ(row.vk, seen[0].wParam);
+                    EXPECT_EQ(ws::keyFlags(down, !down), seen[0].lParam);
                 }
                 EXPECT_EQ(x.one ? 1 : neighbourAnswer, r.hookResult);
                 bool programSees = !x.one && neighbourAnswer == 0;
-                EXPECT_EQ(programSees ? 1 : 0, down ? FieldGot(row.vk) : FieldGotUp(row.vk));
+                EXPECT_EQ(programSees ? 1 : 0, FieldGot(row.vk, down ? WM_KEYDOWN : WM_KEYUP));
             }
             if (row.vk == VK_F1)
                 EXPECT_EQ(1u, ws::callsTo("WinHelpA").size()) << "context help was not shown once";

@@ -401,30 +401,8 @@ protected:
         PointerJump::SetUp();
         UnhookWindowsHookEx(hOldCBTHook);
         hOldCBTHook = 0;
-        SetWindowsHookExA(WH_CBT, Older, NULL, 0);
+        NeighbourHook::Install(WH_CBT);
         SetMyCBTHook(0, 0);
-        seen().clear();
-        answer() = 0;
-    }
-    struct Seen {
-        int code;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
-    static std::vector<Seen>& seen()
-    {
-        static std::vector<Seen> s;
-        return s;
-    }
-    static LRESULT& answer()
-    {
-        static LRESULT a;
-        return a;
-    }
-    static LRESULT Older(int code, WPARAM wParam, LPARAM lParam)
-    {
-        seen().push_back(Seen{code, wParam, lParam});
-        return answer();
     }
 };
 
@@ -433,14 +411,15 @@ TEST_F(CbtChain, EveryCodeIsHandedOnUnchangedWithTheNextHooksResult)
     const int codes[] = {HCBT_MOVESIZE, HCBT_MINMAX, HCBT_QS, HCBT_CREATEWND, HCBT_DESTROYWND,
                          HCBT_ACTIVATE, HCBT_CLICKSKIPPED, HCBT_KEYSKIPPED, HCBT_SYSCOMMAND,
                          HCBT_SETFOCUS, -1, 10, 77};
+    std::vector<NeighbourHook::Seen>& seen = NeighbourHook::seen;
     for (int code : codes) {
-        seen().clear();
-        answer() = 0x5A + code;
+        seen.clear();
+        NeighbourHook::answer = 0x5A + code;
         LRESULT r = ws::runCbtHooks(code, (WPARAM)0x1234, (LPARAM)0x5678);
-        ASSERT_EQ(1u, seen().size()) << "code " << code;
-        EXPECT_EQ(code, seen()[0].code);
-        EXPECT_EQ((WPARAM)0x1234, seen()[0].wParam) << "code " << code;
-        EXPECT_EQ((LPARAM)0x5678, seen()[0].lParam) << "code " << code;
+        ASSERT_EQ(1u, seen.size()) << "code " << code;
+        EXPECT_EQ(code, seen[0].code);
+        EXPECT_EQ((WPARAM)0x1234, seen[0].wParam) << "code " << code;
+        EXPECT_EQ((LPARAM)0x5678, seen[0].lParam) << "code " << code;
         EXPECT_EQ(0x5A + code, r) << "code " << code;
     }
 }
@@ -448,7 +427,7 @@ TEST_F(CbtChain, EveryCodeIsHandedOnUnchangedWithTheNextHooksResult)
 TEST_F(CbtChain, OlderHooksVetoOfFocusChangeStands)
 {
     Dialog d = OpenDialog();
-    answer() = 1;
+    NeighbourHook::answer = 1;
 
     EXPECT_FALSE(ws::changeFocus(d.ok));
 
