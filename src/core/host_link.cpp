@@ -47,11 +47,16 @@ HINSTANCE WINAPI SethWndhInstance(HWND hWnd, HINSTANCE hInst)
 // Installing a hook a second time replaces the first one.  Keeping both would
 // run every event through the library twice (toggle hot keys would cancel
 // out) and leave the first hook without a stored handle, impossible to remove.
+// The new hook goes in first and the old one comes out only once the new one
+// is in place: a refused installation leaves the hook that was working.
 static HHOOK ReplaceHook(HHOOK old, int kind, HOOKPROC proc)
 {
+    HHOOK installed = SetWindowsHookExA(kind, proc, hInstLib, 0);
+    if (!installed)
+        return old;
     if (old)
         UnhookWindowsHookEx(old);
-    return SetWindowsHookExA(kind, proc, hInstLib, 0);
+    return installed;
 }
 
 int WINAPI SetMyHook(int, int)

@@ -60,6 +60,17 @@ HWND hWndHost QR_SHARED = 0;
 HINSTANCE hInstHost QR_SHARED = 0;
 HHOOK hKeyHook QR_SHARED = 0;
 
+// The layout the host and the recorded macro rely on, checked where the build
+// has the product's width (the i686 DLL and the i386 unit tests).
+static_assert(sizeof(int) == 4 && sizeof(POINT) == 8, "ints and points are 32-bit");
+static_assert(sizeof(OFSTRUCT) == 136, "the existence-test record is 136 bytes");
+#if defined(__i386__)
+static_assert(sizeof(void*) == 4 && sizeof(HWND) == 4 && sizeof(HHOOK) == 4 && sizeof(WPARAM) == 4 &&
+                  sizeof(LPARAM) == 4 && sizeof(LRESULT) == 4,
+              "handles and message parameters are 32-bit");
+static_assert(sizeof(EVENTMSG) == 20 && sizeof SysEvent == 20480, "an event record is 20 bytes");
+#endif
+
 // 0 while the block is new; 1 once a process has claimed the writing of the
 // initial values.
 static LONG lBlockCreated QR_SHARED = 0;

@@ -101,7 +101,9 @@ int WINAPI IsBackNeeded(int tick, HWND hWnd)
         return 0;
     if (hWnd != hWndOya) {
         // A window of the "bosa_" family closing soon after a jump brings
-        // the pointer back wherever it stands.
+        // the pointer back wherever it stands.  The buffer is shared: a read
+        // that fails must not leave another process's class name to decide.
+        chClassName[0] = 0;
         GetClassNameA(hWnd, chClassName, sizeof chClassName);
         chClassName[sizeof chClassName - 1] = 0;
         return ClassHasBosaPrefix(chClassName);

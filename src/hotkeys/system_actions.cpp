@@ -11,8 +11,7 @@
 static int bScrnSaveOn QR_SHARED = 0;
 // The user's entry, saved by the suppressing press.
 static char chScrnSaveExe[64] QR_SHARED = "";
-// The shut-down privilege request.
-static HANDLE hShutdownToken QR_SHARED = NULL;
+// The shut-down privilege request (the token handle is per process).
 static LUID luidShutdown QR_SHARED = {};
 static TOKEN_PRIVILEGES tpShutdown QR_SHARED = {};
 
@@ -72,18 +71,19 @@ void WINAPI Mem(void) {}
 int WINAPI ExitWindowsMy(UINT flags, DWORD reserved)
 {
     // No result is tested: without these services the calls fail and the
-    // exit request goes on all the same.
-    hShutdownToken = NULL;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &hShutdownToken);
+    // exit request goes on all the same.  The token handle is this process's
+    // own: a handle number kept in the shared block could be overwritten by
+    // another process shutting down at the same moment, and this process
+    // would then adjust or close a handle that is not its token.
+    HANDLE token = NULL;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
     LookupPrivilegeValueA(NULL, "SeShutdownPrivilege", &luidShutdown);
     tpShutdown.PrivilegeCount = 1;
     tpShutdown.Privileges[0].Luid = luidShutdown;
     tpShutdown.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    AdjustTokenPrivileges(hShutdownToken, FALSE, &tpShutdown, 0, NULL, NULL);
-    if (hShutdownToken) {
-        CloseHandle(hShutdownToken);
-        hShutdownToken = NULL;
-    }
+    AdjustTokenPrivileges(token, FALSE, &tpShutdown, 0, NULL, NULL);
+    if (token)
+        CloseHandle(token);
 
     if ((flags & (EWX_REBOOT | EWX_FORCE)) == (EWX_REBOOT | EWX_FORCE)) {
         if (!ExitWindowsEx(flags, reserved))
@@ -117,26 +117,38 @@ void ActRestart(void)
     ExitWindowsMy(EWX_REBOOT | EWX_FORCE, 0);
 }
 
+// The entry holds the suppression value itself.  A missing entry reads as
+// that value too (through the default), but it is the user's own "none".
+static int EntryHoldsSuppressionValue(void)
+{
+    char entry[sizeof kNoScreenSaver + 1];
+    GetPrivateProfileStringA(kBoot, kScrnSave, "", entry, sizeof entry, kSystemIni);
+    return strcmp(entry, kNoScreenSaver) == 0;
+}
+
 void ActToggleScreenSaver(void)
 {
     if (bScrnSaveOn == 1) {
         bScrnSaveOn = 0;
         GetPrivateProfileStringA(kBoot, kScrnSave, kNoScreenSaver, chScrnSaveExe, 63, kSystemIni);
-        if (strcmp(chScrnSaveExe, kNoScreenSaver) == 0) {
-            // Already suppressed, by a press whose shared block has gone
-            // since: the user's entry is the copy in the settings file.
+        if (EntryHoldsSuppressionValue()) {
+            // Suppressed already, by a press whose shared block has gone
+            // since: the user's entry is the copy in the settings file (the
+            // suppression value when there is none).  The copy stays there
+            // until the restoring press.
             GetPrivateProfileStringA(kSettingsSection, kSavedScrnSaveKey, kNoScreenSaver, chScrnSaveExe,
                                      63, kSettingsFile);
         } else {
+            // The user's own entry replaces any copy that an earlier
+            // suppression may have left.
             WritePrivateProfileStringA(kSettingsSection, kSavedScrnSaveKey, chScrnSaveExe, kSettingsFile);
         }
         WritePrivateProfileStringA(kBoot, kScrnSave, kNoScreenSaver, kSystemIni);
     } else {
+        // Exactly what this block's suppressing press saved comes back, never
+        // a copy from an earlier suppression; the copy goes with it.
         bScrnSaveOn = 1;
         chScrnSaveExe[sizeof chScrnSaveExe - 1] = 0;
-        if (chScrnSaveExe[0] == 0)
-            GetPrivateProfileStringA(kSettingsSection, kSavedScrnSaveKey, kNoScreenSaver, chScrnSaveExe,
-                                     63, kSettingsFile);
         WritePrivateProfileStringA(kBoot, kScrnSave, chScrnSaveExe, kSystemIni);
         WritePrivateProfileStringA(kSettingsSection, kSavedScrnSaveKey, NULL, kSettingsFile);
     }

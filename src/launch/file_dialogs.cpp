@@ -47,7 +47,7 @@ static const int kHelpContextFileOpen = 600;
 // and including lpTemplateName (76 bytes on 32-bit Windows).
 static const DWORD kOpenFileNameSize =
     (DWORD)(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR));
-#if defined(_WIN32) && !defined(_WIN64)
+#if defined(__i386__)
 static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76,
               "the 32-bit open-file record is 76 bytes");
 #endif
@@ -373,10 +373,12 @@ int WINAPI DoFileOpenDlg(HINSTANCE hInst, HWND hOwner, LPCSTR fileSpec, LPCSTR d
         return result;
     }
 
-    // A pattern or extension too long for its buffer is refused: the last
-    // one stays.
-    CopyText(chDlgFileSpec, sizeof chDlgFileSpec, fileSpec);
-    CopyText(chDlgDefExt, sizeof chDlgDefExt, defExt);
+    // A pattern or extension too long for its buffer is refused with a beep,
+    // as every other refusal of the dialogs: the last one stays.
+    if (!CopyText(chDlgFileSpec, sizeof chDlgFileSpec, fileSpec))
+        MessageBeep(0);
+    if (!CopyText(chDlgDefExt, sizeof chDlgDefExt, defExt))
+        MessageBeep(0);
     wDlgDirAttr = (WORD)attributes;
     lpDlgOfStruct = ofs;
     iDlgContextID = kHelpContextFileOpen;

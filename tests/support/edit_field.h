@@ -59,12 +59,12 @@ protected:
         Press(VK_RETURN);
     }
 
-    // Key-downs of one key that reached the field.
-    int FieldGot(UINT vk) const
+    // Key-downs (or key-ups) of one key that reached the field.
+    int FieldGot(UINT vk, UINT msg = WM_KEYDOWN) const
     {
         int n = 0;
         for (const ws::Message& m : ws::messages(field))
-            if (m.msg == WM_KEYDOWN && m.wParam == vk)
+            if (m.msg == msg && m.wParam == vk)
                 ++n;
         return n;
     }

@@ -14,6 +14,30 @@ ws::WindowSpec Desc(const std::string& cls, const std::string& title, LONG style
     return s;
 }
 
+std::vector<NeighbourHook::Seen> NeighbourHook::seen;
+LRESULT NeighbourHook::answer = 0;
+
+static LRESULT NeighbourProc(int code, WPARAM wParam, LPARAM lParam)
+{
+    NeighbourHook::seen.push_back(NeighbourHook::Seen{code, wParam, lParam});
+    return NeighbourHook::answer;
+}
+
+void NeighbourHook::Install(int kind)
+{
+    seen.clear();
+    answer = 0;
+    SetWindowsHookExA(kind, NeighbourProc, NULL, 0);
+}
+
+std::vector<int> NeighbourHook::Codes()
+{
+    std::vector<int> codes;
+    for (const Seen& s : seen)
+        codes.push_back(s.code);
+    return codes;
+}
+
 void HookedDesktop::SetUp()
 {
     ws::WindowSpec hostSpec = Desc("Quillrun", "Quillrun", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL,

@@ -16,6 +16,21 @@
 ws::WindowSpec Desc(const std::string& cls, const std::string& title = "", LONG style = WS_VISIBLE,
                     HWND parent = NULL, RECT rect = RECT{0, 0, 0, 0}, int id = 0);
 
+// Another program's hook, installed before the library's and so called after
+// it (newest first): it records what it sees and answers what the test sets.
+struct NeighbourHook {
+    struct Seen {
+        int code;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    static std::vector<Seen> seen;
+    static LRESULT answer;
+    // Installs it for one kind of hook, with nothing seen and the answer 0.
+    static void Install(int kind);
+    static std::vector<int> Codes();  // the codes seen, in order
+};
+
 class HookedDesktop : public testing::Test {
 protected:
     void SetUp() override;

@@ -56,6 +56,7 @@ TEST_F(Aliases, MatchingIsByWholeNameWithoutRegardToCase)
     strcpy(chAlias[0], "ll,dir /w");
     strcpy(chAlias[1], "\x83\x61,kana");
     strcpy(chAlias[2], "\x95\x5C,hyo");
+    strcpy(chAlias[9], "LL,later entry");  // filled by the host: the first match wins
     struct Case {
         UINT page;
         const char* line;
@@ -296,6 +297,13 @@ TEST_F(Aliases, AnExpansionThatDoesNotFitIsLeftUndone)
 }
 
 // The host may fill an entry to its last byte: the value ends with the entry.
+// The field is read with a limit of 255 bytes: 254 bytes of text.
+TEST_F(Aliases, TheFieldIsReadUpTo254Bytes)
+{
+    strcpy(chAlias[0], "e,X");
+    EXPECT_EQ("X " + std::string(252, 'r'), Run("e " + std::string(253, 'r')));
+}
+
 TEST_F(Aliases, AnEntryWithoutTerminatorIsReadOnlyToItsEnd)
 {
     memset(chAlias[0], 'v', sizeof chAlias[0]);

@@ -161,6 +161,31 @@ TEST_F(Completion, ResetKeysEmptyTheListAnywhereAndPassOn)
     for (UINT vk : {(UINT)'A', (UINT)'1', (UINT)0xBE, (UINT)VK_HOME, (UINT)VK_ESCAPE})
         Press(vk);
     EXPECT_EQ(1u, List().size());
+    // So do reset keys that the service's own gates stop.
+    struct Gate {
+        const char* name;
+        int hokan, code;
+        LPARAM flags;
+    } gates[] = {
+        {"service off", 0, HC_ACTION, ws::keyFlags(true, false)},
+        {"negative code", 1, -1, ws::keyFlags(true, false)},
+        {"auto-repeat", 1, HC_ACTION, ws::keyFlags(true, true)},
+        {"release", 1, HC_ACTION, ws::keyFlags(false, true)},
+    };
+    for (const Gate& g : gates) {
+        bIsHokan = g.hokan;
+        EXPECT_EQ(0, FileHokan(g.code, VK_BACK, g.flags)) << g.name;
+        EXPECT_EQ(1u, List().size()) << g.name;
+    }
+    // Completion comes before history: an Up that history takes for itself
+    // has emptied the list all the same.
+    bIsHokan = 1;
+    hostAnswers[1554] = 1;
+    strcpy(chHist[0], "dir");
+    iSetIndex = 1;
+    hWndNowFocus = field;
+    EXPECT_EQ(1, Press(VK_UP).hookResult);
+    EXPECT_TRUE(List().empty());
 }
 
 TEST_F(Completion, AResetKeyRestartsTheCursorButKeepsTheLastDirection)
@@ -363,6 +388,17 @@ TEST_F(Completion, ALineWithoutRoomForTheWildcardIsLeftAlone)
 
 // A completed line longer than 255 bytes, or a list entry longer than the
 // entry buffer, leaves the field as it is; the cursor moves on.
+// The field is read with a limit of 255 bytes: 254 bytes of text.  Its 255th
+// byte (a backslash here) is not part of the line that is completed.
+TEST_F(Completion, TheFieldIsReadUpTo254Bytes)
+{
+    SendMessageA(dlg.list, LB_ADDSTRING, 0, (LPARAM)"X");
+    std::string line = std::string(251, 'a') + " c:\\";  // 255 bytes
+    Type(line);
+    EXPECT_EQ(1, Step('L').hookResult);
+    EXPECT_EQ(std::string(251, 'a') + " X", Text());
+}
+
 TEST_F(Completion, ACompletionThatDoesNotFitIsLeftUndone)
 {
     std::string head = std::string(240, 'a') + " c:\\";  // 244 bytes

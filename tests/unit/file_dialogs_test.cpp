@@ -94,6 +94,18 @@ TEST_F(FileDialogs, TypedNameFoundWithTheDefaultExtension)
     EXPECT_EQ(std::vector<std::string>{"OemToCharA(\"edit.Exe\")"}, ws::callsTo("OemToCharA"));
 }
 
+// The default extension is appended even to a name that has a dot.
+TEST_F(FileDialogs, TypedDottedNameFoundWithTheDefaultExtension)
+{
+    ws::writeFile("C:\\TOOLS\\setup.v2.Exe", "MZ");
+    ws::setDialogScript([](HWND dlg) {
+        ws::typeText(dlg, 100, "setup.v2");
+        ws::clickButton(dlg, 1);
+    });
+    EXPECT_EQ(1, Run());
+    EXPECT_STREQ("setup.v2.Exe", out);
+}
+
 TEST_F(FileDialogs, TypedCommandLineWithParametersIsTakenAsItStands)
 {
     ws::setDialogScript([](HWND dlg) {
@@ -132,6 +144,22 @@ TEST_F(FileDialogs, TypedDirectoryIsListedWithThePattern)
         EXPECT_STREQ("deep.Exe", out);
         EXPECT_STREQ("C:\\TOOLS\\SUB\\deep.Exe", ofs.szPathName);
     }
+}
+
+// A drive alone (text ending in a colon) is listed with the pattern: the
+// drive's current folder.
+TEST_F(FileDialogs, TypedDriveIsListedWithThePattern)
+{
+    ws::setDialogScript([](HWND dlg) {
+        ws::typeText(dlg, 100, "C:");
+        ws::clickButton(dlg, 1);
+        EXPECT_TRUE(ws::dialogOpen(dlg));
+        EXPECT_EQ("*.Exe", ws::dialogItemText(dlg, 100));
+        EXPECT_EQ("C:\\TOOLS", ws::dialogItemText(dlg, 101));
+        EXPECT_TRUE(ws::callsTo("MessageBeep").empty());
+        ws::clickButton(dlg, 2);
+    });
+    EXPECT_EQ(0, Run());
 }
 
 TEST_F(FileDialogs, TypedPatternBecomesThePatternOfLaterListings)
@@ -229,6 +257,7 @@ TEST_F(FileDialogs, PatternAndExtensionTooLongAreRefused)
     });
     EXPECT_EQ(1, Run("*.VeryLongExtens", ".Program"));  // 16 and 8 characters
     EXPECT_STREQ("edit.Exe", out);
+    EXPECT_EQ(2u, ws::callsTo("MessageBeep").size()) << "each refusal beeps";
 
     // Limits exactly: 15 and 7 characters are taken.
     ws::writeFile("C:\\TOOLS\\tool.Longex", "MZ");
@@ -237,8 +266,10 @@ TEST_F(FileDialogs, PatternAndExtensionTooLongAreRefused)
         ws::typeText(dlg, 100, "tool");
         ws::clickButton(dlg, 1);
     });
+    ws::clearCalls();
     EXPECT_EQ(1, Run("*.VeryLongExten", ".Longex"));
     EXPECT_STREQ("tool.Longex", out);
+    EXPECT_TRUE(ws::callsTo("MessageBeep").empty());
 }
 
 TEST_F(FileDialogs, CommonDialogRecordFilterAndTitle)
@@ -309,10 +340,13 @@ TEST_F(FileDialogs, CommonDialogChoiceIsResolvedIntoTheRecord)
         strcpy(ofn->lpstrFile, "C:\\TOOLS\\edit");
         return TRUE;
     });
-    EXPECT_EQ(1, Run());
-    EXPECT_STREQ("C:\\TOOLS\\edit", ofs.szPathName);
-    EXPECT_STREQ("untouched", out);
-    EXPECT_TRUE(ws::callsTo("MessageBoxA").empty());
+    for (const char* check : {"0", "2", "-1"}) {
+        WritePrivateProfileStringA("Quillrun", "ExecDialogCheck", check, "Quillrun.Ini");
+        EXPECT_EQ(1, Run());
+        EXPECT_STREQ("C:\\TOOLS\\edit", ofs.szPathName);
+        EXPECT_STREQ("untouched", out);
+        EXPECT_TRUE(ws::callsTo("MessageBoxA").empty()) << "ExecDialogCheck " << check;
+    }
 
     WritePrivateProfileStringA("Quillrun", "ExecDialogCheck", "1", "Quillrun.Ini");
     ws::setOpenFileAnswer([](OPENFILENAMEA* ofn) {

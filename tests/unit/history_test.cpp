@@ -19,12 +19,18 @@ protected:
         const char* shows;  // field text afterwards
         bool consumed;
         int cursor;  // iGetIndex afterwards
+        const char* typed = nullptr;  // typed into the field before the key
+        int hostCursor = -1;          // iGetIndex written by the host before it
     };
 
     void RunSteps(const Step* steps, size_t n)
     {
         for (size_t i = 0; i < n; ++i) {
             const Step& s = steps[i];
+            if (s.typed)
+                Type(s.typed);
+            if (s.hostCursor >= 0)
+                iGetIndex = s.hostCursor;
             int before = FieldGot(s.vk);
             ws::KeyResult r = s.ctrl ? CtrlPress(s.vk) : Press(s.vk);
             bool consumed = FieldGot(s.vk) == before;
@@ -61,6 +67,26 @@ TEST_F(History, WorkedExampleHoldsStepByStep)
         {"Down", VK_DOWN, false, "C", true, 2},
         {"Down past the newest", VK_DOWN, false, "C", false, 2},
         {"Up turning", VK_UP, false, "B", true, 0},
+    };
+    RunSteps(steps, sizeof steps / sizeof steps[0]);
+}
+
+// The direction of the last recall decides the extra step of a turn; Ctrl+X
+// counts as newer like Down, and a store leaves the direction as it was.
+TEST_F(History, DirectionOfTheLastRecallSurvivesStoresAndFailedSteps)
+{
+    EnterABC();
+    const Step steps[] = {
+        {"Up", VK_UP, false, "C", true, 1},
+        {"Down with no newer line steps back twice", VK_DOWN, false, "C", false, 1},
+        {"Up", VK_UP, false, "B", true, 0},
+        {"Ctrl+X turning", 'X', true, "C", true, 2},
+        {"Up after Ctrl+X turns", VK_UP, false, "B", true, 0},
+        {"Ctrl+X turning", 'X', true, "C", true, 2},
+        {"Enter of a new line", VK_RETURN, false, "D", false, 3, "D"},
+        {"Up still turns: the second newest", VK_UP, false, "C", true, 1},
+        {"Down turning", VK_DOWN, false, "D", true, 3},
+        {"Up turning onto an empty slot steps forward again", VK_UP, false, "D", false, 0, nullptr, 0},
     };
     RunSteps(steps, sizeof steps / sizeof steps[0]);
 }

@@ -51,14 +51,31 @@ TEST(HostLink, SecondInstallReplacesTheFirstHook)
 {
     SetMyHook(0, 0);
     HHOOK first = hKeyHook;
+    ws::clearCalls();
     SetMyHook(0, 0);
     EXPECT_EQ(1, ws::hookCount(WH_KEYBOARD));
     EXPECT_NE(first, hKeyHook);
-    EXPECT_EQ(std::vector<std::string>{"UnhookWindowsHookEx(" + ws::fmtHandle(first) + ")"},
-              ws::callsTo("UnhookWindowsHookEx"));
+    // The new hook is in place before the old one goes.
+    EXPECT_EQ((std::vector<std::string>{"SetWindowsHookExA(2, 0, 0)", "UnhookWindowsHookEx(" + ws::fmtHandle(first) + ")"}),
+              ws::calls());
 
     SetMyCBTHook(0, 0);
+    HHOOK firstCbt = hOldCBTHook;
+    ws::clearCalls();
     SetMyCBTHook(0, 0);
+    EXPECT_EQ(1, ws::hookCount(WH_CBT));
+    EXPECT_EQ((std::vector<std::string>{"SetWindowsHookExA(5, 0, 0)", "UnhookWindowsHookEx(" + ws::fmtHandle(firstCbt) + ")"}),
+              ws::calls());
+
+    // A second install that is refused leaves the working hooks and handles.
+    HHOOK key = hKeyHook, cbt = hOldCBTHook;
+    ws::setHookInstallFails(true);
+    SetMyHook(0, 0);
+    SetMyCBTHook(0, 0);
+    ws::setHookInstallFails(false);
+    EXPECT_EQ(key, hKeyHook);
+    EXPECT_EQ(cbt, hOldCBTHook);
+    EXPECT_EQ(1, ws::hookCount(WH_KEYBOARD));
     EXPECT_EQ(1, ws::hookCount(WH_CBT));
 
     ResetMyHook(0, 0);

@@ -336,4 +336,101 @@ TEST_F(Macro, PlaybackEndsOnAnIndexOutsideTheTable)
     EXPECT_EQ(0, iEventCnt);
 }
 
+// Journal hooks of another program, installed before the library's and so
+// called after them.  A stored record and a played event are the library's
+// own; everything else is handed on, and playback answers what the next
+// hook answered.
+class MacroChain : public Macro {
+protected:
+    void SetUp() override
+    {
+        Macro::SetUp();
+        NeighbourHook::Install(WH_JOURNALRECORD);
+        NeighbourHook::Install(WH_JOURNALPLAYBACK);
+        NeighbourHook::answer = 0x4D2;
+        ws::clearCalls();
+    }
+    static constexpr LRESULT kNeighbours = -2;  // the answer is the neighbour's
+};
+
+TEST_F(MacroChain, RecordingKeepsStoredEventsAndHandsOnTheRest)
+{
+    ASSERT_TRUE(CtrlShiftDown(VK_F6).delivered);
+    EVENTMSG mouse = Mouse(3, 4), f6 = ws::keyEventMsg(WM_KEYDOWN, VK_F6);
+    struct Row {
+        const char* name;
+        int code;
+        const EVENTMSG* event;
+        bool ctrl, shift;
+        int countBefore;
+        bool handedOn;
+        int countAfter;
+    } rows[] = {
+        {"event stored", HC_ACTION, &mouse, false, false, 0, false, 1},
+        {"negative code", -1, &mouse, false, false, 1, true, 1},
+        {"system-modal on", HC_SYSMODALON, nullptr, false, false, 1, true, 1},
+        {"system-modal off", HC_SYSMODALOFF, nullptr, false, false, 1, true, 1},
+        {"table full", HC_ACTION, &mouse, false, false, 1023, true, 1023},
+        {"F6 with Ctrl alone is recorded", HC_ACTION, &f6, true, false, 2, false, 3},
+        {"F6 with Shift alone is recorded", HC_ACTION, &f6, false, true, 3, false, 4},
+        {"stop key", HC_ACTION, &f6, true, true, 4, false, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        NeighbourHook::seen.clear();
+        iEventCnt = row.countBefore;
+        ws::setKeyState(VK_CONTROL, row.ctrl);
+        ws::setKeyState(VK_SHIFT, row.shift);
+        EVENTMSG copy = row.event ? *row.event : EVENTMSG{};
+        EXPECT_EQ(0, ws::runHooks(WH_JOURNALRECORD, row.code, 0, row.event ? (LPARAM)&copy : 0));
+        EXPECT_EQ(row.handedOn ? std::vector<int>{row.code} : std::vector<int>{}, NeighbourHook::Codes());
+        EXPECT_EQ(row.countAfter, iEventCnt);
+    }
+    EXPECT_EQ((UINT)VK_F6, SysEvent[3].paramL & 0xFF);
+    EXPECT_EQ(0u, SysEvent[4].message) << "the stop key was stored";
+    EXPECT_EQ(1, ws::hookCount(WH_JOURNALRECORD)) << "only the neighbour's hook is left";
+}
+
+TEST_F(MacroChain, PlaybackAnswersTheNextHooksResultForAllButTheEventItHandsOut)
+{
+    SysEvent[0] = Mouse(5, 6);
+    ActStartPlayback(1);
+    EXPECT_EQ(std::vector<std::string>{"SetWindowsHookExA(1, " + ws::fmtHandle(hostInst) + ", 0)"},
+              ws::callsTo("SetWindowsHookExA"));
+    // The record is due 1000 ms from now (recorded at tick 1000 of a
+    // recording that started at tick 0, played at tick 1000).
+    struct Row {
+        const char* name;
+        int code;
+        int indexBefore;
+        int playFirst;   // bPlayBackFirst, as the host may write it
+        LRESULT result;  // or kNeighbours
+        int indexAfter;
+    } rows[] = {
+        {"negative code", -1, 0, 1, kNeighbours, 0},
+        {"event handed out at once", HC_GETNEXT, 0, 1, 0, 0},
+        {"event handed out timed", HC_GETNEXT, 0, 0, 1000, 0},
+        {"only exactly 1 plays at once", HC_GETNEXT, 0, 2, 1000, 0},
+        {"peek", HC_NOREMOVE, 0, 1, kNeighbours, 0},
+        {"other code", 7, 0, 1, kNeighbours, 0},
+        {"skip to the next record", HC_SKIP, 0, 1, kNeighbours, 1},
+        {"request past the table", HC_GETNEXT, 1023, 1, kNeighbours, 1023},
+        {"skip past the zero record ends", HC_SKIP, 1, 1, kNeighbours, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        NeighbourHook::seen.clear();
+        iEventCnt = row.indexBefore;
+        bPlayBackFirst = row.playFirst;
+        EVENTMSG ev = {};
+        LRESULT r = ws::runHooks(WH_JOURNALPLAYBACK, row.code, 0, (LPARAM)&ev);
+        bool handedOn = row.result == kNeighbours;
+        EXPECT_EQ(handedOn ? 0x4D2 : row.result, r);
+        EXPECT_EQ(handedOn ? std::vector<int>{row.code} : std::vector<int>{}, NeighbourHook::Codes());
+        EXPECT_EQ(row.indexAfter, iEventCnt);
+    }
+    EXPECT_EQ(1, ws::hookCount(WH_JOURNALPLAYBACK)) << "only the neighbour's hook is left";
+    EXPECT_EQ(nullptr, hOldPMacroHook);
+}
+
 }  // namespace

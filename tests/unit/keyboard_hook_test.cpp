@@ -1,12 +1,13 @@
 // The keyboard hook: gate, swallowing, the hot-key flag, letter switches,
 // context help and the actions the dispatcher itself carries out.
-#include "hooked_desktop.h"
+#include "edit_field.h"
 #include "hotkeys/hotkeys.h"
 
 #include <winsim/sim_system.h>
 
 #include <string.h>
 
+#include <functional>
 #include <thread>
 
 namespace {
@@ -382,6 +383,93 @@ TEST_F(ContextHelp, ShortOrMissingModuleNamesNeverOverrunTheBuffer)
         ws::keyUp(VK_F1);
         EXPECT_TRUE(ws::callsTo("WinHelpA").empty()) << name;
         EXPECT_LT(strlen(chKeyHookBuf), sizeof chKeyHookBuf);
+    }
+}
+
+// --- The hook chain ----------------------------------------------------------
+
+// Another program's keyboard hook, installed before the library's and so
+// called after it.  It must see every event the library does not consume,
+// and the library must answer 1 or exactly what it answered.
+class KeyboardChain : public EditFieldDesktop {
+protected:
+    void SetUp() override
+    {
+        EditFieldDesktop::SetUp();
+        UnhookWindowsHookEx(hKeyHook);
+        hKeyHook = 0;
+        NeighbourHook::Install(WH_KEYBOARD);
+        SetMyHook(0, 0);
+        completion = ws::createCompletionDialog();
+        ws::writeFile("C:\\QR\\Quillrun.Hlp", "help");
+        ws::writeFile("C:\\notes.txt", "");
+    }
+    ws::CompletionDialog completion{};
+};
+
+TEST_F(KeyboardChain, NeighbourSeesWhatTheLibraryDoesNotConsumeAndItsAnswerStands)
+{
+    struct Edge {
+        bool neighbourSees;
+        bool one;  // the hook answers 1; otherwise exactly the neighbour's answer
+    };
+    struct Row {
+        const char* name;
+        UINT vk;
+        bool ctrl, shift;
+        std::function<void()> arrange;
+        Edge down, up;
+    } rows[] = {
+        {"plain letter", 'K', false, false, [] {}, {true, false}, {true, false}},
+        {"swallowed hot key", 'S', true, true, [] {}, {true, true}, {true, true}},
+        {"hot key passed on", VK_RIGHT, true, true, [] {}, {true, false}, {true, true}},
+        {"gate closed by the file dialog", 'S', true, true, [] { bDlg = 1; }, {true, false}, {true, false}},
+        {"context help", VK_F1, false, false, [] { iDlgContextID = 600; }, {true, false}, {true, false}},
+        {"Up recalled by history", VK_UP, false, false,
+         [] {
+             strcpy(chHist[0], "dir");
+             iSetIndex = 1;
+         },
+         {false, true}, {true, false}},
+        {"Ctrl+L completed", 'L', true, false,
+         [this] {
+             hDlgFileList = completion.dialog;
+             Type("type c:\\no");
+         },
+         {false, true}, {true, false}},
+    };
+    for (const Row& row : rows) {
+        for (LRESULT neighbourAnswer : {(LRESULT)0, (LRESULT)0x4D2}) {
+            SCOPED_TRACE(std::string(row.name) + ", neighbour answers " + std::to_string(neighbourAnswer));
+            RestoreDefaults();
+            FocusOn(field);
+            Type("");
+            ws::clearMessages(field);
+            row.arrange();
+            NeighbourHook::answer = neighbourAnswer;
+            ws::setKeyState(VK_CONTROL, row.ctrl);
+            ws::setKeyState(VK_SHIFT, row.shift);
+            const Edge* edges[] = {&row.down, &row.up};
+            for (int e = 0; e < 2; ++e) {
+                bool down = e == 0;
+                SCOPED_TRACE(down ? "key-down" : "key-up");
+                std::vector<NeighbourHook::Seen>& seen = NeighbourHook::seen;
+                seen.clear();
+                ws::KeyResult r = down ? ws::keyDown(row.vk) : ws::keyUp(row.vk);
+                const Edge& x = *edges[e];
+                ASSERT_EQ(x.neighbourSees ? 1u : 0u, seen.size());
+                if (x.neighbourSees) {
+                    EXPECT_EQ(HC_ACTION, seen[0].code);
+                    EXPECT_EQ(row.vk, seen[0].wParam);
+                    EXPECT_EQ(ws::keyFlags(down, !down), seen[0].lParam);
+                }
+                EXPECT_EQ(x.one ? 1 : neighbourAnswer, r.hookResult);
+                bool programSees = !x.one && neighbourAnswer == 0;
+                EXPECT_EQ(programSees ? 1 : 0, FieldGot(row.vk, down ? WM_KEYDOWN : WM_KEYUP));
+            }
+            if (row.vk == VK_F1)
+                EXPECT_EQ(1u, ws::callsTo("WinHelpA").size()) << "context help was not shown once";
+        }
     }
 }
 

@@ -152,6 +152,18 @@ TEST_F(PointerJump, DialogClosedFiveSecondsLaterWithPointerUntouchedSendsItBack)
     EXPECT_EQ(NULL, hWndOya);
     EXPECT_EQ(0, lMoved);
     EXPECT_NE(0, lInterval);  // never cleared
+    // No window never returns the pointer, not even now that nothing is
+    // pending and the pointer is within reach of where the jump left it.
+    EXPECT_EQ(0, IsBackNeeded(lInterval, NULL));
+
+    // The host is asked with the destruction's wParam and lParam as they came.
+    Dialog again = OpenDialog();
+    ws::changeFocus(again.ok);
+    ws::clearMessages(host);
+    ws::runCbtHooks(HCBT_DESTROYWND, (WPARAM)again.dlg, (LPARAM)0x6A);
+    ASSERT_EQ(1u, HostMessages(HM_POINTER_JUMP).size());
+    EXPECT_EQ((WPARAM)again.dlg, HostMessages(HM_POINTER_JUMP)[0].wParam);
+    EXPECT_EQ((LPARAM)0x6A, HostMessages(HM_POINTER_JUMP)[0].lParam);
 }
 
 TEST_F(PointerJump, PointerMovedWithinToleranceReturnsBeyondItStays)
@@ -295,6 +307,19 @@ TEST_F(PointerJump, BosaWindowClosingSoonAfterJumpReturnsPointerWhereverItStands
     EXPECT_EQ(NULL, hWndOya);
 }
 
+// The class name buffer is shared: a window whose class cannot be read (gone
+// already) is decided on an empty name, not on what another process left.
+TEST_F(PointerJump, UnreadableClassNameNeverReturnsThePointer)
+{
+    Dialog d = OpenDialog();
+    ws::changeFocus(d.ok);
+    HWND gone = ws::createWindow(Desc("Static"));
+    DestroyWindow(gone);
+    strcpy(chClassName, "bosa_left_behind");
+    EXPECT_EQ(0, IsBackNeeded(lInterval, gone));
+    EXPECT_STREQ("", chClassName);
+}
+
 TEST_F(PointerJump, BosaWindowStillReturnsPointerAfterPendingStateEnded)
 {
     Dialog d = OpenDialog();
@@ -376,30 +401,8 @@ protected:
         PointerJump::SetUp();
         UnhookWindowsHookEx(hOldCBTHook);
         hOldCBTHook = 0;
-        SetWindowsHookExA(WH_CBT, Older, NULL, 0);
+        NeighbourHook::Install(WH_CBT);
         SetMyCBTHook(0, 0);
-        seen().clear();
-        answer() = 0;
-    }
-    struct Seen {
-        int code;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
-    static std::vector<Seen>& seen()
-    {
-        static std::vector<Seen> s;
-        return s;
-    }
-    static LRESULT& answer()
-    {
-        static LRESULT a;
-        return a;
-    }
-    static LRESULT Older(int code, WPARAM wParam, LPARAM lParam)
-    {
-        seen().push_back(Seen{code, wParam, lParam});
-        return answer();
     }
 };
 
@@ -408,14 +411,15 @@ TEST_F(CbtChain, EveryCodeIsHandedOnUnchangedWithTheNextHooksResult)
     const int codes[] = {HCBT_MOVESIZE, HCBT_MINMAX, HCBT_QS, HCBT_CREATEWND, HCBT_DESTROYWND,
                          HCBT_ACTIVATE, HCBT_CLICKSKIPPED, HCBT_KEYSKIPPED, HCBT_SYSCOMMAND,
                          HCBT_SETFOCUS, -1, 10, 77};
+    std::vector<NeighbourHook::Seen>& seen = NeighbourHook::seen;
     for (int code : codes) {
-        seen().clear();
-        answer() = 0x5A + code;
+        seen.clear();
+        NeighbourHook::answer = 0x5A + code;
         LRESULT r = ws::runCbtHooks(code, (WPARAM)0x1234, (LPARAM)0x5678);
-        ASSERT_EQ(1u, seen().size()) << "code " << code;
-        EXPECT_EQ(code, seen()[0].code);
-        EXPECT_EQ((WPARAM)0x1234, seen()[0].wParam) << "code " << code;
-        EXPECT_EQ((LPARAM)0x5678, seen()[0].lParam) << "code " << code;
+        ASSERT_EQ(1u, seen.size()) << "code " << code;
+        EXPECT_EQ(code, seen[0].code);
+        EXPECT_EQ((WPARAM)0x1234, seen[0].wParam) << "code " << code;
+        EXPECT_EQ((LPARAM)0x5678, seen[0].lParam) << "code " << code;
         EXPECT_EQ(0x5A + code, r) << "code " << code;
     }
 }
@@ -423,7 +427,7 @@ TEST_F(CbtChain, EveryCodeIsHandedOnUnchangedWithTheNextHooksResult)
 TEST_F(CbtChain, OlderHooksVetoOfFocusChangeStands)
 {
     Dialog d = OpenDialog();
-    answer() = 1;
+    NeighbourHook::answer = 1;
 
     EXPECT_FALSE(ws::changeFocus(d.ok));
 

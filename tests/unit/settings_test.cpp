@@ -5,6 +5,8 @@
 
 #include "core/qrhook.h"
 
+#include <filesystem>
+
 namespace {
 
 class Settings : public testing::Test {
@@ -57,6 +59,13 @@ TEST_F(Settings, WritesIntoTheHostsFileInTheWindowsFolder)
     EXPECT_STREQ("dir /w", value);
     // The system file is never written.
     EXPECT_EQ("[intl]\r\niCountry=81\r\n", ws::readFile("Win.Ini"));
+}
+
+TEST_F(Settings, AFailedWriteIsReportedAsFailed)
+{
+    ws::reset();
+    std::filesystem::create_directories(ws::windowsDir() + "/Quillrun.Ini");  // not a file
+    EXPECT_FALSE(WriteProfileStriMy("Quillrun", "1", "dir"));
 }
 
 }  // namespace

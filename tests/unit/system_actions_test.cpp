@@ -100,6 +100,23 @@ TEST_F(SystemActions, ExitWindowsMyHandsTheReservedValueOnAndGoesOnWithoutPrivil
     EXPECT_TRUE(ws::callsTo("CloseHandle").empty());
 }
 
+// Another process shuts down while this one is between opening its token and
+// adjusting it: each adjusts and closes the token it opened itself.
+TEST_F(SystemActions, TwoProcessesShuttingDownAtOnceKeepTheirOwnTokens)
+{
+    ws::runDuringNextPrivilegeLookup([] { ExitWindowsMy(EWX_LOGOFF, 0); });
+    ExitWindowsMy(EWX_LOGOFF, 0);
+    // The outer call opened 7A00, the inner one 7A01.
+    std::vector<std::string> adjusted, closed;
+    for (const std::string& call : ws::callsTo("AdjustTokenPrivileges"))
+        adjusted.push_back(call.substr(22, 4));
+    for (const std::string& call : ws::callsTo("CloseHandle"))
+        closed.push_back(call.substr(12, 4));
+    EXPECT_EQ((std::vector<std::string>{"7A01", "7A00"}), adjusted);
+    EXPECT_EQ((std::vector<std::string>{"7A01", "7A00"}), closed);
+    EXPECT_EQ(0, ws::openTokenCount());
+}
+
 TEST_F(SystemActions, ForceWithoutProgramManagerPostsToNoWindow)
 {
     ExitWindowsMy(EWX_FORCE, 0);
@@ -189,6 +206,23 @@ TEST_F(SystemActions, ScreenSaverEntrySurvivesTheEndOfTheSharedBlock)
     Press(VK_F4);
     Press(VK_F4);
     EXPECT_EQ("SSTARS.SCR", ScreenSaverEntry());
+}
+
+// The user's own "none" (no entry at all) after a suppression whose block
+// has gone: the copy that suppression left never comes back.
+TEST_F(SystemActions, ACopyFromAnEarlierSuppressionNeverComesBack)
+{
+    SetScreenSaverEntry("SSTARS.SCR");
+    Press(VK_F4);
+    RestoreDefaults();
+    WritePrivateProfileStringA("boot", "SCRNSAVE.EXE", NULL, "System.Ini");
+    Press(VK_F4);
+    Press(VK_F4);
+    EXPECT_EQ(kNone, ScreenSaverEntry());
+    RestoreDefaults();
+    Press(VK_F4);
+    Press(VK_F4);
+    EXPECT_EQ(kNone, ScreenSaverEntry());
 }
 
 TEST_F(SystemActions, SuppressingPressOnASuppressedEntryKeepsTheSavedCopy)
@@ -288,6 +322,20 @@ TEST_F(SystemActions, UnlockBringsBackTheChosenOrTheSavedPointer)
         EXPECT_EQ(0, bKBLock);
         EXPECT_EQ(nullptr, ws::captureWindow());
         EXPECT_EQ(c.expected ? c.expected : "Saved", ws::cursorName(ws::normalPointer()));
+    }
+}
+
+// Only 0 means unlocked: any other value the host may write locks no
+// further, the press unlocks.
+TEST_F(SystemActions, LockValuesOtherThanZeroAreUnlocked)
+{
+    for (int locked : {1, 2, -1}) {
+        RestoreDefaults();
+        bKBLock = locked;
+        SetCapture(host);
+        CtrlShiftDown('W');
+        EXPECT_EQ(0, bKBLock) << "from " << locked;
+        EXPECT_EQ(nullptr, ws::captureWindow()) << "from " << locked;
     }
 }
 

@@ -58,6 +58,8 @@ bool activate(HWND hwnd);
 HWND activeWindow();
 // One CBT notification through the installed hook chain; the chain's answer.
 LRESULT runCbtHooks(int code, WPARAM wParam, LPARAM lParam);
+// The same for a chain of any kind (WH_JOURNALRECORD, say).
+LRESULT runHooks(int kind, int code, WPARAM wParam, LPARAM lParam);
 
 // Menus.  A window with WS_SYSMENU has the standard English system menu
 // until a test gives it other items; a window has a menu bar only when a

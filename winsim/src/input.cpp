@@ -48,6 +48,11 @@ LRESULT runHookChain(int kind, int code, WPARAM wParam, LPARAM lParam)
     return callFrom(kind, 0xFFFFFFFFu, code, wParam, lParam);
 }
 
+LRESULT runHooks(int kind, int code, WPARAM wParam, LPARAM lParam)
+{
+    return runHookChain(kind, code, wParam, lParam);
+}
+
 int hookCount(int kind)
 {
     std::lock_guard<std::recursive_mutex> lock(deskLock());

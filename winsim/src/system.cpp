@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -20,7 +21,9 @@ namespace {
 struct SystemState {
     BOOL exitResult = TRUE;
     bool privileges = true;
-    int openTokens = 0;
+    std::set<uintptr_t> tokens;  // open token handles
+    uintptr_t nextToken = 0x7A00;
+    std::function<void()> duringLookup;
     UINT winExecResult = 33;
     ShellAnswer shellAnswer;
     std::map<std::pair<HINSTANCE, std::string>, HCURSOR> cursors;
@@ -46,7 +49,8 @@ std::string q(const char* s) { return s ? "\"" + std::string(s) + "\"" : "NULL";
 
 void setExitWindowsResult(BOOL result) { st().exitResult = result; }
 void setPrivilegeServices(bool present) { st().privileges = present; }
-int openTokenCount() { return st().openTokens; }
+int openTokenCount() { return (int)st().tokens.size(); }
+void runDuringNextPrivilegeLookup(std::function<void()> fn) { st().duringLookup = std::move(fn); }
 void setWinExecResult(UINT result) { st().winExecResult = result; }
 void setShellExecuteAnswer(ShellAnswer answer) { st().shellAnswer = std::move(answer); }
 
@@ -209,14 +213,19 @@ BOOL OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE TokenHa
         *TokenHandle = NULL;
         return FALSE;
     }
-    *TokenHandle = (HANDLE)(uintptr_t)0x7A00;
-    ++st().openTokens;
+    *TokenHandle = (HANDLE)st().nextToken;
+    st().tokens.insert(st().nextToken++);
     return TRUE;
 }
 
 BOOL LookupPrivilegeValueA(LPCSTR lpSystemName, LPCSTR lpName, PLUID lpLuid)
 {
     record("LookupPrivilegeValueA(" + q(lpSystemName) + ", " + q(lpName) + ")");
+    if (st().duringLookup) {
+        std::function<void()> fn = std::move(st().duringLookup);
+        st().duringLookup = nullptr;
+        fn();
+    }
     if (!st().privileges || !lpLuid || !lpName || strcmp(lpName, SE_SHUTDOWN_NAME) != 0)
         return FALSE;
     lpLuid->LowPart = 19;  // the shut-down privilege's number on NT
@@ -238,17 +247,13 @@ BOOL AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges, PTOKEN
     s += ", " + std::to_string(BufferLength) + ", " + (PreviousState ? "buffer" : "NULL") + ", " +
          (ReturnLength ? "buffer" : "NULL") + ")";
     record(s);
-    return st().privileges && TokenHandle && NewState;
+    return st().privileges && st().tokens.count((uintptr_t)TokenHandle) && NewState;
 }
 
 BOOL CloseHandle(HANDLE hObject)
 {
     record("CloseHandle(" + fmtHandle(hObject) + ")");
-    if (hObject == (HANDLE)(uintptr_t)0x7A00 && st().openTokens > 0) {
-        --st().openTokens;
-        return TRUE;
-    }
-    return FALSE;
+    return st().tokens.erase((uintptr_t)hObject) ? TRUE : FALSE;
 }
 
 BOOL ExitWindowsEx(UINT uFlags, DWORD dwReason)

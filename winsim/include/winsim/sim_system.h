@@ -15,8 +15,11 @@ void setExitWindowsResult(BOOL result);
 // Without the privilege services OpenProcessToken, LookupPrivilegeValueA and
 // AdjustTokenPrivileges fail (as on a system that has none).
 void setPrivilegeServices(bool present);
-// Tokens opened and not yet closed.
+// Tokens opened and not yet closed (each open gives a handle of its own).
 int openTokenCount();
+// Runs fn once, inside the next LookupPrivilegeValueA: what another process
+// does while this one is between opening its token and adjusting it.
+void runDuringNextPrivilegeLookup(std::function<void()> fn);
 
 // WinExec answers this (33 unless a test chooses another).
 void setWinExecResult(UINT result);
