@@ -37,20 +37,29 @@ EVENTMSG RecordFromKey(WPARAM message, const KBDLLHOOKSTRUCT& key, int wasDown, 
     return record;
 }
 
-int RecordFromMouse(WPARAM message, const MSLLHOOKSTRUCT& mouse, HWND hwnd, EVENTMSG* out)
+static DWORD ButtonFlag(UINT message)
 {
     switch (message) {
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-        break;
-    default:
-        return 0;
+    case WM_LBUTTONDOWN: return MOUSEEVENTF_LEFTDOWN;
+    case WM_LBUTTONUP: return MOUSEEVENTF_LEFTUP;
+    case WM_RBUTTONDOWN: return MOUSEEVENTF_RIGHTDOWN;
+    case WM_RBUTTONUP: return MOUSEEVENTF_RIGHTUP;
+    case WM_MBUTTONDOWN: return MOUSEEVENTF_MIDDLEDOWN;
+    case WM_MBUTTONUP: return MOUSEEVENTF_MIDDLEUP;
     }
+    return 0;
+}
+
+// Moves and the three buttons: what the record has room for.
+static int IsMouseRecord(UINT message)
+{
+    return message == WM_MOUSEMOVE || ButtonFlag(message) != 0;
+}
+
+int RecordFromMouse(WPARAM message, const MSLLHOOKSTRUCT& mouse, HWND hwnd, EVENTMSG* out)
+{
+    if (!IsMouseRecord((UINT)message))
+        return 0;
     out->message = (UINT)message;
     out->paramL = (UINT)mouse.pt.x;
     out->paramH = (UINT)mouse.pt.y;
@@ -73,45 +82,10 @@ static LONG Normalised(LONG value, LONG origin, LONG size)
     return (LONG)((d * 65536 + size - 1) / size);
 }
 
-static DWORD ButtonFlag(UINT message)
-{
-    switch (message) {
-    case WM_LBUTTONDOWN: return MOUSEEVENTF_LEFTDOWN;
-    case WM_LBUTTONUP: return MOUSEEVENTF_LEFTUP;
-    case WM_RBUTTONDOWN: return MOUSEEVENTF_RIGHTDOWN;
-    case WM_RBUTTONUP: return MOUSEEVENTF_RIGHTUP;
-    case WM_MBUTTONDOWN: return MOUSEEVENTF_MIDDLEDOWN;
-    case WM_MBUTTONUP: return MOUSEEVENTF_MIDDLEUP;
-    }
-    return 0;
-}
-
 int InputFromRecord(const EVENTMSG& record, RECT screen, INPUT* out)
 {
     memset(out, 0, sizeof *out);
-    switch (record.message) {
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-    case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP: {
-        int up = record.message == WM_KEYUP || record.message == WM_SYSKEYUP;
-        // A record hook marks an extended key in paramH; the flags above the
-        // scan code in paramL carry it too.
-        int extended = (record.paramH & 0x8000) || (record.paramL & 0x10000);
-        out->type = INPUT_KEYBOARD;
-        out->ki.wVk = (WORD)(record.paramL & 0xFF);
-        out->ki.wScan = (WORD)((record.paramL >> 8) & 0xFF);
-        out->ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
-        out->ki.dwExtraInfo = MACRO_INJECTED_MARK;
-        return 1;
-    }
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
+    if (IsMouseRecord(record.message)) {
         // The pointer goes where the event happened, then the button acts.
         out->type = INPUT_MOUSE;
         out->mi.dx = Normalised((LONG)record.paramL, screen.left, screen.right - screen.left);
@@ -121,7 +95,18 @@ int InputFromRecord(const EVENTMSG& record, RECT screen, INPUT* out)
         out->mi.dwExtraInfo = MACRO_INJECTED_MARK;
         return 1;
     }
-    return 0;
+    int up = record.message == WM_KEYUP || record.message == WM_SYSKEYUP;
+    if (!up && record.message != WM_KEYDOWN && record.message != WM_SYSKEYDOWN)
+        return 0;
+    // A record hook marks an extended key in paramH; the flags above the scan
+    // code in paramL carry it too.
+    int extended = (record.paramH & 0x8000) || (record.paramL & 0x10000);
+    out->type = INPUT_KEYBOARD;
+    out->ki.wVk = (WORD)(record.paramL & 0xFF);
+    out->ki.wScan = (WORD)((record.paramL >> 8) & 0xFF);
+    out->ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+    out->ki.dwExtraInfo = MACRO_INJECTED_MARK;
+    return 1;
 }
 
 int IsOwnInput(DWORD flags, DWORD injectedFlag, ULONG_PTR extraInfo)
