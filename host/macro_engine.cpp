@@ -440,7 +440,6 @@ LRESULT MacroEngineRequest(WPARAM vk, LPARAM journalRefused, int lowLevel)
     return 0;
 }
 
-int MacroEngineRecording(void) { return rec.active; }
 int MacroEnginePlaying(void) { return play.active; }
 
 // --- The host's choices and texts -------------------------------------------

@@ -6,7 +6,9 @@
 // made either way plays back either way.
 //
 // Plain functions over records and inputs, and the engine around them; the
-// host window's timers and the setting are in macro.cpp.  Builds on winsim
+// host window's timers and the setting are in macro.cpp.  Everything runs in
+// the host's thread: its requests, its timers and its low-level hooks (which
+// the platform calls in the thread that installed them).  Builds on winsim
 // too, for the unit tests.
 #pragma once
 
@@ -61,7 +63,6 @@ LRESULT MacroEngineRequest(WPARAM vk, LPARAM journalRefused, int lowLevel);
 // Plays what is due: milliseconds until the next step (0: at once), or -1
 // when no playback runs (after releasing what an ended playback held).
 int MacroEnginePlayStep(void);
-int MacroEngineRecording(void);
 int MacroEnginePlaying(void);
 
 // --- The host's choices and texts -------------------------------------------
