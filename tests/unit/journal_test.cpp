@@ -6,6 +6,7 @@
 
 #include <winsim/sim_system.h>
 
+#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
@@ -19,6 +20,15 @@ namespace {
 enum class MacroPath { Journal, LowLevel, JournalRefused };
 const char* const kPathNames[] = {"Journal", "LowLevel", "JournalRefused"};
 void PrintTo(MacroPath p, std::ostream* os) { *os << kPathNames[(int)p]; }
+
+// A record as text, for comparing whole records: message, paramL, paramH,
+// hwnd and, when asked, the time.
+std::string Fields(const EVENTMSG& e, bool withTime = true)
+{
+    char text[64];
+    snprintf(text, sizeof text, "%x %x %x %p", e.message, e.paramL, e.paramH, (void*)e.hwnd);
+    return withTime ? text + std::string(" at ") + std::to_string(e.time) : text;
+}
 
 class Macro : public HookedDesktop {
 protected:
@@ -459,10 +469,10 @@ TEST_F(Macro, RecordingsOfEitherPathPlayBackOnTheOther)
         ws::mouseEvent(WM_LBUTTONUP, 301, 200);
         INPUT keys[4] = {};  // right Ctrl+V from another program, with scan codes
         for (int i = 0; i < 4; ++i) {
+            bool ctrl = i == 0 || i == 3;
             keys[i].type = INPUT_KEYBOARD;
-            keys[i].ki.wVk = (i == 0 || i == 3) ? VK_CONTROL : 'V';
-            keys[i].ki.wScan = (i == 0 || i == 3) ? 0x1D : 0x2F;
-            keys[i].ki.dwFlags = ((i == 0 || i == 3) ? KEYEVENTF_EXTENDEDKEY : 0) | (i >= 2 ? KEYEVENTF_KEYUP : 0);
+            keys[i].ki = {WORD(ctrl ? VK_CONTROL : 'V'), WORD(ctrl ? 0x1D : 0x2F),
+                          (ctrl ? KEYEVENTF_EXTENDEDKEY : 0u) | (i >= 2 ? KEYEVENTF_KEYUP : 0u), 0, 0};
         }
         ASSERT_EQ(4u, SendInput(4, keys, sizeof(INPUT)));
         ws::advanceTick(60);
@@ -471,13 +481,8 @@ TEST_F(Macro, RecordingsOfEitherPathPlayBackOnTheOther)
     }
     ASSERT_EQ(14u, recorded[0].size());
     ASSERT_EQ(recorded[0].size(), recorded[1].size());
-    for (size_t i = 0; i < recorded[0].size(); ++i) {
-        const EVENTMSG &a = recorded[0][i], &b = recorded[1][i];
-        EXPECT_TRUE(a.message == b.message && a.paramL == b.paramL && a.paramH == b.paramH &&
-                    a.time == b.time && a.hwnd == b.hwnd)
-            << "record " << i << ": journal " << std::hex << a.message << " " << a.paramL << " " << a.paramH
-            << " " << a.time << ", host " << b.message << " " << b.paramL << " " << b.paramH << " " << b.time;
-    }
+    for (size_t i = 0; i < recorded[0].size(); ++i)
+        EXPECT_EQ(Fields(recorded[0][i]), Fields(recorded[1][i])) << "record " << i << ": journal, host";
 
     HostTakesMacros(MacroPath::Journal);
     ws::setTick(50000);
@@ -498,74 +503,46 @@ TEST_F(Macro, RecordingsOfEitherPathPlayBackOnTheOther)
                                 [](const ws::PlayedEvent& e) { return e.event.message == WM_MOUSEMOVE; }),
                  played.end());
     ASSERT_EQ(14u + 2, played.size());  // and the release of Ctrl and Shift, held at the end
-    for (size_t i = 0; i < recorded[0].size(); ++i) {
-        const EVENTMSG &a = recorded[0][i], &b = played[i].event;
-        EXPECT_TRUE(a.message == b.message && a.paramL == b.paramL && a.paramH == b.paramH && a.hwnd == b.hwnd)
-            << "event " << i << ": recorded " << std::hex << a.message << " " << a.paramL << " " << a.paramH
-            << ", sent " << b.message << " " << b.paramL << " " << b.paramH;
-    }
+    for (size_t i = 0; i < recorded[0].size(); ++i)
+        EXPECT_EQ(Fields(recorded[0][i], false), Fields(played[i].event, false)) << "event " << i << ": recorded, sent";
 }
 
 // Records in the layout of the record hook (paramL: key, scan code, the key
-// message's flags; paramH: repeat count, bit 15 extended) and back to input.
+// message's flags without the injection bits; paramH: repeat count, bit 15
+// extended) and back to input; the cases the recordings above do not make.
 TEST(MacroRecords, LowLevelEventsBecomeRecordsAndRecordsInput)
 {
     struct Case {
         WPARAM message;
         DWORD vk, scan, flags;
-        int wasDown;
-        UINT paramL, paramH;
+        UINT paramL;
         WORD inputVk;
         DWORD inputFlags;
     } cases[] = {
-        {WM_KEYDOWN, 'A', 0x1E, 0, 0, 0x001E41, 1, 'A', 0},
-        {WM_KEYDOWN, 'A', 0x1E, 0, 1, 0x401E41, 1, 'A', 0},  // auto-repeat
-        {WM_KEYUP, VK_RCONTROL, 0x1D, LLKHF_EXTENDED | LLKHF_UP, 1, 0xC11D11, 0x8001, VK_CONTROL,
-         KEYEVENTF_KEYUP | KEYEVENTF_EXTENDEDKEY},
-        {WM_SYSKEYDOWN, VK_LMENU, 0x38, LLKHF_ALTDOWN, 0, 0x203812, 1, VK_MENU, 0},
-        {WM_SYSKEYUP, 'X', 0x2D, LLKHF_ALTDOWN | LLKHF_UP | LLKHF_INJECTED, 0, 0xE02D58, 1, 'X', KEYEVENTF_KEYUP},
-        {WM_KEYUP, VK_RSHIFT, 0x36, LLKHF_UP, 1, 0xC03610, 1, VK_SHIFT, KEYEVENTF_KEYUP},
+        {WM_SYSKEYDOWN, VK_LMENU, 0x38, LLKHF_ALTDOWN, 0x203812, VK_MENU, 0},
+        {WM_SYSKEYUP, 'X', 0x2D, LLKHF_ALTDOWN | LLKHF_UP | LLKHF_INJECTED, 0xE02D58, 'X', KEYEVENTF_KEYUP},
+        {WM_KEYUP, VK_RSHIFT, 0x36, LLKHF_UP, 0xC03610, VK_SHIFT, KEYEVENTF_KEYUP},
     };
     RECT screen = {0, 0, 1366, 768};
+    INPUT in;
     for (const Case& c : cases) {
-        KBDLLHOOKSTRUCT key = {c.vk, c.scan, c.flags, 777, 0};
-        EVENTMSG r = RecordFromKey(c.message, key, c.wasDown, (HWND)0x10);
-        EXPECT_EQ(c.message, r.message);
-        EXPECT_EQ(c.paramL, r.paramL) << std::hex << "key " << c.vk << " flags " << c.flags;
-        EXPECT_EQ(c.paramH, r.paramH) << std::hex << "key " << c.vk;
-        INPUT in;
+        EVENTMSG r = RecordFromKey(c.message, KBDLLHOOKSTRUCT{c.vk, c.scan, c.flags, 777, 0}, 0, NULL);
+        EXPECT_EQ(Fields(EVENTMSG{(UINT)c.message, c.paramL, 1, 777, NULL}), Fields(r));
         ASSERT_EQ(1, InputFromRecord(r, screen, &in));
         EXPECT_EQ(c.inputVk, in.ki.wVk);
         EXPECT_EQ(c.scan, in.ki.wScan);
         EXPECT_EQ(c.inputFlags, in.ki.dwFlags) << std::hex << "key " << c.vk;
     }
-
-    // Mouse positions go out rounded up, so that the platform's rounding down
-    // finds the pixel; a position off the screen goes to its edge.
-    struct Mouse {
-        UINT message;
-        int x, y;
-        LONG dx, dy;
-        DWORD button;
-    } mice[] = {
-        {WM_RBUTTONDOWN, 1000, 767, 47977, 65451, MOUSEEVENTF_RIGHTDOWN},
-        {WM_MOUSEMOVE, 2000, -3, 65489, 0, 0},
-    };
-    for (const Mouse& m : mice) {
-        MSLLHOOKSTRUCT ll = {{m.x, m.y}, 0, 0, 5, 0};
-        EVENTMSG r;
-        ASSERT_EQ(1, RecordFromMouse(m.message, ll, NULL, &r));
-        INPUT in;
-        ASSERT_EQ(1, InputFromRecord(r, screen, &in));
-        EXPECT_EQ(m.dx, in.mi.dx) << m.x;
-        EXPECT_EQ(m.dy, in.mi.dy) << m.y;
-        EXPECT_EQ(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | m.button, in.mi.dwFlags);
-    }
-    MSLLHOOKSTRUCT wheel = {{1, 1}, 120u << 16, 0, 5, 0};
-    EVENTMSG r = {};
-    EXPECT_EQ(0, RecordFromMouse(WM_MOUSEWHEEL, wheel, NULL, &r));  // no room for the wheel's turn
-    INPUT in;
-    EXPECT_EQ(0, InputFromRecord(r, screen, &in));  // the zero record
+    // A position off the screen goes to its edge.
+    EVENTMSG off;
+    ASSERT_EQ(1, RecordFromMouse(WM_RBUTTONDOWN, MSLLHOOKSTRUCT{{2000, -3}, 0, 0, 5, 0}, NULL, &off));
+    ASSERT_EQ(1, InputFromRecord(off, screen, &in));
+    EXPECT_EQ(65489, in.mi.dx);
+    EXPECT_EQ(0, in.mi.dy);
+    EXPECT_EQ(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | MOUSEEVENTF_RIGHTDOWN, in.mi.dwFlags);
+    EVENTMSG wheel = {};
+    EXPECT_EQ(0, RecordFromMouse(WM_MOUSEWHEEL, MSLLHOOKSTRUCT{{1, 1}, 120u << 16, 0, 5, 0}, NULL, &wheel));
+    EXPECT_EQ(0, InputFromRecord(wheel, screen, &in));  // the zero record
 }
 
 TEST_F(Macro, PlaybackEndsOnAnIndexOutsideTheTable)
