@@ -360,6 +360,10 @@ static void ReleaseHeld(void)
 
 int MacroEnginePlayStep(void)
 {
+    // The clock starts when the first record goes out, not when it was asked
+    // for: the timer's first step comes a little later.
+    if (play.active && play.index == 0)
+        play.start = GetTickCount();
     for (int n = 0; n < kStepEvents && play.active; ++n) {
         UINT index = play.index;
         if (index >= MACRO_RECORD_LIMIT) {
