@@ -13,6 +13,19 @@ protected:
     {
         return qr::WaitFor([&] { return MacroLine() == text; });
     }
+    // Gives control of window top the focus and waits until that has held for
+    // a moment: a focus event from the X server can arrive late and move it.
+    static bool FocusUntilSettled(HWND top, HWND control)
+    {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            if (qr::WaitFor([&] { return qr::HasFocus(control) || (SetForegroundWindow(top), false); }, 3000)) {
+                qr::Settle(300);
+                if (qr::HasFocus(control))
+                    return true;
+            }
+        }
+        return false;
+    }
     // The recorded records, up to the zero record.
     std::vector<EVENTMSG> Records()
     {
@@ -35,20 +48,30 @@ TEST_F(Macros, TypingRecordedInOneProgramPlaysBackInAnother)
     ASSERT_TRUE(qr::Start("notepad.exe", &notepadProc));
     HWND notepad = qr::WaitForWindow("Notepad", NULL, 20000);
     ASSERT_TRUE(notepad != NULL) << "notepad did not start";
-    HWND notepadEdit = FindWindowExA(notepad, NULL, "Edit", NULL);
-    // Notepad takes the focus once it is up; then the target gets it back.
-    ASSERT_TRUE(qr::BringToFront(notepad) && qr::WaitFor([&] { return qr::HasFocus(notepadEdit); }))
-        << "notepad did not get the focus";
+    // Notepad makes its edit field after its window, and takes the focus
+    // once it is up; then the target gets it back.
+    WaitForInputIdle(notepadProc.pi.hProcess, 10000);
+    HWND notepadEdit = NULL;
+    ASSERT_TRUE(qr::WaitFor([&] { return (notepadEdit = FindWindowExA(notepad, NULL, "Edit", NULL)) != NULL; }));
+    ASSERT_TRUE(FocusUntilSettled(notepad, notepadEdit)) << "notepad did not get the focus";
     ASSERT_TRUE(target.Focus(1));
 
-    ASSERT_TRUE(qr::XKeysTo("QR target", "ctrl+shift+F6")) << "xdotool cannot be started";
-    ASSERT_TRUE(qr::WaitFor([&] { return Int("bMacro") == 1; })) << "recording did not start; target log:" << target.Log();
+    // One xdotool for the whole recording: keys of two xdotools running at
+    // once would interleave.  The second gives the host time to start.
+    target.ClearLog();
+    ASSERT_TRUE(qr::XDoTool("search --name \"^QR target$\" windowfocus --sync %1 key ctrl+shift+F6 sleep 1 "
+                            "key --delay 200 h e l l o sleep 0.3 key ctrl+shift+F6"))
+        << "xdotool cannot be started";
+    ASSERT_TRUE(qr::WaitFor([&] { return Int("bMacro") == 1; })) << "recording did not start; log:" << target.Log();
     EXPECT_TRUE(qr::WaitFor([&] { return MacroLine().find("Macro: recording") == 0; })) << MacroLine();
-    ASSERT_TRUE(qr::XDoTool("search --name \"^QR target$\" windowfocus --sync %1 key --delay 200 h e l l o"));
-    ASSERT_TRUE(qr::WaitFor([&] { return target.Text(1) == "hello"; }, 10000)) << target.Text(1);
-    ASSERT_TRUE(target.WaitForLog(qr::Up('O'))) << "log:" << target.Log();
-    ASSERT_TRUE(qr::XKeysTo("QR target", "ctrl+shift+F6"));
-    ASSERT_TRUE(qr::WaitFor([&] { return Int("bMacro") == 0; })) << "recording did not stop";
+    ASSERT_TRUE(qr::WaitFor([&] { return Int("bMacro") == 0; }, 10000)) << "recording did not stop; log:" << target.Log();
+    // The stop key's Ctrl goes up last: then xdotool is done.
+    ASSERT_TRUE(qr::WaitFor([&] {
+        std::string log = target.Log();
+        size_t o = log.find(qr::Up('O')), ctrl = log.rfind(qr::Up(VK_CONTROL));
+        return o != std::string::npos && ctrl != std::string::npos && ctrl > o;
+    })) << "log:" << target.Log();
+    EXPECT_EQ("hello", target.Text(1));
     EXPECT_EQ(0, Int("iEventCnt"));
 
     std::vector<EVENTMSG> records = Records();
@@ -68,8 +91,7 @@ TEST_F(Macros, TypingRecordedInOneProgramPlaysBackInAnother)
     std::string stored = "Macro: " + std::to_string(records.size()) + " events stored";
     EXPECT_TRUE(LineIs(stored)) << MacroLine();
 
-    ASSERT_TRUE(qr::BringToFront(notepad) && qr::WaitFor([&] { return qr::HasFocus(notepadEdit); }))
-        << "notepad did not get the focus";
+    ASSERT_TRUE(FocusUntilSettled(notepad, notepadEdit)) << "notepad did not get the focus";
     qr::CtrlShiftTap(VK_F12);
     EXPECT_TRUE(qr::WaitFor([&] { return qr::WindowText(notepadEdit) == "hello"; }, 10000))
         << "notepad: \"" << qr::WindowText(notepadEdit) << "\"";
