@@ -18,7 +18,15 @@ protected:
     static bool FocusUntilSettled(HWND top, HWND control)
     {
         for (int attempt = 0; attempt < 5; ++attempt) {
-            if (qr::WaitFor([&] { return qr::HasFocus(control) || (SetForegroundWindow(top), false); }, 3000)) {
+            bool focused = qr::WaitFor(
+                [&] {
+                    if (qr::HasFocus(control))
+                        return true;
+                    SetForegroundWindow(top);
+                    return false;
+                },
+                3000);
+            if (focused) {
                 qr::Settle(300);
                 if (qr::HasFocus(control))
                     return true;
@@ -56,8 +64,9 @@ TEST_F(Macros, TypingRecordedInOneProgramPlaysBackInAnother)
     ASSERT_TRUE(FocusUntilSettled(notepad, notepadEdit)) << "notepad did not get the focus";
     ASSERT_TRUE(target.Focus(1));
 
-    // One xdotool for the whole recording: keys of two xdotools running at
-    // once would interleave.  The second gives the host time to start.
+    // One xdotool for the whole recording: the keys of two xdotools running
+    // at once would interleave.  The pause after the hot key gives the host
+    // the time to install its hooks.
     target.ClearLog();
     ASSERT_TRUE(qr::XDoTool("search --name \"^QR target$\" windowfocus --sync %1 key ctrl+shift+F6 sleep 1 "
                             "key --delay 200 h e l l o sleep 0.3 key ctrl+shift+F6"))
