@@ -42,6 +42,10 @@ static const Binding kBindings[] = {
     BIND(iSetIndex, "iSetIndex"),
     BIND(hDlgFileList, "hDlgFileList"),
     BIND(hPreCursor, "hPreCursor"),
+    BIND(SysEvent, "SysEvent"),
+    BIND(iEventCnt, "iEventCnt"),
+    BIND(bMacro, "bMacro"),
+    BIND(hOldPMacroHook, "hOldPMacroHook"),
 };
 
 int LoadQrLib(QrLib* lib, char* error, size_t errorSize)

@@ -37,6 +37,10 @@ struct QrLib {
     int* iSetIndex;
     HWND* hDlgFileList;
     HCURSOR* hPreCursor;
+    EVENTMSG* SysEvent;  // 1024 records
+    int* iEventCnt;
+    int* bMacro;
+    HHOOK* hOldPMacroHook;
 };
 
 // Loads the library from the folder of the running program and binds every

@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "macro.h"
 #include "options.h"
 #include "qrlib.h"
 #include "resource.h"
@@ -55,6 +56,7 @@ static void SaveOptions(void)
         lib.WriteProfileStriMy(QR_SETTINGS_SECTION, kOptionKeys[i].key, value);
     }
     lib.WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_CTRLSHIFT_KEYS, opts.ctrlShiftKeys);
+    MacroSaveSetting();
 }
 
 // Writes every option into the library's shared variables.
@@ -193,6 +195,7 @@ static void ToggleOption(int id)
 static void ResetOptions(void)
 {
     DefaultOptions(&opts);
+    MacroDefaultSetting();
     ApplyOptions();
 }
 
@@ -203,6 +206,7 @@ static void CheckOptionItems(HMENU menu)
     for (int id : ids)
         CheckMenuItem(menu, id, MF_BYCOMMAND | (*OptionOfCommand(id) ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDM_HOOKS, MF_BYCOMMAND | (hooksOn ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDM_MACROHOOKS, MF_BYCOMMAND | (MacroUsesLowLevel() ? MF_CHECKED : MF_UNCHECKED));
 }
 
 static void ShowOptionsMenu(void)
@@ -223,6 +227,10 @@ static void OnCommand(int id)
     case IDM_RUN: RunProgram(); break;
     case IDM_EXIT: DestroyWindow(hWndMain); break;
     case IDM_HOOKS: SetHooks(!hooksOn); break;
+    case IDM_MACROHOOKS:
+        MacroToggleSetting();
+        SaveOptions();
+        break;
     case IDM_DEFAULTS:
         ResetOptions();
         SaveOptions();
@@ -243,6 +251,7 @@ static void Shutdown(void)
     lib.WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, next);
     lib.HistryAndAliasSave();
     SetHooks(0);
+    MacroEnd();
     // Nothing may send to the completion dialog or own a message box once
     // this window is gone.
     *lib.hDlgFileList = NULL;
@@ -273,6 +282,8 @@ static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     case HM_HOST_P:
         PostMessageA(hWnd, WM_APP_OPTIONS_MENU, 0, 0);
         return 1;
+    case HM_MACRO:
+        return MacroHostMessage(wParam, lParam);
     case HM_RESET:
         ResetOptions();
         PostMessageA(hWnd, WM_APP_SAVE_OPTIONS, 0, 0);
@@ -374,7 +385,7 @@ static HWND CreateMainWindow(void)
     if (!RegisterClassA(&wc))
         return NULL;
     HWND hWnd = CreateWindowA("Quillrun", "Quillrun", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 380, 120, NULL, NULL, hInst, NULL);
+                              CW_USEDEFAULT, CW_USEDEFAULT, 380, 142, NULL, NULL, hInst, NULL);
     if (!hWnd)
         return NULL;
     HFONT font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
@@ -382,8 +393,11 @@ static HWND CreateMainWindow(void)
                            (HMENU)IDC_STATE_LINE, hInst, NULL);
     HWND b = CreateWindowA("Static", "No hot key received yet.", WS_CHILD | WS_VISIBLE, 10, 32, 350,
                            18, hWnd, (HMENU)IDC_HOTKEY_LINE, hInst, NULL);
+    HWND c = CreateWindowA("Static", "", WS_CHILD | WS_VISIBLE, 10, 54, 350, 18, hWnd,
+                           (HMENU)IDC_MACRO_LINE, hInst, NULL);
     SendMessageA(a, WM_SETFONT, (WPARAM)font, 0);
     SendMessageA(b, WM_SETFONT, (WPARAM)font, 0);
+    SendMessageA(c, WM_SETFONT, (WPARAM)font, 0);
     return hWnd;
 }
 
@@ -412,6 +426,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     // Start-up order: window and instance to the library, the settings into
     // the shared block, then the hooks.
     lib.SethWndhInstance(hWndMain, hInst);
+    MacroInit(hWndMain, IDC_MACRO_LINE, &lib);
     LoadOptions();
     ApplyOptions();
     *lib.bJapaneseEnv = lib.GetProfileIMy("intl", "iCountry", 1) == 81 ? 1 : 0;

@@ -15,11 +15,13 @@
 #define IDM_SAVEHISTORY 1107
 #define IDM_HOOKS 1108
 #define IDM_DEFAULTS 1109
+#define IDM_MACROHOOKS 1120
 #define IDM_ABOUT 1201
 
 // Controls of the main window.
 #define IDC_HOTKEY_LINE 300
 #define IDC_STATE_LINE 301
+#define IDC_MACRO_LINE 310
 
 // The completion dialog: the pattern line and the listing.
 #define IDC_HOKAN_PATTERN 200

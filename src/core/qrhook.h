@@ -114,6 +114,7 @@ enum HostMessage {
     HM_POINTER_JUMP = 10869,  // non-zero: the pointer may jump / return
     HM_HOST_P = 1081,      // Ctrl+Shift+P
     HM_RESET = 23907,      // MySetReset
+    HM_MACRO = 15015,      // wParam: VK_F6, F9 or F12; lParam 1: the journal hook was refused
 };
 HWND FindHostWindow(void);
 LRESULT SendHostMessage(UINT msg, WPARAM wParam, LPARAM lParam);

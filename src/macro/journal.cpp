@@ -1,5 +1,9 @@
 // The macro recorder: one macro of keyboard and mouse events, recorded with
 // the journal-record hook and played back with the journal-playback hook.
+// Where journal hooks are gone (Windows 11, Wine) the host records with
+// low-level hooks and plays back with SendInput into the same table: each
+// action is offered to the host first (host message HM_MACRO), and again
+// when the journal hook is refused.
 #include "core/qrhook.h"
 
 #include <string.h>
@@ -11,6 +15,16 @@ static const UINT kMacroLimit = 1023;
 static int lRecordStart QR_SHARED = 0;
 // Milliseconds added to every recorded time during the current playback.
 static int lPlayBackOffset QR_SHARED = 0;
+// 1 while the table holds a recording the host made: lRecordStart was not
+// taken then, and the first record's time stands in for it.
+static int bMacroByHost QR_SHARED = 0;
+
+// The host takes the action (wParam the hot key) over when it answers
+// non-zero.  A host that does not answer leaves the journal path as it is.
+static int HostTakesMacro(WPARAM vk, LPARAM journalRefused)
+{
+    return SendHostMessage(HM_MACRO, vk, journalRefused) != 0;
+}
 
 void ActToggleRecording(void)
 {
@@ -19,7 +33,15 @@ void ActToggleRecording(void)
         iEventCnt = 0;
         memset(SysEvent, 0, sizeof SysEvent);
         hRMacroHook = JournalRecordProc;
+        bMacroByHost = 0;
+        if (HostTakesMacro(VK_F6, 0)) {
+            hOldRMacroHook = NULL;
+            bMacroByHost = 1;
+            return;
+        }
         hOldRMacroHook = SetWindowsHookExA(WH_JOURNALRECORD, hRMacroHook, hInstHost, 0);
+        if (!hOldRMacroHook && HostTakesMacro(VK_F6, 1))
+            bMacroByHost = 1;
     } else {
         // The record hook removes itself on the stop key.
         bMacro = 0;
@@ -39,7 +61,14 @@ void ActStartPlayback(int atOnce)
     iEventCnt = 0;
     bPlayBackFirst = atOnce ? 1 : 0;
     hPMacroHook = JournalPlayBackProc;
+    WPARAM vk = atOnce ? VK_F12 : VK_F9;
+    if (HostTakesMacro(vk, 0))
+        return;
+    if (bMacroByHost)
+        lRecordStart = (int)SysEvent[0].time;
     hOldPMacroHook = SetWindowsHookExA(WH_JOURNALPLAYBACK, hPMacroHook, hInstHost, 0);
+    if (!hOldPMacroHook)
+        HostTakesMacro(vk, 1);
 }
 
 static int IsDown(int vk) { return (GetKeyState(vk) & 0x8000) != 0; }

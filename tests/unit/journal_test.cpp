@@ -1,18 +1,75 @@
 // The macro recorder: recording with its stop key and limit, playback with
-// and without the recorded timing.
+// and without the recorded timing; on the journal hooks and on the host's
+// low-level hooks and SendInput.
 #include "hooked_desktop.h"
+#include "macro_engine.h"
 
 #include <winsim/sim_system.h>
 
+#include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace {
 
+// Journal hooks; the host's low-level hooks (its choice); the host's hooks
+// because the journal hook was refused.
+enum class MacroPath { Journal, LowLevel, JournalRefused };
+const char* const kPathNames[] = {"Journal", "LowLevel", "JournalRefused"};
+void PrintTo(MacroPath p, std::ostream* os) { *os << kPathNames[(int)p]; }
+
+// A record as text, for comparing whole records: message, paramL, paramH,
+// hwnd and, when asked, the time.
+std::string Fields(const EVENTMSG& e, bool withTime = true)
+{
+    char text[64];
+    snprintf(text, sizeof text, "%x %x %x %p", e.message, e.paramL, e.paramH, (void*)e.hwnd);
+    return withTime ? text + std::string(" at ") + std::to_string(e.time) : text;
+}
+
 class Macro : public HookedDesktop {
 protected:
+    MacroPath path = MacroPath::Journal;
+    bool Journal() const { return path == MacroPath::Journal; }
+    // The host answers the macro requests with its engine.
+    void HostTakesMacros(MacroPath p)
+    {
+        path = p;
+        MacroTable table = {SysEvent, &iEventCnt, &bMacro};
+        MacroEngineStart(table, hostInst, nullptr);
+        ws::setJournalHooksRefused(p == MacroPath::JournalRefused);
+        int lowLevel = p == MacroPath::LowLevel;
+        ws::setHandler(host, [lowLevel](HWND, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            return msg == HM_MACRO ? MacroEngineRequest(wParam, lParam, lowLevel) : 0;
+        });
+    }
+    void TearDown() override { MacroEngineEnd(); }
+    int RecordHooks() const
+    {
+        return ws::hookCount(WH_JOURNALRECORD) + ws::hookCount(WH_KEYBOARD_LL) + ws::hookCount(WH_MOUSE_LL);
+    }
+    int Playing() const { return ws::hookCount(WH_JOURNALPLAYBACK) + MacroEnginePlaying(); }
+    // Plays until the playback ends: the platform asking the journal hook,
+    // or the host's timer stepping the player (the events it injected).
+    std::vector<ws::PlayedEvent> Play(size_t maxEvents = 5000)
+    {
+        if (Journal())
+            return ws::runPlayback(maxEvents);
+        std::vector<ws::PlayedEvent> played;
+        ws::clearInputLog();
+        for (int next = 0; next >= 0 && played.size() < maxEvents;) {
+            size_t seen = ws::inputLog().size();
+            next = MacroEnginePlayStep();
+            for (size_t i = seen; i < ws::inputLog().size(); ++i)
+                if (ws::inputLog()[i].extraInfo == MACRO_INJECTED_MARK)
+                    played.push_back(ws::PlayedEvent{ws::inputLog()[i].event, ws::inputLog()[i].event.time, {}});
+            ws::advanceTick((DWORD)(next > 0 ? next : 0));
+        }
+        return played;
+    }
     EVENTMSG Mouse(int x, int y)
     {
         EVENTMSG ev = {};
@@ -39,14 +96,14 @@ protected:
         ASSERT_TRUE(CtrlShiftDown(VK_F6).delivered);
         HoldCtrlShift(false);
         ws::setKeyState(VK_F6, false);
-        ASSERT_EQ(1, ws::hookCount(WH_JOURNALRECORD));
+        ASSERT_EQ(Journal() ? 1 : 2, RecordHooks());
     }
     void StopRecording()
     {
         ASSERT_TRUE(CtrlShiftDown(VK_F6).delivered);
         HoldCtrlShift(false);
         ws::setKeyState(VK_F6, false);
-        ASSERT_EQ(0, ws::hookCount(WH_JOURNALRECORD));
+        ASSERT_EQ(0, RecordHooks());
         ASSERT_EQ(0, bMacro);
     }
     struct Key {
@@ -64,9 +121,22 @@ protected:
     }
 };
 
+class MacroOnEveryPath : public Macro, public testing::WithParamInterface<MacroPath> {
+protected:
+    void SetUp() override
+    {
+        Macro::SetUp();
+        HostTakesMacros(GetParam());
+    }
+};
+std::string PathName(const testing::TestParamInfo<MacroPath>& info) { return kPathNames[(int)info.param]; }
+INSTANTIATE_TEST_SUITE_P(Paths, MacroOnEveryPath,
+                         testing::Values(MacroPath::Journal, MacroPath::LowLevel, MacroPath::JournalRefused),
+                         PathName);
+
 // The F6 that starts is not recorded, the releases after it are; the stop
 // key-down is not stored while the Ctrl and Shift before it are.
-TEST_F(Macro, RecordingBetweenTheTwoF6Presses)
+TEST_P(MacroOnEveryPath, RecordingBetweenTheTwoF6Presses)
 {
     memset(SysEvent, 0x5A, sizeof SysEvent);  // a stale table is cleared
     ws::keyDown(VK_CONTROL);
@@ -74,9 +144,14 @@ TEST_F(Macro, RecordingBetweenTheTwoF6Presses)
     EXPECT_TRUE(ws::keyDown(VK_F6).delivered);
     EXPECT_EQ(1, bMacro);
     EXPECT_EQ(JournalRecordProc, hRMacroHook);
-    EXPECT_NE(nullptr, hOldRMacroHook);
-    EXPECT_EQ(std::vector<std::string>{"SetWindowsHookExA(0, " + ws::fmtHandle(hostInst) + ", 0)"},
-              ws::callsTo("SetWindowsHookExA"));
+    EXPECT_EQ(Journal(), hOldRMacroHook != nullptr);
+    std::string inst = ws::fmtHandle(hostInst);
+    std::vector<std::string> journal{"SetWindowsHookExA(0, " + inst + ", 0)"};
+    std::vector<std::string> lowLevel{"SetWindowsHookExA(13, " + inst + ", 0)",
+                                      "SetWindowsHookExA(14, " + inst + ", 0)"};
+    if (path == MacroPath::JournalRefused)
+        lowLevel.insert(lowLevel.begin(), journal[0]);
+    EXPECT_EQ(Journal() ? journal : lowLevel, ws::callsTo("SetWindowsHookExA"));
     ws::keyUp(VK_F6);
     ws::keyUp(VK_SHIFT);
     ws::keyUp(VK_CONTROL);
@@ -90,9 +165,10 @@ TEST_F(Macro, RecordingBetweenTheTwoF6Presses)
     EXPECT_TRUE(ws::keyDown(VK_F6).delivered);  // the stop key reaches the program
     EXPECT_EQ(0, bMacro);
     EXPECT_EQ(0, iEventCnt);
-    EXPECT_EQ(0, ws::hookCount(WH_JOURNALRECORD));
-    EXPECT_EQ(std::vector<std::string>{"UnhookWindowsHookEx(" + ws::fmtHandle(recordHook) + ")"},
-              ws::callsTo("UnhookWindowsHookEx"));
+    EXPECT_EQ(0, RecordHooks());
+    if (Journal())
+        EXPECT_EQ(std::vector<std::string>{"UnhookWindowsHookEx(" + ws::fmtHandle(recordHook) + ")"},
+                  ws::callsTo("UnhookWindowsHookEx"));
     ws::keyUp(VK_F6);
     ws::keyUp(VK_SHIFT);
 
@@ -106,12 +182,12 @@ TEST_F(Macro, RecordingBetweenTheTwoF6Presses)
     EXPECT_EQ(0, iEventCnt);
 }
 
-TEST_F(Macro, EventsBeyondTheLimitAreDropped)
+TEST_P(MacroOnEveryPath, EventsBeyondTheLimitAreDropped)
 {
     StartRecording();
     for (int i = 0; i < 1100; ++i) {
         ws::advanceTick(1);
-        ws::journalEvent(Mouse(i, 2 * i));
+        ws::mouseEvent(WM_MOUSEMOVE, i, 2 * i);
     }
     EXPECT_EQ(1023, iEventCnt);
     EXPECT_EQ(1022u, SysEvent[1022].paramL);
@@ -137,27 +213,27 @@ TEST_F(Macro, NotificationsWithoutAnEventAreNotRecorded)
     EXPECT_EQ(1, iEventCnt);
 }
 
-TEST_F(Macro, PlaybackWhileRecordingIsRefused)
+TEST_P(MacroOnEveryPath, PlaybackWhileRecordingIsRefused)
 {
     StartRecording();
     ws::KeyResult r = CtrlShiftDown(VK_F9);
     EXPECT_TRUE(r.delivered);
-    EXPECT_EQ(0, ws::hookCount(WH_JOURNALPLAYBACK));
+    EXPECT_EQ(0, Playing());
     EXPECT_EQ((UINT)WM_KEYDOWN, SysEvent[0].message);
     EXPECT_EQ((UINT)VK_F9, SysEvent[0].paramL & 0xFF);
 }
 
 // Three mouse moves recorded at 5000, 5100 and 5350 play back at their
 // distances from the first one.
-TEST_F(Macro, TimedPlaybackKeepsTheRecordedDistances)
+TEST_P(MacroOnEveryPath, TimedPlaybackKeepsTheRecordedDistances)
 {
     StartRecording();
     ws::setTick(5000);
-    ws::journalEvent(Mouse(10, 10));
+    ws::mouseEvent(WM_MOUSEMOVE, 10, 10);
     ws::setTick(5100);
-    ws::journalEvent(Mouse(20, 20));
+    ws::mouseEvent(WM_MOUSEMOVE, 20, 20);
     ws::setTick(5350);
-    ws::journalEvent(Mouse(30, 30));
+    ws::mouseEvent(WM_MOUSEMOVE, 30, 30);
     ws::setTick(6000);
     StopRecording();
 
@@ -166,8 +242,8 @@ TEST_F(Macro, TimedPlaybackKeepsTheRecordedDistances)
     HoldCtrlShift(false);
     EXPECT_EQ(0, bPlayBackFirst);
     EXPECT_EQ(JournalPlayBackProc, hPMacroHook);
-    EXPECT_EQ(1, ws::hookCount(WH_JOURNALPLAYBACK));
-    std::vector<ws::PlayedEvent> played = ws::runPlayback();
+    EXPECT_EQ(1, Playing());
+    std::vector<ws::PlayedEvent> played = Play();
 
     struct Expected {
         UINT message;
@@ -178,46 +254,51 @@ TEST_F(Macro, TimedPlaybackKeepsTheRecordedDistances)
         {WM_MOUSEMOVE, 20000, 20000, {0}},
         {WM_MOUSEMOVE, 20100, 20100, {100, 0}},
         {WM_MOUSEMOVE, 20350, 20350, {250, 0}},
-        {0, 20350, 20350, {0}},  // the zero record ends it
+        {0, 20350, 20350, {0}},  // the zero record ends it (handed out by the journal hook only)
     };
-    ASSERT_EQ(4u, played.size());
+    ASSERT_EQ(Journal() ? 4u : 3u, played.size());
     for (size_t i = 0; i < played.size(); ++i) {
         SCOPED_TRACE("event " + std::to_string(i));
         EXPECT_EQ(expected[i].message, played[i].event.message);
         EXPECT_EQ(expected[i].tick, played[i].tick);
         EXPECT_EQ(expected[i].time, played[i].event.time);
-        EXPECT_EQ(expected[i].asks, played[i].asks);
+        if (Journal())
+            EXPECT_EQ(expected[i].asks, played[i].asks);
     }
     EXPECT_EQ(30, ws::cursorPos().x);
-    EXPECT_EQ(0, ws::hookCount(WH_JOURNALPLAYBACK));
+    EXPECT_EQ(0, Playing());
     EXPECT_EQ(0, iEventCnt);
     // The macro stays for the next playback.
     EXPECT_EQ(20u, SysEvent[1].paramL);
 }
 
-TEST_F(Macro, PlaybackAtOnceHasNoDelaysButKeepsTheShiftedTimes)
+// The journal hook hands the records out with their times shifted; the
+// host's injected events carry the time they were sent.
+TEST_P(MacroOnEveryPath, PlaybackAtOnceHasNoDelaysButKeepsTheShiftedTimes)
 {
     StartRecording();
     ws::setTick(5000);
-    ws::journalEvent(Mouse(10, 10));
+    ws::mouseEvent(WM_MOUSEMOVE, 10, 10);
     ws::setTick(7000);
-    ws::journalEvent(Mouse(20, 20));
+    ws::mouseEvent(WM_MOUSEMOVE, 20, 20);
     StopRecording();
 
     ws::setTick(9000);
     EXPECT_TRUE(CtrlShiftDown(VK_F12).delivered);
     HoldCtrlShift(false);
     EXPECT_EQ(1, bPlayBackFirst);
-    std::vector<ws::PlayedEvent> played = ws::runPlayback();
-    ASSERT_EQ(3u, played.size());
+    std::vector<ws::PlayedEvent> played = Play();
+    ASSERT_EQ(Journal() ? 3u : 2u, played.size());
     for (const ws::PlayedEvent& p : played) {
-        EXPECT_EQ(std::vector<LRESULT>{0}, p.asks);
+        if (Journal())
+            EXPECT_EQ(std::vector<LRESULT>{0}, p.asks);
         EXPECT_EQ(9000u, p.tick);
     }
     EXPECT_EQ(9000u, played[0].event.time);
-    EXPECT_EQ(11000u, played[1].event.time);
-    EXPECT_EQ(4000u, played[2].event.time);  // the zero record shifted by 4000
-    EXPECT_EQ(0, ws::hookCount(WH_JOURNALPLAYBACK));
+    EXPECT_EQ(Journal() ? 11000u : 9000u, played[1].event.time);
+    if (Journal())
+        EXPECT_EQ(4000u, played[2].event.time);  // the zero record shifted by 4000
+    EXPECT_EQ(0, Playing());
 }
 
 // The offset follows the clock while the first record is asked for again and
@@ -250,14 +331,17 @@ TEST_F(Macro, OffsetIsFixedWhenPlaybackMovesPastTheFirstRecord)
     EXPECT_EQ(1, iEventCnt);
 }
 
-TEST_F(Macro, PlaybackOfAnEmptyTableHandsOutTheZeroRecordOnce)
+// The journal hook hands the zero record out once; the host injects nothing.
+TEST_P(MacroOnEveryPath, PlaybackOfAnEmptyTableEndsAtTheZeroRecord)
 {
+    size_t zeroRecord = Journal() ? 1 : 0;
     CtrlShiftDown(VK_F9);
     HoldCtrlShift(false);
-    std::vector<ws::PlayedEvent> played = ws::runPlayback();
-    ASSERT_EQ(1u, played.size());
-    EXPECT_EQ(0u, played[0].event.message);
-    EXPECT_EQ(0, ws::hookCount(WH_JOURNALPLAYBACK));
+    std::vector<ws::PlayedEvent> played = Play();
+    ASSERT_EQ(zeroRecord, played.size());
+    if (Journal())
+        EXPECT_EQ(0u, played[0].event.message);
+    EXPECT_EQ(0, Playing());
 
     // A recording stopped at once is just as empty.
     RestoreDefaults();
@@ -265,22 +349,29 @@ TEST_F(Macro, PlaybackOfAnEmptyTableHandsOutTheZeroRecordOnce)
     StopRecording();
     CtrlShiftDown(VK_F12);
     HoldCtrlShift(false);
-    EXPECT_EQ(1u, ws::runPlayback().size());
+    EXPECT_EQ(zeroRecord, Play().size());
+    EXPECT_EQ(0, Playing());
 }
 
-TEST_F(Macro, FullTablePassesTheLastRequestOnAndEnds)
+// The host's player moves the pointer to every recorded pixel exactly.
+TEST_P(MacroOnEveryPath, FullTablePassesTheLastRequestOnAndEnds)
 {
     for (int i = 0; i < 1023; ++i) {
         SysEvent[i].message = WM_MOUSEMOVE;
         SysEvent[i].paramL = (UINT)i;
+        SysEvent[i].paramH = (UINT)(767 - i % 768);
         SysEvent[i].time = (DWORD)(1 + i);
     }
     ActStartPlayback(1);
-    std::vector<ws::PlayedEvent> played = ws::runPlayback();
-    ASSERT_EQ(1024u, played.size());
-    EXPECT_EQ(1022u, played[1022].event.paramL);
-    EXPECT_EQ(0u, played[1023].event.message);  // not filled by the hook
-    EXPECT_EQ(0, ws::hookCount(WH_JOURNALPLAYBACK));
+    std::vector<ws::PlayedEvent> played = Play();
+    ASSERT_EQ(Journal() ? 1024u : 1023u, played.size());
+    for (UINT i = 0; i < 1023; ++i) {
+        ASSERT_EQ(i, played[i].event.paramL) << "event " << i;
+        ASSERT_EQ(767 - i % 768, played[i].event.paramH) << "event " << i;
+    }
+    if (Journal())
+        EXPECT_EQ(0u, played[1023].event.message);  // not filled by the hook
+    EXPECT_EQ(0, Playing());
 }
 
 // A second start while a playback runs replaces it: one hook, the one whose
@@ -322,6 +413,135 @@ TEST_F(Macro, MacroThatReplaysItselfKeepsOneHook)
     ws::runPlayback(50);
     EXPECT_LE(ws::hookCount(WH_JOURNALPLAYBACK), 1);
     EXPECT_EQ(ws::hookCount(WH_JOURNALPLAYBACK) == 1, hOldPMacroHook != nullptr);
+}
+
+// The host's player: a macro that replays itself starts over until the stop
+// key ends it; the stop key reaches no program and starts no recording, and
+// the keys the macro still holds are released.  The player's own events are
+// never recorded.
+TEST_F(Macro, StopKeyEndsTheHostsPlaybackAndReleasesItsKeys)
+{
+    HostTakesMacros(MacroPath::LowLevel);
+    StartRecording();
+    INPUT own = {};
+    own.type = INPUT_KEYBOARD;
+    own.ki.wVk = 'B';
+    own.ki.dwExtraInfo = MACRO_INJECTED_MARK;
+    SendInput(1, &own, sizeof own);
+    HotKey(VK_F12);  // recorded: the keys, and no playback (recording)
+    StopRecording();
+    ExpectKeys({{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, VK_F12}, {WM_KEYUP, VK_F12},
+                {WM_KEYUP, VK_SHIFT}, {WM_KEYUP, VK_CONTROL}});
+
+    ActStartPlayback(1);
+    EXPECT_LE(40u, Play(40).size());
+    EXPECT_EQ(1, MacroEnginePlaying());
+    EXPECT_LT(GetAsyncKeyState(VK_F12), 0);
+    EXPECT_FALSE(CtrlShiftDown(VK_F6).delivered);
+    EXPECT_EQ(0, bMacro);
+    EXPECT_EQ(0, RecordHooks());
+    EXPECT_EQ(0, MacroEnginePlaying());
+    EXPECT_EQ(-1, MacroEnginePlayStep());
+    for (int vk : {VK_F12, VK_SHIFT, VK_CONTROL})
+        EXPECT_GE(GetAsyncKeyState(vk), 0) << "key " << vk << " still down";
+    EXPECT_EQ(0, ws::hookCount(WH_KEYBOARD_LL));
+}
+
+// The same input recorded on either path leaves the same records, and each
+// recording plays back on the other path: the host sends every record of a
+// journal recording as it was, and the journal hook plays the host's
+// recording at its recorded distances.
+TEST_F(Macro, RecordingsOfEitherPathPlayBackOnTheOther)
+{
+    std::vector<EVENTMSG> recorded[2];
+    for (MacroPath p : {MacroPath::Journal, MacroPath::LowLevel}) {
+        RestoreDefaults();
+        HostTakesMacros(p);
+        ws::setTick(3000);
+        HotKey(VK_F6);
+        ws::advanceTick(40);
+        ws::keyDown('Q');
+        ws::keyDown('Q');  // auto-repeat
+        ws::keyUp('Q');
+        ws::mouseEvent(WM_LBUTTONDOWN, 300, 200);
+        ws::advanceTick(25);
+        ws::mouseEvent(WM_LBUTTONUP, 301, 200);
+        INPUT keys[4] = {};  // right Ctrl+V from another program, with scan codes
+        for (int i = 0; i < 4; ++i) {
+            bool ctrl = i == 0 || i == 3;
+            keys[i].type = INPUT_KEYBOARD;
+            keys[i].ki = {WORD(ctrl ? VK_CONTROL : 'V'), WORD(ctrl ? 0x1D : 0x2F),
+                          (ctrl ? KEYEVENTF_EXTENDEDKEY : 0u) | (i >= 2 ? KEYEVENTF_KEYUP : 0u), 0, 0};
+        }
+        ASSERT_EQ(4u, SendInput(4, keys, sizeof(INPUT)));
+        ws::advanceTick(60);
+        HotKey(VK_F6);
+        recorded[(int)p].assign(SysEvent, SysEvent + StoredRecords(SysEvent));
+    }
+    ASSERT_EQ(14u, recorded[0].size());
+    ASSERT_EQ(recorded[0].size(), recorded[1].size());
+    for (size_t i = 0; i < recorded[0].size(); ++i)
+        EXPECT_EQ(Fields(recorded[0][i]), Fields(recorded[1][i])) << "record " << i << ": journal, host";
+
+    HostTakesMacros(MacroPath::Journal);
+    ws::setTick(50000);
+    ActStartPlayback(0);
+    std::vector<ws::PlayedEvent> played = Play();
+    ASSERT_EQ(15u, played.size());  // and the zero record
+    for (size_t i = 0; i < recorded[1].size(); ++i)
+        EXPECT_EQ(50000 + recorded[1][i].time - recorded[1][0].time, played[i].tick) << "event " << i;
+
+    RestoreDefaults();
+    HostTakesMacros(MacroPath::LowLevel);
+    std::copy(recorded[0].begin(), recorded[0].end(), SysEvent);
+    ActStartPlayback(1);
+    played = Play();
+    // A button goes out with a move to its position first (the script has no
+    // moves of its own).
+    played.erase(std::remove_if(played.begin(), played.end(),
+                                [](const ws::PlayedEvent& e) { return e.event.message == WM_MOUSEMOVE; }),
+                 played.end());
+    ASSERT_EQ(14u + 2, played.size());  // and the release of Ctrl and Shift, held at the end
+    for (size_t i = 0; i < recorded[0].size(); ++i)
+        EXPECT_EQ(Fields(recorded[0][i], false), Fields(played[i].event, false)) << "event " << i << ": recorded, sent";
+}
+
+// Records in the layout of the record hook (paramL: key, scan code, the key
+// message's flags without the injection bits; paramH: repeat count, bit 15
+// extended) and back to input; the cases the recordings above do not make.
+TEST(MacroRecords, LowLevelEventsBecomeRecordsAndRecordsInput)
+{
+    struct Case {
+        WPARAM message;
+        DWORD vk, scan, flags;
+        UINT paramL;
+        WORD inputVk;
+        DWORD inputFlags;
+    } cases[] = {
+        {WM_SYSKEYDOWN, VK_LMENU, 0x38, LLKHF_ALTDOWN, 0x203812, VK_MENU, 0},
+        {WM_SYSKEYUP, 'X', 0x2D, LLKHF_ALTDOWN | LLKHF_UP | LLKHF_INJECTED, 0xE02D58, 'X', KEYEVENTF_KEYUP},
+        {WM_KEYUP, VK_RSHIFT, 0x36, LLKHF_UP, 0xC03610, VK_SHIFT, KEYEVENTF_KEYUP},
+    };
+    RECT screen = {0, 0, 1366, 768};
+    INPUT in;
+    for (const Case& c : cases) {
+        EVENTMSG r = RecordFromKey(c.message, KBDLLHOOKSTRUCT{c.vk, c.scan, c.flags, 777, 0}, 0, NULL);
+        EXPECT_EQ(Fields(EVENTMSG{(UINT)c.message, c.paramL, 1, 777, NULL}), Fields(r));
+        ASSERT_EQ(1, InputFromRecord(r, screen, &in));
+        EXPECT_EQ(c.inputVk, in.ki.wVk);
+        EXPECT_EQ(c.scan, in.ki.wScan);
+        EXPECT_EQ(c.inputFlags, in.ki.dwFlags) << std::hex << "key " << c.vk;
+    }
+    // A position off the screen goes to its edge.
+    EVENTMSG off;
+    ASSERT_EQ(1, RecordFromMouse(WM_RBUTTONDOWN, MSLLHOOKSTRUCT{{2000, -3}, 0, 0, 5, 0}, NULL, &off));
+    ASSERT_EQ(1, InputFromRecord(off, screen, &in));
+    EXPECT_EQ(65489, in.mi.dx);
+    EXPECT_EQ(0, in.mi.dy);
+    EXPECT_EQ(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | MOUSEEVENTF_RIGHTDOWN, in.mi.dwFlags);
+    EVENTMSG wheel = {};
+    EXPECT_EQ(0, RecordFromMouse(WM_MOUSEWHEEL, MSLLHOOKSTRUCT{{1, 1}, 120u << 16, 0, 5, 0}, NULL, &wheel));
+    EXPECT_EQ(0, InputFromRecord(wheel, screen, &in));  // the zero record
 }
 
 TEST_F(Macro, PlaybackEndsOnAnIndexOutsideTheTable)

@@ -78,4 +78,7 @@ void WineDesktop::RestoreBlock()
     memset(Text("chHist"), 0, 32 * 256);
     memset(Text("chAlias"), 0, 32 * 128);
     Int("iGetIndex") = Int("iSetIndex") = 0;
+    // The macro: no recording yet.
+    memset(lib.Var<EVENTMSG>("SysEvent"), 0, 1024 * sizeof(EVENTMSG));
+    Int("iEventCnt") = Int("bMacro") = 0;
 }

@@ -1,6 +1,8 @@
 // winsim: hook chains, keyboard input, pointer, clock and system metrics.
 #include "state.h"
 
+#include <winsim/sim_system.h>
+
 #include <algorithm>
 #include <map>
 
@@ -70,15 +72,25 @@ LPARAM keyFlags(bool down, bool wasDown)
     return l;
 }
 
-void journalKey(UINT vk, bool down);
-
-static KeyResult keyEvent(UINT vk, bool down, int code)
+KeyResult keyEventFrom(UINT vk, bool down, int code, const InputSource& src)
 {
     vk &= 0xFF;
+    if (code == HC_ACTION) {
+        LRESULT ll = lowLevelKey(vk, down, src);
+        if (ll != 0)
+            return KeyResult{ll, false};  // discarded before it reached the queue
+    }
     bool wasDown = (desk().keys[vk] & 0x80) != 0;
-    LPARAM flags = keyFlags(down, down ? wasDown : true);
-    if (code == HC_ACTION)
-        journalKey(vk, down);  // the record hooks see the event first (journal.cpp)
+    LPARAM flags = keyFlags(down, down ? wasDown : true) | (LPARAM)(src.scan & 0xFF) << 16 |
+                   (src.extended ? (LPARAM)1 << 24 : 0);
+    if (code == HC_ACTION) {
+        // The record hooks see the event first (journal.cpp).
+        EVENTMSG ev = keyEventMsg(down ? WM_KEYDOWN : WM_KEYUP, vk, flags);
+        if (src.time)
+            ev.time = src.time;
+        logInput(ev, src);
+        journalEvent(ev);
+    }
     LRESULT r = runHookChain(WH_KEYBOARD, code, vk, flags);
     if (code != HC_ACTION)
         return KeyResult{r, false};
@@ -101,8 +113,8 @@ static KeyResult keyEvent(UINT vk, bool down, int code)
     return KeyResult{r, true};
 }
 
-KeyResult keyDown(UINT vk, int code) { return keyEvent(vk, true, code); }
-KeyResult keyUp(UINT vk, int code) { return keyEvent(vk, false, code); }
+KeyResult keyDown(UINT vk, int code) { return keyEventFrom(vk, true, code, InputSource()); }
+KeyResult keyUp(UINT vk, int code) { return keyEventFrom(vk, false, code, InputSource()); }
 
 void setKeyState(int vk, bool down)
 {
@@ -134,10 +146,13 @@ void advanceTick(DWORD ms) { desk().tick += ms; }
 
 static bool gHookInstallFails = false;
 void setHookInstallFails(bool fails) { gHookInstallFails = fails; }
+static bool gJournalRefused = false;
+void setJournalHooksRefused(bool refused) { gJournalRefused = refused; }
 
 void resetInput()
 {
     gHookInstallFails = false;
+    gJournalRefused = false;
     tChain.clear();
     metrics().clear();
 }
@@ -153,7 +168,8 @@ HHOOK SetWindowsHookExA(int idHook, HOOKPROC lpfn, HINSTANCE hmod, DWORD dwThrea
     std::lock_guard<std::recursive_mutex> lock(deskLock());
     record("SetWindowsHookExA(" + std::to_string(idHook) + ", " + fmtHandle(hmod) + ", " +
            std::to_string(dwThreadId) + ")");
-    if (!lpfn || gHookInstallFails)
+    bool journal = idHook == WH_JOURNALRECORD || idHook == WH_JOURNALPLAYBACK;
+    if (!lpfn || gHookInstallFails || (journal && gJournalRefused))
         return NULL;
     HHOOK h = (HHOOK)(uintptr_t)(0x100 + desk().nextHook++);
     desk().hooks.push_back(SimHook{h, idHook, lpfn});
@@ -225,6 +241,9 @@ int GetSystemMetrics(int nIndex)
     case SM_CYMENU: return 19;
     case SM_CXFRAME: return 4;
     case SM_CYFRAME: return 4;
+    // One monitor: the virtual screen is the screen.
+    case SM_CXVIRTUALSCREEN: return desk().screenCx;
+    case SM_CYVIRTUALSCREEN: return desk().screenCy;
     }
     return 0;
 }

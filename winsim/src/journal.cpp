@@ -9,12 +9,14 @@ namespace ws {
 
 LRESULT runHookChain(int kind, int code, WPARAM wParam, LPARAM lParam);  // input.cpp
 
-EVENTMSG keyEventMsg(UINT message, UINT vk)
+EVENTMSG keyEventMsg(UINT message, UINT vk, LPARAM keyFlags)
 {
     EVENTMSG ev = {};
     ev.message = message;
-    ev.paramL = vk & 0xFF;  // virtual key; the scan code (high byte) is 0 here
-    ev.paramH = 1;          // repeat count
+    ev.paramL = (vk & 0xFF) | (UINT)HIWORD(keyFlags) << 8;
+    ev.paramH = 1;  // repeat count
+    if (HIWORD(keyFlags) & 0x0100)
+        ev.paramH |= 0x8000;  // extended key
     ev.time = desk().tick;
     ev.hwnd = desk().focus;
     return ev;
@@ -27,11 +29,6 @@ void journalEvent(const EVENTMSG& event)
     // The hooks receive a copy: what they do to it does not reach the event.
     EVENTMSG copy = event;
     runHookChain(WH_JOURNALRECORD, HC_ACTION, 0, (LPARAM)&copy);
-}
-
-void journalKey(UINT vk, bool down)
-{
-    journalEvent(keyEventMsg(down ? WM_KEYDOWN : WM_KEYUP, vk));
 }
 
 std::vector<PlayedEvent> runPlayback(size_t maxEvents)

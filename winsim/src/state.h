@@ -58,6 +58,23 @@ std::recursive_mutex& deskLock();
 
 SimWindow* findWindow(HWND hwnd);
 
+// Where an input event comes from: the user (all zero) or SendInput.
+struct InputSource {
+    bool injected = false;
+    ULONG_PTR extraInfo = 0;
+    DWORD time = 0;  // 0: the clock now
+    WORD scan = 0;
+    bool extended = false;
+};
+// One key event through the low-level hooks, the record hooks and the
+// keyboard hooks (input.cpp); the low-level hooks see it only with HC_ACTION.
+KeyResult keyEventFrom(UINT vk, bool down, int code, const InputSource& src);
+// The low-level keyboard hooks' answer for a key event; non-zero discards
+// it (lowlevel.cpp).
+LRESULT lowLevelKey(UINT vk, bool down, const InputSource& src);
+// An event that passed the low-level hooks, into the input log (lowlevel.cpp).
+void logInput(const EVENTMSG& event, const InputSource& src);
+
 // Runs the installed hook chain of one kind, newest hook first.
 LRESULT runHookChain(int kind, int code, WPARAM wParam, LPARAM lParam);
 // Live children of a parent (NULL: the top-level windows), the one on top of

@@ -51,7 +51,31 @@ std::string currentDirectory();
 // the platform records an event when it leaves the system queue; key events
 // from keyDown and keyUp do so too.
 void journalEvent(const EVENTMSG& event);
-EVENTMSG keyEventMsg(UINT message, UINT vk);
+// A key event as the record hook sees it: paramL the virtual key with the
+// upper word of the key message's lParam above it (scan code in bits 8-15,
+// then the extended, context, previous-state and transition bits), paramH
+// the repeat count with bit 15 set for an extended key.
+EVENTMSG keyEventMsg(UINT message, UINT vk, LPARAM keyFlags = 0);
+// While set, SetWindowsHookExA refuses the journal hooks (returns NULL), as
+// systems without them do; other hooks are still installed.
+void setJournalHooksRefused(bool refused);
+
+// Low-level hooks and SendInput.  Every input event, a key from keyDown and
+// keyUp, a mouse event from mouseEvent or an event SendInput synthesizes,
+// first goes through the WH_KEYBOARD_LL or WH_MOUSE_LL hooks (newest first);
+// a non-zero answer discards it.  Otherwise it moves the pointer or changes
+// the key state, is logged, goes through the record hooks, and a key goes on
+// through the keyboard hooks to the focused window.  Low-level hooks see
+// Shift, Ctrl and Alt as their left or right key; synthesized events carry
+// LLKHF_INJECTED or LLMHF_INJECTED and their dwExtraInfo.
+void mouseEvent(UINT message, int x, int y);
+struct LoggedInput {
+    EVENTMSG event;  // as the record hook sees it
+    bool injected;   // synthesized by SendInput
+    ULONG_PTR extraInfo;
+};
+const std::vector<LoggedInput>& inputLog();
+void clearInputLog();
 // Plays back the way the platform does: asks the playback hook for the next
 // event (HC_GETNEXT) and, while the answer is a delay above 0, lets that many
 // milliseconds pass on the clock and asks again; then processes the event

@@ -1,0 +1,31 @@
+// The host's side of the macro hot keys: the "MacroHooks" setting, the
+// answer to the library's host message 15015, the playback timer, and the
+// macro line of the host window.
+#pragma once
+
+#include <windows.h>
+
+#include <stddef.h>
+
+#include "qrlib.h"
+
+#define HM_MACRO 15015  // wParam: VK_F6, F9 or F12; lParam 1: the journal hook was refused
+
+// Binds the library's macro table, reads the setting and keeps the line
+// lineId of the host window up to date.  Call once the window exists.
+void MacroInit(HWND hWnd, int lineId, const QrLib* lib);
+// Ends a recording or playback the host runs and removes its hooks.
+void MacroEnd(void);
+
+// The answer to host message 15015: 1 when the host has taken the action.
+LRESULT MacroHostMessage(WPARAM vk, LPARAM journalRefused);
+
+// The setting: 1 low-level hooks and SendInput, 0 journal hooks.
+int MacroUsesLowLevel(void);
+void MacroToggleSetting(void);   // Options item
+void MacroDefaultSetting(void);  // back to the system's choice
+void MacroSaveSetting(void);     // with the other options
+
+// The macro state as one line ("Macro: recording, 12 events stored"), for
+// the host window and the tray tooltip.
+void MacroStateText(char* out, size_t size);
