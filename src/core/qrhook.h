@@ -107,7 +107,11 @@ enum HostMessage {
     HM_RESET = 23907,      // MySetReset
 };
 HWND FindHostWindow(void);
+// How long a host message waits for the host's answer, in milliseconds.
+#define kHostAnswerLimitMs 300
 LRESULT SendHostMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+// The same bound for a message to another window of the host's.
+LRESULT SendToHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // ---------------------------------------------------------------------------
 // Keyboard hook helpers (hotkeys/).
