@@ -10,6 +10,8 @@
 #include "options.h"
 #include "qrlib.h"
 #include "resource.h"
+#include "run_program.h"
+#include "tray.h"
 
 // Host messages the library sends (synchronously, from other programs' key
 // strokes and focus changes: each is answered at once).
@@ -25,6 +27,11 @@
 #define WM_APP_OPTIONS_MENU (WM_APP + 2)
 #define WM_APP_SAVE_OPTIONS (WM_APP + 3)
 
+// The history and the aliases are saved this long after they change, so that
+// a host that is killed loses at most that much.
+#define TIMER_AUTOSAVE 1
+#define AUTOSAVE_EVERY_MS 2000
+
 static QrLib lib;
 static HostOptions opts;
 static HINSTANCE hInst;
@@ -32,6 +39,8 @@ static HWND hWndMain;
 static HWND hDlgHokan;
 static int hooksOn;
 static int hotKeyCount;
+static unsigned long long savedTables;  // fingerprint of what the file holds
+static int ended;
 
 // --- Settings ---------------------------------------------------------------
 
@@ -91,6 +100,40 @@ static void LoadHistoryAndAliases(void)
     int next = NextHistorySlot(lib.chHist, saved);
     *lib.iSetIndex = next;
     *lib.iGetIndex = PreviousSlot(next);
+    savedTables = TablesFingerprint(lib.chHist, lib.chAlias, next);
+}
+
+static unsigned long long CurrentTables(void)
+{
+    return TablesFingerprint(lib.chHist, lib.chAlias, *lib.iSetIndex);
+}
+
+// The ring's store slot, the history and the aliases, flushed to the disk.
+static void SaveHistoryAndAliases(void)
+{
+    unsigned long long now = CurrentTables();
+    char next[16];
+    snprintf(next, sizeof next, "%d", *lib.iSetIndex);
+    lib.WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, next);
+    lib.HistryAndAliasSave();
+    WritePrivateProfileStringA(NULL, NULL, NULL, QR_SETTINGS_FILE);
+    savedTables = now;
+}
+
+static void SaveIfChanged(void)
+{
+    if (CurrentTables() != savedTables)
+        SaveHistoryAndAliases();
+}
+
+// Everything the host keeps between runs.
+static void SaveAll(void)
+{
+    // The tuning values may have been changed with hot keys: keep them.
+    opts.zure = *lib.iZure;
+    opts.aida = *lib.lAida;
+    SaveOptions();
+    SaveHistoryAndAliases();
 }
 
 // --- Hooks ------------------------------------------------------------------
@@ -140,24 +183,6 @@ static void ShowAliases(void)
     MessageBoxA(hWndMain, text, "Quillrun aliases", MB_OK);
 }
 
-static void RunProgram(void)
-{
-    char name[128] = "";
-    OFSTRUCT of;
-    memset(&of, 0, sizeof of);
-    of.cBytes = sizeof of;
-    // The hot keys stay off while the dialog is up.  The library clears the
-    // flag when the dialog ends; the host clears it too, so that a dialog
-    // that could not be shown does not leave the hot keys off.
-    *lib.bDlg = 1;
-    int result = lib.DoFileOpenDlg(hInst, hWndMain, "*.Exe", ".Exe", 0x4010, name, &of);
-    *lib.bDlg = 0;
-    if (result == 1 && of.szPathName[0]) {
-        of.szPathName[sizeof of.szPathName - 1] = 0;
-        lib.ShellExec(0, of.szPathName);
-    }
-}
-
 static int* OptionOfCommand(int id)
 {
     switch (id) {
@@ -203,6 +228,7 @@ static void CheckOptionItems(HMENU menu)
     for (int id : ids)
         CheckMenuItem(menu, id, MF_BYCOMMAND | (*OptionOfCommand(id) ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDM_HOOKS, MF_BYCOMMAND | (hooksOn ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDM_STARTUP, MF_BYCOMMAND | (StartupIsOn() ? MF_CHECKED : MF_UNCHECKED));
 }
 
 static void ShowOptionsMenu(void)
@@ -220,8 +246,10 @@ static void ShowOptionsMenu(void)
 static void OnCommand(int id)
 {
     switch (id) {
-    case IDM_RUN: RunProgram(); break;
+    case IDM_RUN: RunProgram(&lib, hInst, hWndMain); break;
     case IDM_EXIT: DestroyWindow(hWndMain); break;
+    case IDM_SHOW: ToFront(); break;
+    case IDM_STARTUP: SetStartup(!StartupIsOn()); break;
     case IDM_HOOKS: SetHooks(!hooksOn); break;
     case IDM_DEFAULTS:
         ResetOptions();
@@ -232,16 +260,15 @@ static void OnCommand(int id)
     }
 }
 
+// At exit, and when the session ends (the process may be ended right after).
 static void Shutdown(void)
 {
-    // The tuning values may have been changed with hot keys: keep them.
-    opts.zure = *lib.iZure;
-    opts.aida = *lib.lAida;
-    SaveOptions();
-    char next[16];
-    snprintf(next, sizeof next, "%d", *lib.iSetIndex);
-    lib.WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, next);
-    lib.HistryAndAliasSave();
+    if (ended)
+        return;
+    ended = 1;
+    KillTimer(hWndMain, TIMER_AUTOSAVE);
+    SaveAll();
+    TrayRemove();
     SetHooks(0);
     // Nothing may send to the completion dialog or own a message box once
     // this window is gone.
@@ -298,14 +325,32 @@ static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;
+    case WM_TIMER:
+        if (wParam == TIMER_AUTOSAVE)
+            SaveIfChanged();
+        return 0;
     case WM_CLOSE:
-        DestroyWindow(hWnd);
+        // With the icon in the notification area the host stays resident.
+        if (TrayShown())
+            ShowWindow(hWnd, SW_HIDE);
+        else
+            DestroyWindow(hWnd);
+        return 0;
+    // At log-off or shut-down no WM_DESTROY comes: the process is ended.
+    case WM_QUERYENDSESSION:
+        SaveAll();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            Shutdown();
         return 0;
     case WM_DESTROY:
         Shutdown();
         PostQuitMessage(0);
         return 0;
     }
+    if (TrayMessage(hWnd, msg, wParam, lParam))
+        return 0;
     return DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
@@ -393,6 +438,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     // One host per desktop: a second one would refill the shared tables.
     HWND running = FindWindowA("Quillrun", NULL);
     if (running) {
+        // It may be hidden behind its icon: it shows itself.
+        PostMessageA(running, WM_APP_TO_FRONT, 0, 0);
         SetForegroundWindow(running);
         return 0;
     }
@@ -420,6 +467,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     *lib.hDlgFileList = hDlgHokan;
     *lib.hPreCursor = CopyCursor(LoadCursorA(NULL, (LPCSTR)IDC_ARROW));
     SetHooks(1);
+    SetTimer(hWndMain, TIMER_AUTOSAVE, AUTOSAVE_EVERY_MS, NULL);
+    TrayInit(hWndMain, hInst, IDR_MAINMENU, IDM_SHOW, "Quillrun");
 
     ShowWindow(hWndMain, nCmdShow);
     UpdateWindow(hWndMain);

@@ -363,6 +363,8 @@ TEST(CommandLineResolution, TableOfCases)
         {"C:\\TOOLS\\NOTEPAD README.TXT", {}, "NOTEPAD README.TXT"},
         {"C:\\TOOLS\\NOTEPAD README.TXT", {"C:\\TOOLS\\NOTEPAD"}, "C:\\TOOLS\\NOTEPAD README.TXT"},
         {"C:\\Program Files\\A\\B.EXE", {}, "Program Files\\A\\B.EXE"},
+        // A picked file in a folder with a blank is the whole path.
+        {"C:\\Program Files\\A\\B.EXE", {"C:\\Program Files\\A\\B.EXE"}, "C:\\Program Files\\A\\B.EXE"},
         {"C:\\TOOLS\\A.B", {"C:\\TOOLS\\A.B.Exe"}, "A.B"},  // has an extension: no ".Exe" tried
         {"C:\\T\\X", {"C:\\T\\X.Exe"}, "C:\\T\\X"},
         {"", {}, ""},

@@ -4,10 +4,136 @@
 #include "desktop.h"
 
 #include <direct.h>
+#include <shellapi.h>
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+
 class HostProgram : public WineDesktop {};
+
+namespace {
+
+// The shell's windows of notification-area icons: under Wine the X11 driver
+// (or Explorer) keeps one window per icon, a child of its tray window.
+BOOL CALLBACK CollectIcon(HWND hWnd, LPARAM out)
+{
+    char cls[64];
+    GetClassNameA(hWnd, cls, sizeof cls);
+    if (strcmp(cls, "__winex11_tray_icon") == 0 || strcmp(cls, "__wine_tray_icon") == 0)
+        ((std::vector<HWND>*)out)->push_back(hWnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectIcons(HWND hWnd, LPARAM out)
+{
+    CollectIcon(hWnd, out);
+    EnumChildWindows(hWnd, CollectIcon, out);
+    return TRUE;
+}
+
+std::vector<HWND> TrayIcons()
+{
+    std::vector<HWND> icons;
+    EnumWindows(CollectIcons, (LPARAM)&icons);
+    return icons;
+}
+
+// The host's popup menu (class "#32768"), when one is up.
+HWND HostPopupMenu(HWND host)
+{
+    DWORD hostPid = 0;
+    GetWindowThreadProcessId(host, &hostPid);
+    for (HWND w = FindWindowA("#32768", NULL); w; w = FindWindowExA(NULL, w, "#32768", NULL)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == hostPid && IsWindowVisible(w))
+            return w;
+    }
+    return NULL;
+}
+
+}  // namespace
+
+// The icon in the notification area: added at start; closing the window
+// hides the host behind it; a double-click on it shows the window, a right
+// click shows the host's menu; a new notification area ("TaskbarCreated")
+// gets it back; File > Exit takes it away.
+TEST_F(HostProgram, IconInTheNotificationAreaKeepsTheHostResident)
+{
+    std::vector<HWND> icons;
+    ASSERT_TRUE(qr::WaitFor([&] { return (icons = TrayIcons()).size() == 1; }))
+        << "icons in the notification area: " << TrayIcons().size();
+    HWND icon = icons[0];
+
+    PostMessageA(host.Window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(qr::WaitFor([&] { return !IsWindowVisible(host.Window()); })) << "closing did not hide it";
+    qr::Settle(300);
+    EXPECT_TRUE(host.Process().Running()) << "closing the window ended the host";
+    EXPECT_EQ(1u, TrayIcons().size());
+    EXPECT_EQ(1, host.Ask(1554)) << "the hidden host answers the library";
+
+    // The shell's icon window passes the mouse on to the host.
+    PostMessageA(icon, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
+    EXPECT_TRUE(qr::WaitFor([&] { return IsWindowVisible(host.Window()); })) << "a double-click did not show it";
+
+    PostMessageA(icon, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 4));
+    PostMessageA(icon, WM_RBUTTONUP, 0, MAKELPARAM(4, 4));
+    HWND menu = NULL;
+    EXPECT_TRUE(qr::WaitFor([&] { return (menu = HostPopupMenu(host.Window())) != NULL; }))
+        << "a right click showed no menu";
+    if (menu) {
+        qr::WaitFor([&] { return GetForegroundWindow() == host.Window(); }, 2000);
+        qr::Tap(VK_ESCAPE);
+        EXPECT_TRUE(qr::WaitFor([&] { return HostPopupMenu(host.Window()) == NULL; }))
+            << "the menu did not close on Escape";
+    }
+
+    // The shell lost its icons (Explorer restarted): the host adds it again.
+    NOTIFYICONDATAA nid;
+    memset(&nid, 0, sizeof nid);
+    nid.cbSize = sizeof nid;
+    nid.hWnd = host.Window();
+    nid.uID = 1;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &nid)) << "the host's icon is not (window, 1)";
+    ASSERT_TRUE(qr::WaitFor([&] { return TrayIcons().empty(); }));
+    PostMessageA(host.Window(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(qr::WaitFor([&] { return TrayIcons().size() == 1; })) << "not added again";
+
+    ASSERT_TRUE(host.Close());
+    EXPECT_TRUE(qr::WaitFor([&] { return TrayIcons().empty(); })) << "the icon stayed after File > Exit";
+}
+
+// Options > Start with Windows writes the quoted path of the host under the
+// Run key and takes it away again.
+TEST_F(HostProgram, StartWithWindowsWritesAndRemovesTheRunValue)
+{
+    const char* runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    auto value = [&]() -> std::string {
+        char text[MAX_PATH + 8] = "";
+        DWORD size = sizeof text, type = 0;
+        if (RegGetValueA(HKEY_CURRENT_USER, runKey, "Quillrun", RRF_RT_REG_SZ, &type, text, &size) !=
+            ERROR_SUCCESS)
+            return "(none)";
+        return text;
+    };
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, runKey, "Quillrun");
+    char full[MAX_PATH];
+    GetFullPathNameA((qr::BinDir() + "Quillrun.exe").c_str(), sizeof full, full, NULL);
+    const std::string expected = std::string("\"") + full + "\"";
+
+    host.Command(IDM_STARTUP);
+    EXPECT_STRCASEEQ(expected.c_str(), value().c_str());
+    host.Command(IDM_STARTUP);
+    EXPECT_EQ("(none)", value());
+
+    // Written by someone else: the option reads the registry, so the next
+    // choice removes it.
+    const char old[] = "\"C:\\old\\Quillrun.exe\"";
+    RegSetKeyValueA(HKEY_CURRENT_USER, runKey, "Quillrun", REG_SZ, old, sizeof old);
+    host.Command(IDM_STARTUP);
+    EXPECT_EQ("(none)", value());
+}
 
 TEST_F(HostProgram, AnswersHistoryAndJumpQuestionsByItsOptions)
 {
