@@ -114,8 +114,8 @@ static void SaveHistoryAndAliases(void)
     unsigned long long now = CurrentTables();
     char next[16];
     snprintf(next, sizeof next, "%d", *lib.iSetIndex);
-    lib.WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, next);
     lib.HistryAndAliasSave();
+    lib.WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, next);
     WritePrivateProfileStringA(NULL, NULL, NULL, QR_SETTINGS_FILE);
     savedTables = now;
 }

@@ -296,3 +296,142 @@ TEST_F(HostWithSettings, TuningAndRingPositionAreSavedWhenTheHostEnds)
     EXPECT_EQ("5", qr::ReadSetting("HistoryNext"));
     EXPECT_EQ(nullptr, *lib.Var<HWND>("hDlgFileList")) << "the completion dialog is gone";
 }
+
+// A stopped host (kill -STOP: it reads no messages, as a hung program) holds
+// up the keys typed into another program only for the bound of each host
+// message, and not at all once the system sees it as hung.  Continued, it
+// answers again: history and hot keys work.
+TEST_F(HostProgram, StoppedHostHoldsUpOtherProgramsKeysOnlyBriefly)
+{
+    int pid = qr::UnixPid("Quillrun.exe");
+    ASSERT_NE(0, pid) << "the host's Unix process was not found";
+    ASSERT_TRUE(qr::UnixSignal(pid, "STOP"));
+    ASSERT_TRUE(qr::WaitFor([&] { return qr::UnixState(pid) == 'T'; })) << "state " << qr::UnixState(pid);
+    DWORD stopped = GetTickCount();
+
+    // Letters, and Space and Backspace, which also reset the host's
+    // completion list.  Each key: pressed and released, then timed until
+    // its release reached the program.
+    const WORD keys[] = {'Q', VK_SPACE, 'W', VK_BACK};
+    std::string early, late;
+    std::vector<DWORD> lateDelays;
+    DWORD worst = 0;
+    for (int i = 0; GetTickCount() - stopped < 8000; ++i) {
+        WORD vk = keys[i % 4];
+        target.ClearLog();
+        DWORD sent = GetTickCount();
+        qr::Tap(vk);
+        bool arrived = target.WaitForLog(qr::Up(vk), 5000);
+        DWORD delay = GetTickCount() - sent;
+        ASSERT_TRUE(arrived) << "key " << vk << " " << (sent - stopped) << " ms after the stop never arrived";
+        worst = std::max(worst, delay);
+        std::string item = " " + std::to_string(sent - stopped) + ":" + std::to_string(delay);
+        // The system sees a program as hung once it has read nothing for
+        // 5 seconds; give the host's last read a second of slack.
+        if (sent - stopped >= 6000) {
+            late += item;
+            lateDelays.push_back(delay);
+        } else {
+            early += item;
+        }
+        qr::Settle(150);
+    }
+    printf("[ delays  ] per key, ms after the stop:ms delay; before seen as hung:%s; after:%s\n",
+           early.c_str(), late.c_str());
+    EXPECT_LT(worst, 2000u) << "early:" << early << " late:" << late;
+    ASSERT_FALSE(lateDelays.empty());
+    std::sort(lateDelays.begin(), lateDelays.end());
+    EXPECT_LT(lateDelays[lateDelays.size() / 2], 250u) << "a host seen as hung is still waited for; late:" << late;
+
+    ASSERT_TRUE(qr::UnixSignal(pid, "CONT"));
+    ASSERT_TRUE(qr::WaitFor([&] { return qr::UnixState(pid) != 'T'; }));
+    ASSERT_TRUE(qr::WaitFor([&] { return host.Ask(1554) == 1; })) << "the host does not answer again";
+    ASSERT_TRUE(target.Focus(1));
+    target.SetText(1, "");
+    qr::TypeText("after");
+    ASSERT_TRUE(qr::WaitFor([&] { return target.Text(1) == "after"; })) << target.Text(1);
+    qr::Tap(VK_TAB);
+    ASSERT_TRUE(target.WaitForLog(qr::Up(VK_TAB))) << target.Log();
+    ASSERT_TRUE(target.Focus(1));
+    target.SetText(1, "");
+    qr::Tap(VK_UP);
+    EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == "after"; })) << "Up recalled: " << target.Text(1);
+    qr::CtrlShiftTap('S');
+    EXPECT_TRUE(qr::WaitFor([&] { return host.HotKeyLine().find("Ctrl+Shift+S") != std::string::npos; }))
+        << host.HotKeyLine();
+}
+
+// A host killed outright (SIGKILL, as by a crash or power loss) loses
+// nothing stored a few seconds before; nothing is written while nothing
+// changes; the next start has the line.
+TEST_F(HostProgram, KilledHostKeepsTheLineStoredSecondsBefore)
+{
+    qr::TypeText("kept after a kill");
+    ASSERT_TRUE(qr::WaitFor([&] { return target.Text(1) == "kept after a kill"; }));
+    qr::Tap(VK_RETURN);
+    ASSERT_TRUE(qr::WaitFor([&] { return std::string(Text("chHist")) == "kept after a kill"; }))
+        << "the line was not stored";
+    DWORD stored = GetTickCount();
+    // The ring's store slot is written last.
+    EXPECT_TRUE(qr::WaitFor([&] { return qr::ReadSetting("HistoryNext") == "1"; }, 6000))
+        << "not saved within 6 s";
+    printf("[ autosave] in the settings file %lu ms after it was stored\n",
+           (unsigned long)(GetTickCount() - stored));
+    EXPECT_EQ("kept after a kill", qr::ReadSetting("1"));
+
+    WIN32_FILE_ATTRIBUTE_DATA before, after;
+    ASSERT_TRUE(GetFileAttributesExA(qr::SettingsPath().c_str(), GetFileExInfoStandard, &before));
+    qr::Settle(2500);
+    ASSERT_TRUE(GetFileAttributesExA(qr::SettingsPath().c_str(), GetFileExInfoStandard, &after));
+    EXPECT_EQ(0, CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime))
+        << "the file was written again while nothing changed";
+
+    int pid = qr::UnixPid("Quillrun.exe");
+    ASSERT_NE(0, pid);
+    ASSERT_TRUE(qr::UnixSignal(pid, "KILL"));
+    ASSERT_TRUE(qr::WaitFor([&] { return !host.Process().Running(); })) << "the host was not killed";
+    EXPECT_EQ("kept after a kill", qr::ReadSetting("1"));
+
+    RestoreBlock();
+    ASSERT_TRUE(host.Start()) << "the host did not start again";
+    EXPECT_STREQ("kept after a kill", Text("chHist"));
+    EXPECT_EQ(1, Int("iSetIndex"));
+}
+
+// Log-off or shut-down (wineboot -e -f: WM_QUERYENDSESSION and WM_ENDSESSION
+// to every window, then the process is ended, with no WM_DESTROY): the
+// host agrees and saves a line another process put into the ring a moment
+// before, the aliases, and the tuning values the hot keys changed.  Run in a
+// program of its own: the session end ends every process with a window.
+class SessionEnd : public WineDesktop {};
+
+BOOL CALLBACK CountOwnWindows(HWND hWnd, LPARAM count)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    if (pid == GetCurrentProcessId())
+        ++*(int*)count;
+    return TRUE;
+}
+
+TEST_F(SessionEnd, HostSavesEverythingWhenTheSessionEnds)
+{
+    int own = 0;
+    EnumWindows(CountOwnWindows, (LPARAM)&own);
+    ASSERT_EQ(0, own) << "this process has windows: the session end would end it too";
+
+    int slot = Int("iSetIndex");
+    strcpy(Text("chHist") + slot * 256, "written before log-off");
+    Int("iSetIndex") = slot + 1;
+    strcpy(Text("chAlias") + 2 * 128, "lo,logoff now");
+    Int("iZure") = 555;  // saved only with the options, at exit
+    DWORD start = GetTickCount();
+    int code = qr::Run("wineboot.exe -e -f", 60000);
+    printf("[ session ] wineboot -e -f took %lu ms\n", (unsigned long)(GetTickCount() - start));
+    EXPECT_EQ(0, code) << "the session end was refused or failed";
+    EXPECT_TRUE(host.Process().WaitExit(10000)) << "the host outlived the session";
+    EXPECT_EQ("written before log-off", qr::ReadSetting("1"));
+    EXPECT_EQ("lo,logoff now", qr::ReadSetting("Alias-3"));
+    EXPECT_EQ("555", qr::ReadSetting("Zure"));
+    EXPECT_EQ("1", qr::ReadSetting("HistoryNext"));
+}
