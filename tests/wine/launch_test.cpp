@@ -9,6 +9,7 @@
 #include <strings.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -84,6 +85,106 @@ TEST_F(Launch, RunDialogOfTheHostReportsAMissingProgram)
                    all += "[" + t + "] ";
                return all;
            }();
+}
+
+// The program a launch started: its window, which is then closed by ending
+// its process.
+bool EndProgramOfWindow(HWND w)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!p)
+        return false;
+    TerminateProcess(p, 0);
+    WaitForSingleObject(p, 5000);
+    CloseHandle(p);
+    return true;
+}
+
+HWND OtherWindowOfClass(const char* cls, HWND except)
+{
+    for (HWND w = FindWindowA(cls, NULL); w; w = FindWindowExA(NULL, w, cls, NULL))
+        if (w != except)
+            return w;
+    return NULL;
+}
+
+std::string BoxesSeen(qr::MessageBoxWatcher& watcher)
+{
+    std::string all;
+    for (const std::string& t : watcher.Texts())
+        all += "[" + t + "] ";
+    return all;
+}
+
+// File > Run with the host's own dialog, walking the folders by
+// double-clicks as a user does: a program picked in a folder whose name
+// holds blanks, or a letter outside ASCII, starts; a picked file that is no
+// program is reported with the launcher's text under the file's path.
+TEST_F(Launch, RunDialogOfTheHostStartsAProgramPickedInAnyFolder)
+{
+    // "C:\qr run e-acute" in the ANSI code page, where it has that letter.
+    char special[MAX_PATH];
+    BOOL lost = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"qr run \u00e9", -1, special, sizeof special, NULL, &lost);
+    std::string folder = std::string("C:\\") + special;
+    CreateDirectoryA(folder.c_str(), NULL);
+    ASSERT_TRUE(CopyFileA((qr::TestDir() + "qr_target.exe").c_str(), (folder + "\\qrtarget.exe").c_str(), FALSE));
+    ASSERT_TRUE(WriteFileText(folder + "\\notprog.exe", "not a program"));
+
+    struct Case {
+        std::vector<std::string> folders;  // entered one by one from C:\ on
+        const char* file;
+        const char* windowClass;  // of the program that starts, or NULL
+        const char* box;          // the box's text, or NULL
+    };
+    const std::vector<Case> cases = {
+        {{"Program Files", "Windows NT", "Accessories"}, "wordpad.exe", "WORDPADTOP", NULL},
+        {{special}, "qrtarget.exe", lost ? NULL : "QRTarget", NULL},
+        {{special}, "notprog.exe", NULL, "notprog.exe: "},
+    };
+    for (const Case& c : cases) {
+        if (c.windowClass == NULL && c.box == NULL)
+            continue;  // no such letter in this code page
+        SCOPED_TRACE(c.file);
+        HWND dlg = OpenRunDialog();
+        ASSERT_NE((HWND)NULL, dlg) << "the FileOpen dialog did not open";
+        HWND list = GetDlgItem(dlg, 102);
+        ASSERT_TRUE(qr::WaitFor([&] { return qr::WindowText(GetDlgItem(dlg, 100)) != ""; }));
+        // Wine's listing takes "C:\\*.Exe" for the current folder of drive
+        // C; "C:\\." names the root.
+        SetControlText(GetDlgItem(dlg, 100), "C:\\.");
+        SendMessageA(dlg, WM_COMMAND, IDOK, 0);
+        ASSERT_EQ("c:\\", qr::WindowText(GetDlgItem(dlg, 101)));
+        std::vector<std::string> entries;
+        for (const std::string& f : c.folders)
+            entries.push_back("[" + f + "]");
+        entries.push_back(c.file);
+        for (const std::string& entry : entries) {
+            LRESULT at = SendMessageA(list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry.c_str());
+            ASSERT_NE(LB_ERR, at) << entry << " is not listed in " << qr::WindowText(GetDlgItem(dlg, 101));
+            SendMessageA(list, LB_SETCURSEL, (WPARAM)at, 0);
+            if (entry == c.file)
+                PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(102, LBN_DBLCLK), (LPARAM)list);
+            else
+                SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(102, LBN_DBLCLK), (LPARAM)list);
+        }
+        ASSERT_TRUE(qr::WaitFor([&] { return !IsWindow(dlg); })) << "the dialog stayed open";
+        qr::MessageBoxWatcher watcher;
+        if (c.windowClass) {
+            HWND started = NULL;
+            EXPECT_TRUE(qr::WaitFor([&] { return (started = OtherWindowOfClass(c.windowClass, target.Window())) != NULL; }, 15000))
+                << "no " << c.windowClass << " window; boxes: " << BoxesSeen(watcher);
+            if (started) {
+                EXPECT_TRUE(EndProgramOfWindow(started));
+            }
+        } else {
+            const std::string caption = folder + "\\" + c.box;
+            EXPECT_TRUE(watcher.WaitForBox(caption, 10000)) << "boxes: " << BoxesSeen(watcher);
+        }
+        EXPECT_EQ(0, Int("bDlg"));
+    }
 }
 
 // The dialog procedure in this process, with the host's template: a typed
@@ -257,6 +358,49 @@ TEST_F(CommonDialog, HookCentresTheDialogAndTheChoiceIsShownForChecking)
         return all;
     }();
     EXPECT_TRUE(qr::WaitFor([&] { return Int("bDlg") == 0; }));
+}
+
+}  // namespace
+
+namespace {
+
+// A program in a folder with blanks, picked in the common dialog with its
+// full path, starts: the path is kept whole and the host runs it as it
+// stands.  With the centring hook this Wine shows the older layout, which
+// hands back the name alone (found in the folder the dialog entered); the
+// current layout hands back the full path.
+TEST_F(CommonDialog, ProgramPickedInAFolderWithBlanksStarts)
+{
+    const std::string program = "C:\\Program Files\\Windows NT\\Accessories\\wordpad.exe";
+    for (int kind : {1, 2}) {
+        SCOPED_TRACE("KindOfDialogBox " + std::to_string(kind));
+        if (kind == 2) {
+            ASSERT_TRUE(host.Close());
+            ASSERT_TRUE(qr::WriteSettings({"[Quillrun]", "KindOfDialogBox=2", "ExecDialogCheck=1"}));
+            ASSERT_TRUE(host.Start());
+        }
+        PostMessageA(host.Window(), WM_COMMAND, IDM_RUN, 0);
+        HWND dlg = qr::WaitForWindow("#32770", kCommonTitle);
+        ASSERT_NE((HWND)NULL, dlg);
+        // The file name: edt1 in the older layout, the combo box cmb13 in
+        // the current one.
+        HWND name = NULL;
+        ASSERT_TRUE(qr::WaitFor([&] { return (name = GetDlgItem(dlg, kind == 1 ? 0x480 : 0x47C)) != NULL; }));
+        SetControlText(name, program.c_str());
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(qr::WaitFor([&] { return !IsWindow(dlg); })) << "the dialog stayed open";
+
+        qr::MessageBoxWatcher watcher;
+        EXPECT_TRUE(watcher.WaitForBox(kind == 1 ? "Command Line: wordpad.exe" : "Command Line: " + program, 10000))
+            << "boxes: " << BoxesSeen(watcher);
+        HWND started = NULL;
+        EXPECT_TRUE(qr::WaitFor([&] { return (started = FindWindowA("WORDPADTOP", NULL)) != NULL; }, 15000))
+            << "wordpad did not start; boxes: " << BoxesSeen(watcher);
+        if (started) {
+            EXPECT_TRUE(EndProgramOfWindow(started));
+        }
+        EXPECT_TRUE(qr::WaitFor([&] { return FindWindowA("WORDPADTOP", NULL) == NULL; }));
+    }
 }
 
 }  // namespace
