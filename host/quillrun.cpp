@@ -466,9 +466,11 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     hDlgHokan = CreateCompletionDialog();
     *lib.hDlgFileList = hDlgHokan;
     *lib.hPreCursor = CopyCursor(LoadCursorA(NULL, (LPCSTR)IDC_ARROW));
-    SetHooks(1);
     SetTimer(hWndMain, TIMER_AUTOSAVE, AUTOSAVE_EVERY_MS, NULL);
+    // Before the hooks: the window shows (and takes the front) right after
+    // them, as soon as the state line says they are in place.
     TrayInit(hWndMain, hInst, IDR_MAINMENU, IDM_SHOW, "Quillrun");
+    SetHooks(1);
 
     ShowWindow(hWndMain, nCmdShow);
     UpdateWindow(hWndMain);
