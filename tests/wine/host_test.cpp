@@ -181,9 +181,12 @@ TEST_F(HostProgram, MenuTogglesWriteTheSharedSwitches)
 
 TEST_F(HostProgram, SecondHostLeavesTheFirstAlone)
 {
+    PostMessageA(host.Window(), WM_CLOSE, 0, 0);  // hidden behind its icon
+    ASSERT_TRUE(qr::WaitFor([&] { return !IsWindowVisible(host.Window()); }));
     int code = qr::Run("\"" + qr::BinDir() + "Quillrun.exe\"");
     EXPECT_EQ(0, code) << "the second host should end at once";
     EXPECT_TRUE(IsWindow(host.Window()));
+    EXPECT_TRUE(qr::WaitFor([&] { return IsWindowVisible(host.Window()); })) << "the first one stayed hidden";
     EXPECT_EQ("Hooks installed.", host.StateLine());
 }
 
