@@ -46,6 +46,37 @@ void SetControlText(HWND control, const char* text)
     SendMessageTimeoutA(control, WM_SETTEXT, 0, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &r);
 }
 
+// The program a launch started: its window, which is then closed by ending
+// its process.
+bool EndProgramOfWindow(HWND w)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!p)
+        return false;
+    TerminateProcess(p, 0);
+    WaitForSingleObject(p, 5000);
+    CloseHandle(p);
+    return true;
+}
+
+HWND OtherWindowOfClass(const char* cls, HWND except)
+{
+    for (HWND w = FindWindowA(cls, NULL); w; w = FindWindowExA(NULL, w, cls, NULL))
+        if (w != except)
+            return w;
+    return NULL;
+}
+
+std::string BoxesSeen(qr::MessageBoxWatcher& watcher)
+{
+    std::string all;
+    for (const std::string& t : watcher.Texts())
+        all += "[" + t + "] ";
+    return all;
+}
+
 class Launch : public WineDesktop {
 protected:
     // The host's File > Run dialog, once it is up.
@@ -78,44 +109,7 @@ TEST_F(Launch, RunDialogOfTheHostReportsAMissingProgram)
 
     // The dialog has gone: every box from now on is the launcher's.
     qr::MessageBoxWatcher watcher;
-    EXPECT_TRUE(watcher.WaitForBox("qrmissing a.txt: File Not Found", 10000))
-        << "boxes seen: " << [&] {
-               std::string all;
-               for (const std::string& t : watcher.Texts())
-                   all += "[" + t + "] ";
-               return all;
-           }();
-}
-
-// The program a launch started: its window, which is then closed by ending
-// its process.
-bool EndProgramOfWindow(HWND w)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-    if (!p)
-        return false;
-    TerminateProcess(p, 0);
-    WaitForSingleObject(p, 5000);
-    CloseHandle(p);
-    return true;
-}
-
-HWND OtherWindowOfClass(const char* cls, HWND except)
-{
-    for (HWND w = FindWindowA(cls, NULL); w; w = FindWindowExA(NULL, w, cls, NULL))
-        if (w != except)
-            return w;
-    return NULL;
-}
-
-std::string BoxesSeen(qr::MessageBoxWatcher& watcher)
-{
-    std::string all;
-    for (const std::string& t : watcher.Texts())
-        all += "[" + t + "] ";
-    return all;
+    EXPECT_TRUE(watcher.WaitForBox("qrmissing a.txt: File Not Found", 10000)) << "boxes seen: " << BoxesSeen(watcher);
 }
 
 // File > Run with the host's own dialog, walking the folders by
@@ -351,12 +345,7 @@ TEST_F(CommonDialog, HookCentresTheDialogAndTheChoiceIsShownForChecking)
     // Without validation this Wine's older dialog layout hands back the name
     // alone; the name is found along the search path and kept as it is.
     qr::MessageBoxWatcher watcher;
-    EXPECT_TRUE(watcher.WaitForBox("Command Line: hostname.exe", 10000)) << "boxes seen: " << [&] {
-        std::string all;
-        for (const std::string& t : watcher.Texts())
-            all += "[" + t + "] ";
-        return all;
-    }();
+    EXPECT_TRUE(watcher.WaitForBox("Command Line: hostname.exe", 10000)) << "boxes seen: " << BoxesSeen(watcher);
     EXPECT_TRUE(qr::WaitFor([&] { return Int("bDlg") == 0; }));
 }
 
