@@ -142,6 +142,7 @@ static void UpdateStateLine(void)
 {
     SetDlgItemTextA(hWndMain, IDC_STATE_LINE,
                     hooksOn ? "Hooks installed." : "Hooks removed (Options > Hooks installed).");
+    TraySetTip(hooksOn ? "Quillrun" : "Quillrun (hooks removed)");
 }
 
 static void SetHooks(int on)
