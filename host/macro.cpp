@@ -18,6 +18,7 @@ static int lineId;
 static int setting = -1;
 static int systemChoice = -1;
 static char shownLine[96];
+static void (*lineChanged)(void);
 
 // GetVersionEx reports at most the version the program's manifest names;
 // RtlGetVersion reports the real one.
@@ -76,6 +77,8 @@ static void ShowMacroLine(void)
     if (strcmp(line, shownLine) != 0) {
         strcpy(shownLine, line);
         SetDlgItemTextA(hWndHost, lineId, line);
+        if (lineChanged)
+            lineChanged();
     }
 }
 
@@ -96,9 +99,10 @@ static void CALLBACK StepTimer(HWND hWnd, UINT, UINT_PTR id, DWORD)
 
 static void WakePlayer(void) { SetTimer(hWndHost, MACRO_STEP_TIMER, 0, StepTimer); }
 
-void MacroInit(HWND hWnd, int id, const QrLib* l)
+void MacroInit(HWND hWnd, int id, const QrLib* l, void (*onChange)(void))
 {
     lib = l;
+    lineChanged = onChange;
     hWndHost = hWnd;
     lineId = id;
     setting = (int)lib->GetProfileIMy(QR_SETTINGS_SECTION, QR_KEY_MACRO_HOOKS, -1);

@@ -12,8 +12,9 @@
 #define HM_MACRO 15015  // wParam: VK_F6, F9 or F12; lParam 1: the journal hook was refused
 
 // Binds the library's macro table, reads the setting and keeps the line
-// lineId of the host window up to date.  Call once the window exists.
-void MacroInit(HWND hWnd, int lineId, const QrLib* lib);
+// lineId of the host window up to date; onChange (may be NULL) runs whenever
+// that line changes.  Call once the window exists.
+void MacroInit(HWND hWnd, int lineId, const QrLib* lib, void (*onChange)(void));
 // Ends a recording or playback the host runs and removes its hooks.
 void MacroEnd(void);
 

@@ -46,6 +46,29 @@ void AliasKey(int slot, char* out, size_t size)
     snprintf(out, size, "Alias-%x", (unsigned)(slot + 1));
 }
 
+// FNV-1a, 64 bits: a few thousand byte steps every couple of seconds.
+static unsigned long long Mix(unsigned long long h, const char* text, size_t size)
+{
+    // The tables are written by other processes meanwhile: read with a bound.
+    size_t len = strnlen(text, size);
+    for (size_t i = 0; i < len; ++i)
+        h = (h ^ (unsigned char)text[i]) * 0x100000001b3ULL;
+    return (h ^ 0x100) * 0x100000001b3ULL;  // a slot's end, unlike any byte
+}
+
+unsigned long long TablesFingerprint(const char hist[QR_HIST_SLOTS][QR_HIST_TEXT],
+                                     const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT], int next)
+{
+    unsigned long long h = 0xcbf29ce484222325ULL;
+    for (int i = 0; i < QR_HIST_SLOTS; ++i)
+        h = Mix(h, hist[i], QR_HIST_TEXT);
+    for (int i = 0; i < QR_HIST_SLOTS; ++i)
+        h = Mix(h, alias[i], QR_ALIAS_TEXT);
+    char slot[16];
+    snprintf(slot, sizeof slot, "%d", next);
+    return Mix(h, slot, sizeof slot);
+}
+
 int PreviousSlot(int slot)
 {
     return slot <= 0 ? QR_HIST_SLOTS - 1 : slot - 1;

@@ -58,6 +58,13 @@ void AliasKey(int slot, char* out, size_t size);
 // full.  Otherwise the slot after the last non-empty one.
 int NextHistorySlot(const char hist[QR_HIST_SLOTS][QR_HIST_TEXT], int saved);
 
+// A cheap fingerprint of what the host saves from the shared tables: the text
+// of every history and alias slot (up to its terminator, bytes behind it do
+// not count) and the ring's store slot.  Equal tables give equal prints; a
+// change of any saved text or of next gives another one.
+unsigned long long TablesFingerprint(const char hist[QR_HIST_SLOTS][QR_HIST_TEXT],
+                                     const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT], int next);
+
 // Step back once in the ring: 0 goes to 31.
 int PreviousSlot(int slot);
 

@@ -11,6 +11,8 @@
 #include "options.h"
 #include "qrlib.h"
 #include "resource.h"
+#include "run_program.h"
+#include "tray.h"
 
 // Host messages the library sends (synchronously, from other programs' key
 // strokes and focus changes: each is answered at once).
@@ -26,6 +28,11 @@
 #define WM_APP_OPTIONS_MENU (WM_APP + 2)
 #define WM_APP_SAVE_OPTIONS (WM_APP + 3)
 
+// The history and the aliases are saved this long after they change, so that
+// a host that is killed loses at most that much.
+#define TIMER_AUTOSAVE 1
+#define AUTOSAVE_EVERY_MS 2000
+
 static QrLib lib;
 static HostOptions opts;
 static HINSTANCE hInst;
@@ -33,6 +40,8 @@ static HWND hWndMain;
 static HWND hDlgHokan;
 static int hooksOn;
 static int hotKeyCount;
+static unsigned long long savedTables;  // fingerprint of what the file holds
+static int ended;
 
 // --- Settings ---------------------------------------------------------------
 
@@ -93,14 +102,58 @@ static void LoadHistoryAndAliases(void)
     int next = NextHistorySlot(lib.chHist, saved);
     *lib.iSetIndex = next;
     *lib.iGetIndex = PreviousSlot(next);
+    savedTables = TablesFingerprint(lib.chHist, lib.chAlias, next);
+}
+
+static unsigned long long CurrentTables(void)
+{
+    return TablesFingerprint(lib.chHist, lib.chAlias, *lib.iSetIndex);
+}
+
+// The ring's store slot, the history and the aliases, flushed to the disk.
+static void SaveHistoryAndAliases(void)
+{
+    unsigned long long now = CurrentTables();
+    char next[16];
+    snprintf(next, sizeof next, "%d", *lib.iSetIndex);
+    lib.HistryAndAliasSave();
+    lib.WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, next);
+    WritePrivateProfileStringA(NULL, NULL, NULL, QR_SETTINGS_FILE);
+    savedTables = now;
+}
+
+static void SaveIfChanged(void)
+{
+    if (CurrentTables() != savedTables)
+        SaveHistoryAndAliases();
+}
+
+// Everything the host keeps between runs.
+static void SaveAll(void)
+{
+    // The tuning values may have been changed with hot keys: keep them.
+    opts.zure = *lib.iZure;
+    opts.aida = *lib.lAida;
+    SaveOptions();
+    SaveHistoryAndAliases();
 }
 
 // --- Hooks ------------------------------------------------------------------
+
+// The icon's tooltip: whether the hooks are in place, and the macro state.
+static void UpdateTrayTip(void)
+{
+    char tip[128];
+    int n = snprintf(tip, sizeof tip, "%s\n", hooksOn ? "Quillrun" : "Quillrun (hooks removed)");
+    MacroStateText(tip + n, sizeof tip - (size_t)n);
+    TraySetTip(tip);
+}
 
 static void UpdateStateLine(void)
 {
     SetDlgItemTextA(hWndMain, IDC_STATE_LINE,
                     hooksOn ? "Hooks installed." : "Hooks removed (Options > Hooks installed).");
+    UpdateTrayTip();
 }
 
 static void SetHooks(int on)
@@ -140,24 +193,6 @@ static void ShowAliases(void)
     if (FormatAliasList(lib.chAlias, text, sizeof text) == 0)
         strcpy(text, "No aliases are defined.\nDefine one in any edit field: Alias name value");
     MessageBoxA(hWndMain, text, "Quillrun aliases", MB_OK);
-}
-
-static void RunProgram(void)
-{
-    char name[128] = "";
-    OFSTRUCT of;
-    memset(&of, 0, sizeof of);
-    of.cBytes = sizeof of;
-    // The hot keys stay off while the dialog is up.  The library clears the
-    // flag when the dialog ends; the host clears it too, so that a dialog
-    // that could not be shown does not leave the hot keys off.
-    *lib.bDlg = 1;
-    int result = lib.DoFileOpenDlg(hInst, hWndMain, "*.Exe", ".Exe", 0x4010, name, &of);
-    *lib.bDlg = 0;
-    if (result == 1 && of.szPathName[0]) {
-        of.szPathName[sizeof of.szPathName - 1] = 0;
-        lib.ShellExec(0, of.szPathName);
-    }
 }
 
 static int* OptionOfCommand(int id)
@@ -207,6 +242,7 @@ static void CheckOptionItems(HMENU menu)
         CheckMenuItem(menu, id, MF_BYCOMMAND | (*OptionOfCommand(id) ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDM_HOOKS, MF_BYCOMMAND | (hooksOn ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDM_MACROHOOKS, MF_BYCOMMAND | (MacroUsesLowLevel() ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(menu, IDM_STARTUP, MF_BYCOMMAND | (StartupIsOn() ? MF_CHECKED : MF_UNCHECKED));
 }
 
 static void ShowOptionsMenu(void)
@@ -224,8 +260,10 @@ static void ShowOptionsMenu(void)
 static void OnCommand(int id)
 {
     switch (id) {
-    case IDM_RUN: RunProgram(); break;
+    case IDM_RUN: RunProgram(&lib, hInst, hWndMain); break;
     case IDM_EXIT: DestroyWindow(hWndMain); break;
+    case IDM_SHOW: ToFront(); break;
+    case IDM_STARTUP: SetStartup(!StartupIsOn()); break;
     case IDM_HOOKS: SetHooks(!hooksOn); break;
     case IDM_MACROHOOKS:
         MacroToggleSetting();
@@ -240,16 +278,15 @@ static void OnCommand(int id)
     }
 }
 
+// At exit, and when the session ends (the process may be ended right after).
 static void Shutdown(void)
 {
-    // The tuning values may have been changed with hot keys: keep them.
-    opts.zure = *lib.iZure;
-    opts.aida = *lib.lAida;
-    SaveOptions();
-    char next[16];
-    snprintf(next, sizeof next, "%d", *lib.iSetIndex);
-    lib.WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, next);
-    lib.HistryAndAliasSave();
+    if (ended)
+        return;
+    ended = 1;
+    KillTimer(hWndMain, TIMER_AUTOSAVE);
+    SaveAll();
+    TrayRemove();
     SetHooks(0);
     MacroEnd();
     // Nothing may send to the completion dialog or own a message box once
@@ -309,14 +346,32 @@ static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;
+    case WM_TIMER:
+        if (wParam == TIMER_AUTOSAVE)
+            SaveIfChanged();
+        return 0;
     case WM_CLOSE:
-        DestroyWindow(hWnd);
+        // With the icon in the notification area the host stays resident.
+        if (TrayShown())
+            ShowWindow(hWnd, SW_HIDE);
+        else
+            DestroyWindow(hWnd);
+        return 0;
+    // At log-off or shut-down no WM_DESTROY comes: the process is ended.
+    case WM_QUERYENDSESSION:
+        SaveAll();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            Shutdown();
         return 0;
     case WM_DESTROY:
         Shutdown();
         PostQuitMessage(0);
         return 0;
     }
+    if (TrayMessage(hWnd, msg, wParam, lParam))
+        return 0;
     return DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
@@ -407,6 +462,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     // One host per desktop: a second one would refill the shared tables.
     HWND running = FindWindowA("Quillrun", NULL);
     if (running) {
+        // It may be hidden behind its icon: it shows itself.
+        PostMessageA(running, WM_APP_TO_FRONT, 0, 0);
         SetForegroundWindow(running);
         return 0;
     }
@@ -426,7 +483,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     // Start-up order: window and instance to the library, the settings into
     // the shared block, then the hooks.
     lib.SethWndhInstance(hWndMain, hInst);
-    MacroInit(hWndMain, IDC_MACRO_LINE, &lib);
+    MacroInit(hWndMain, IDC_MACRO_LINE, &lib, UpdateTrayTip);
     LoadOptions();
     ApplyOptions();
     *lib.bJapaneseEnv = lib.GetProfileIMy("intl", "iCountry", 1) == 81 ? 1 : 0;
@@ -434,6 +491,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     hDlgHokan = CreateCompletionDialog();
     *lib.hDlgFileList = hDlgHokan;
     *lib.hPreCursor = CopyCursor(LoadCursorA(NULL, (LPCSTR)IDC_ARROW));
+    SetTimer(hWndMain, TIMER_AUTOSAVE, AUTOSAVE_EVERY_MS, NULL);
+    // Before the hooks: the window shows (and takes the front) right after
+    // them, as soon as the state line says they are in place.
+    TrayInit(hWndMain, hInst, IDR_MAINMENU, IDM_SHOW, "Quillrun");
     SetHooks(1);
 
     ShowWindow(hWndMain, nCmdShow);

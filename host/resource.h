@@ -16,6 +16,8 @@
 #define IDM_HOOKS 1108
 #define IDM_DEFAULTS 1109
 #define IDM_MACROHOOKS 1120
+#define IDM_STARTUP 1110
+#define IDM_SHOW 1003
 #define IDM_ABOUT 1201
 
 // Controls of the main window.

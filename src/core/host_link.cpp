@@ -30,11 +30,24 @@ HWND FindHostWindow(void)
     return FindWindowA(QR_HOST_CLASS, NULL);
 }
 
-// Host messages are sent synchronously; with no host window they go to a
-// null window and yield 0, which switches the host-controlled services off.
+// Host messages are sent from the key strokes and focus changes of every
+// program, which wait for the answer: a host that does not answer must not
+// freeze the desktop's keyboard.  So each one goes with a bound, and a host
+// that is seen as hung (it has not read its queue for seconds) is not waited
+// for at all.  No answer, like no host window, counts as 0: the
+// host-controlled services are off.
+LRESULT SendToHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(hWnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, kHostAnswerLimitMs,
+                             &answer))
+        return 0;
+    return (LRESULT)answer;
+}
+
 LRESULT SendHostMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return SendMessageA(FindHostWindow(), msg, wParam, lParam);
+    return SendToHostWindow(FindHostWindow(), msg, wParam, lParam);
 }
 
 HINSTANCE WINAPI SethWndhInstance(HWND hWnd, HINSTANCE hInst)

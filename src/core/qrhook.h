@@ -117,7 +117,11 @@ enum HostMessage {
     HM_MACRO = 15015,      // wParam: VK_F6, F9 or F12; lParam 1: the journal hook was refused
 };
 HWND FindHostWindow(void);
+// How long a host message waits for the host's answer, in milliseconds.
+#define kHostAnswerLimitMs 300
 LRESULT SendHostMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+// The same bound for a message to another window of the host's.
+LRESULT SendToHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // ---------------------------------------------------------------------------
 // Keyboard hook helpers (hotkeys/).

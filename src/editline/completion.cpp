@@ -155,7 +155,9 @@ int WINAPI FileHokan(int code, WPARAM wParam, LPARAM lParam)
     if (lParam & 0x40000000)
         return 0;
     if (IsResetKey(wParam)) {
-        SendMessageA(FileList(), LB_RESETCONTENT, 0, 0);
+        // Space, Enter, Backspace and the arrows of every program come here:
+        // the host's list must not hold them up when the host hangs.
+        SendToHostWindow(FileList(), LB_RESETCONTENT, 0, 0);
         iHokanIndex = 0;
         return 0;
     }

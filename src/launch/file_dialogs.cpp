@@ -148,6 +148,10 @@ int ResolveCommandLine(const char* path, char* dest, int destSize, FileExistsFn 
 {
     if (!CopyText(chResolveCopy, sizeof chResolveCopy, path))
         return 0;
+    // A picked file whose folder holds a blank ("C:\Program Files\...") is
+    // the whole path: cut at the blank it would name nothing.
+    if (FindCharMy(chResolveCopy, ' ') && exists(chResolveCopy))
+        return CopyText(dest, destSize, chResolveCopy);
     int lastSlash = -1;
     const char* p = chResolveCopy;
     while (*p && *p != ' ') {

@@ -11,36 +11,6 @@
 static char chExecProgram[64] QR_SHARED = "";
 static char chExecParam[64] QR_SHARED = "";
 
-static const char* const kShellErrors[22] = {
-    "Not Enough System Memory / Broke'n .Exe / Relocate Error",
-    "Int 21H - Func 4B00h Error",
-    "File Not Found",
-    "Not Found Path",
-    "Too Many Open File",
-    "Task Dynamic Link / Share Error / Network Protect",
-    "Other DS Require For Task In Library",
-    "MS-DOS Memory Block Error",
-    "Not Enough Memory",
-    "MS-DOS Memory Block Error",
-    "Bad Windows Version",
-    "Not Windows .Exe / .Exe Image Error",
-    "Other OS Program",
-    "For MS-DOS Ver 4.0",
-    "Can't Understand File Type",
-    "For Real Mode Windows",
-    "Multiple DS",
-    "Can't Share DLL",
-    "For Protect Mode App In Real Mode",
-    "Compressed",
-    "DLL Error",
-    "For Windows 32 Bit Version",
-};
-
-const char* ShellErrorText(UINT_PTR result)
-{
-    return result < 22 ? kShellErrors[result] : NULL;
-}
-
 static int IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
 int SplitCommandLine(const char* line, char* program, int programSize, char* param, int paramSize)

@@ -402,6 +402,8 @@ TEST(CommandLineResolution, TableOfCases)
         {0, "C:\\TOOLS\\NOTEPAD README.TXT", {}, "NOTEPAD README.TXT"},
         {0, "C:\\TOOLS\\NOTEPAD README.TXT", {"C:\\TOOLS\\NOTEPAD"}, "C:\\TOOLS\\NOTEPAD README.TXT"},
         {0, "C:\\Program Files\\A\\B.EXE", {}, "Program Files\\A\\B.EXE"},
+        // A picked file in a folder with a blank is the whole path.
+        {0, "C:\\Program Files\\A\\B.EXE", {"C:\\Program Files\\A\\B.EXE"}, "C:\\Program Files\\A\\B.EXE"},
         {0, "C:\\TOOLS\\A.B", {"C:\\TOOLS\\A.B.Exe"}, "A.B"},  // has an extension: no ".Exe" tried
         {0, "C:\\T\\X", {"C:\\T\\X.Exe"}, "C:\\T\\X"},
         {0, "", {}, ""},

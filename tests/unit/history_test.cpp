@@ -257,6 +257,7 @@ TEST_F(History, GatesLetKeysPassUntouched)
     } cases[] = {
         {"history switched off by the host", [this] { hostAnswers[1554] = 0; }},
         {"no host window", [this] { DestroyWindow(host); }},
+        {"host not answering", [this] { ws::stopResponding(host); }},
         {"no focus window", [] { hWndNowFocus = NULL; }},
         {"password field", [this] { SetWindowLongA(field, GWL_STYLE, WS_CHILD | ES_PASSWORD); }},
         {"multi-line field", [this] { SetWindowLongA(field, GWL_STYLE, WS_CHILD | ES_MULTILINE); }},

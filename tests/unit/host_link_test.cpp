@@ -3,6 +3,7 @@
 #include "hooked_desktop.h"
 #include "shared_snapshot.h"
 
+#include <functional>
 #include <thread>
 
 namespace {
@@ -144,6 +145,73 @@ TEST(HostLink, HostWindowIsLookedUpByClassAtEveryUse)
     HWND parent = ws::createWindow(Desc("Other"));
     ws::createWindow(Desc("Quillrun", "", WS_VISIBLE | WS_CHILD, parent));
     EXPECT_EQ(0, MySetReset());
+}
+
+// A host that stops reading its messages (a hung program) holds up each
+// event for a bounded time only, and not at all once it is seen as hung; an
+// unanswered question reads as 0.  Once the host reads again it is asked and
+// answered as before.
+class HungHost : public HookedDesktop {
+protected:
+    void ReleaseKeys()
+    {
+        HoldCtrlShift(false);
+        for (UINT vk : {'A', 'S', 'P'})
+            ws::keyUp(vk);
+        ws::clearMessages(host);
+    }
+};
+
+TEST_F(HungHost, EveryHostMessageIsBoundedAndReadsAsZero)
+{
+    struct Case {
+        const char* name;
+        UINT msg;
+        std::function<LRESULT()> event;  // what the event returned
+    };
+    HWND button = ws::createWindow(Desc("Button", "OK", WS_VISIBLE | WS_CHILD, app, RECT{350, 350, 430, 380}));
+    const Case cases[] = {
+        {"a key stroke asks 1554", HM_HISTORY_ON, [] { return ws::keyDown('A').hookResult; }},
+        {"a focus change asks 10869", HM_POINTER_JUMP,
+         [button] { return ws::runCbtHooks(HCBT_SETFOCUS, (WPARAM)button, 0); }},
+        {"Ctrl+Shift+S sends 9782", HM_HOTKEY, [this] { return CtrlShiftDown('S').hookResult; }},
+        {"Ctrl+Shift+P sends 1081", HM_HOST_P, [this] { return CtrlShiftDown('P').hookResult; }},
+        {"MySetReset sends 23907", HM_RESET, [] { return MySetReset(); }},
+    };
+    for (UINT m : {HM_HISTORY_ON, HM_POINTER_JUMP, HM_HOTKEY, HM_HOST_P, HM_RESET})
+        hostAnswers[m] = 1;
+    for (const Case& c : cases) {
+        RestoreDefaults();
+        ws::setCursorPos(600, 500);
+        LRESULT answered = c.event();
+        ASSERT_EQ(1u, HostMessages(c.msg).size()) << c.name << ": the answering host is asked";
+        RestoreDefaults();
+        ws::setCursorPos(600, 500);
+
+        ws::stopResponding(host);
+        DWORD start = GetTickCount();
+        LRESULT stopped = c.event();
+        DWORD waited = GetTickCount() - start;
+        EXPECT_GT(waited, 0u) << c.name << ": the host was not asked";
+        EXPECT_LE(waited, 1000u) << c.name << ": held up too long";
+        EXPECT_EQ(0u, HostMessages(c.msg).size()) << c.name;
+        EXPECT_EQ(600, ws::cursorPos().x) << c.name << ": no answer lets the pointer jump";
+        if (c.msg == HM_RESET)
+            EXPECT_EQ(0, stopped) << c.name << ": no answer is not the host's reply";
+        else
+            EXPECT_EQ(answered, stopped) << c.name << ": the event ends as with a host that answers";
+
+        ws::advanceTick(5000);  // seen as hung now: not waited for at all
+        ReleaseKeys();
+        start = GetTickCount();
+        c.event();
+        EXPECT_EQ(0u, GetTickCount() - start) << c.name << ": a hung host is waited for";
+
+        ws::resumeResponding(host);
+        ReleaseKeys();
+        c.event();
+        EXPECT_EQ(1u, HostMessages(c.msg).size()) << c.name << ": the host reads again";
+    }
 }
 
 // --- The shared block --------------------------------------------------------

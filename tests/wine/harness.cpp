@@ -1,6 +1,9 @@
 #include "harness.h"
 
+#include "resource.h"
+
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 namespace qr {
@@ -125,6 +128,65 @@ int Run(const std::string& commandLine, DWORD timeoutMs)
     DWORD code = (DWORD)-1;
     GetExitCodeProcess(p.pi.hProcess, &code);
     return (int)code;
+}
+
+// Wine shows the Unix root as drive Z:, /proc included.
+static std::string ReadProcFile(const std::string& pid, const char* name)
+{
+    HANDLE f = CreateFileA(("Z:\\proc\\" + pid + "\\" + name).c_str(), GENERIC_READ,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    if (f == INVALID_HANDLE_VALUE)
+        return "";
+    std::string text;
+    char buf[4096];
+    DWORD n;
+    while (ReadFile(f, buf, sizeof buf, &n, NULL) && n)
+        text.append(buf, n);
+    CloseHandle(f);
+    return text;
+}
+
+int UnixPid(const char* exeName)
+{
+    char prefix[MAX_PATH];
+    DWORD len = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+    if (len == 0 || len >= sizeof prefix)
+        return 0;
+    std::string ours = std::string("WINEPREFIX=") + prefix;
+    ours.push_back('\0');
+    int found = 0;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA("Z:\\proc\\*", &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        if (fd.cFileName[0] < '1' || fd.cFileName[0] > '9')
+            continue;
+        std::string cmd = ReadProcFile(fd.cFileName, "cmdline");
+        size_t at = cmd.find(exeName);
+        if (at == std::string::npos || at == 0 || (cmd[at - 1] != '\\' && cmd[at - 1] != '/'))
+            continue;
+        // Each variable of the environment ends in a NUL: the whole entry.
+        std::string env = std::string(1, '\0') + ReadProcFile(fd.cFileName, "environ");
+        if (env.find(std::string(1, '\0') + ours) != std::string::npos)
+            found = atoi(fd.cFileName);
+    } while (!found && FindNextFileA(h, &fd));
+    FindClose(h);
+    return found;
+}
+
+char UnixState(int pid)
+{
+    // "pid (name) S ...": the state follows the name's closing parenthesis.
+    std::string stat = ReadProcFile(std::to_string(pid), "stat");
+    size_t close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() ? stat[close + 2] : 0;
+}
+
+bool UnixSignal(int pid, const char* signal)
+{
+    Program p;
+    return Start(std::string("/bin/kill -") + signal + " " + std::to_string(pid), &p);
 }
 
 // --- Windows -------------------------------------------------------------------
@@ -380,8 +442,9 @@ bool Host::Start()
 
 bool Host::Close()
 {
+    // Closing the window only hides the host behind its icon: File > Exit.
     if (hWnd_)
-        PostMessageA(hWnd_, WM_CLOSE, 0, 0);
+        PostMessageA(hWnd_, WM_COMMAND, IDM_EXIT, 0);
     bool ended = proc_.WaitExit();
     hWnd_ = NULL;
     return ended;

@@ -43,6 +43,16 @@ bool Start(const std::string& commandLine, Program* out);
 // Runs a command line to its end; its exit code, or -1.
 int Run(const std::string& commandLine, DWORD timeoutMs = 10000);
 
+// The Unix side of a Wine program of this Wine folder (other Wine folders on
+// the machine run programs of the same name): its process id, 0 when none.
+int UnixPid(const char* exeName);
+// Its state letter from /proc ('S' sleeping, 'R' running, 'T' stopped), 0
+// once it has gone.
+char UnixState(int pid);
+// Sends a signal ("STOP", "CONT", "KILL") with the Unix kill command; no exit
+// code comes back: wait for the effect.
+bool UnixSignal(int pid, const char* signal);
+
 // --- Windows -----------------------------------------------------------------
 HWND WaitForWindow(const char* cls, const char* title, DWORD timeoutMs = 10000);
 // Text of a window of any process (WM_GETTEXT with a time-out).
@@ -120,7 +130,8 @@ class Host {
 public:
     // Starts Quillrun.exe and waits for its window and its hooks.
     bool Start();
-    // Closes the window the way the user does and waits for the exit.
+    // Ends the host the way the user does (File > Exit) and waits for the
+    // exit.
     bool Close();
     HWND Window() const { return hWnd_; }
     // The two lines of the host window.

@@ -15,13 +15,19 @@ namespace {
 
 class HookChain : public WineDesktop {
 protected:
+    // An export of the neighbour's library as the function type it has.
+    template <class F> F Entry(const char* name)
+    {
+        return reinterpret_cast<F>(reinterpret_cast<void (*)(void)>(GetProcAddress(neighbour, name)));
+    }
+
     void SetUp() override
     {
         neighbour = LoadLibraryA((qr::TestDir() + "qr_neighbour.dll").c_str());
         ASSERT_TRUE(neighbour != NULL) << "qr_neighbour.dll not found in " << qr::TestDir();
-        reset = (void (*)(LONG))GetProcAddress(neighbour, "NeighbourReset");
-        log = (const char* (*)())GetProcAddress(neighbour, "NeighbourLog");
-        HOOKPROC proc = (HOOKPROC)GetProcAddress(neighbour, "NeighbourKeyHook");
+        reset = Entry<void (*)(LONG)>("NeighbourReset");
+        log = Entry<const char* (*)()>("NeighbourLog");
+        HOOKPROC proc = Entry<HOOKPROC>("NeighbourKeyHook");
         ASSERT_TRUE(reset && log && proc);
         reset(0);
         hook = SetWindowsHookExA(WH_KEYBOARD, proc, neighbour, 0);
@@ -80,8 +86,9 @@ TEST_F(HookChain, NeighbourAfterTheLibrarySeesWhatItDoesNotConsume)
         EXPECT_EQ(row.neighbourUp, seen.find(Up(row.vk)) != std::string::npos) << "neighbour log:" << seen;
         EXPECT_EQ(row.targetDown, got.find(Down(row.vk)) != std::string::npos) << "target log:" << got;
         EXPECT_EQ(row.targetUp, got.find(Up(row.vk)) != std::string::npos) << "target log:" << got;
-        if (row.vk == VK_UP)
+        if (row.vk == VK_UP) {
             EXPECT_EQ(0u, target.Text(1).find("dir")) << "field: " << target.Text(1);
+        }
     }
     EXPECT_EQ(1034, Int("iZure")) << "the swallowed hot key ran once";
 }

@@ -124,6 +124,45 @@ TEST(HostAliasList, ListsDefinedAliasesAndStopsAtTheBufferEnd)
     EXPECT_STREQ("", out);
 }
 
+// The autosave writes when the print changes and only then.
+TEST(HostAutosave, FingerprintChangesWithWhatIsSavedOnly)
+{
+    static char hist[32][256], alias[32][128], baseHist[32][256], baseAlias[32][128];
+    memset(baseHist, 0, sizeof baseHist);
+    memset(baseAlias, 0, sizeof baseAlias);
+    strcpy(baseHist[0], "dir");
+    strcpy(baseHist[1], "type a.txt");
+    strcpy(baseAlias[4], "ll,dir /w");
+    const unsigned long long base = TablesFingerprint(baseHist, baseAlias, 2);
+    struct Case {
+        const char* name;
+        void (*change)(char (*)[256], char (*)[128], int*);
+        bool differs;
+    };
+    const Case cases[] = {
+        {"nothing changed", [](char(*)[256], char(*)[128], int*) {}, false},
+        {"bytes behind a terminator", [](char(*h)[256], char(*a)[128], int*) { h[0][10] = 'x'; a[9][1] = 'y'; }, false},
+        {"a new line", [](char(*h)[256], char(*)[128], int*) { strcpy(h[2], "ver"); }, true},
+        {"a line overwritten", [](char(*h)[256], char(*)[128], int*) { h[1][0] = 'T'; }, true},
+        {"one letter longer", [](char(*h)[256], char(*)[128], int*) { strcat(h[0], "x"); }, true},
+        {"text moved to the next slot",
+         [](char(*h)[256], char(*)[128], int*) { strcpy(h[0], "dirtype a.txt"); h[1][0] = 0; }, true},
+        {"the last slot", [](char(*h)[256], char(*)[128], int*) { strcpy(h[31], "x"); }, true},
+        {"a full slot without terminator", [](char(*h)[256], char(*)[128], int*) { memset(h[7], 'f', 256); }, true},
+        {"an alias deleted", [](char(*)[256], char(*a)[128], int*) { a[4][0] = 0; }, true},
+        {"an alias defined", [](char(*)[256], char(*a)[128], int*) { strcpy(a[31], "q,quit"); }, true},
+        {"the store slot", [](char(*)[256], char(*)[128], int* n) { *n = 3; }, true},
+        {"history text as an alias", [](char(*h)[256], char(*a)[128], int*) { h[1][0] = 0; strcpy(a[0], "type a.txt"); }, true},
+    };
+    for (const Case& c : cases) {
+        memcpy(hist, baseHist, sizeof hist);
+        memcpy(alias, baseAlias, sizeof alias);
+        int next = 2;
+        c.change(hist, alias, &next);
+        EXPECT_EQ(c.differs, TablesFingerprint(hist, alias, next) != base) << c.name;
+    }
+}
+
 TEST(HostHotKeyLine, NamesTheKeyTheLibraryForwarded)
 {
     struct Case {

@@ -4,10 +4,136 @@
 #include "desktop.h"
 
 #include <direct.h>
+#include <shellapi.h>
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+
 class HostProgram : public WineDesktop {};
+
+namespace {
+
+// The shell's windows of notification-area icons: under Wine the X11 driver
+// (or Explorer) keeps one window per icon, a child of its tray window.
+BOOL CALLBACK CollectIcon(HWND hWnd, LPARAM out)
+{
+    char cls[64];
+    GetClassNameA(hWnd, cls, sizeof cls);
+    if (strcmp(cls, "__winex11_tray_icon") == 0 || strcmp(cls, "__wine_tray_icon") == 0)
+        ((std::vector<HWND>*)out)->push_back(hWnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectIcons(HWND hWnd, LPARAM out)
+{
+    CollectIcon(hWnd, out);
+    EnumChildWindows(hWnd, CollectIcon, out);
+    return TRUE;
+}
+
+std::vector<HWND> TrayIcons()
+{
+    std::vector<HWND> icons;
+    EnumWindows(CollectIcons, (LPARAM)&icons);
+    return icons;
+}
+
+// The host's popup menu (class "#32768"), when one is up.
+HWND HostPopupMenu(HWND host)
+{
+    DWORD hostPid = 0;
+    GetWindowThreadProcessId(host, &hostPid);
+    for (HWND w = FindWindowA("#32768", NULL); w; w = FindWindowExA(NULL, w, "#32768", NULL)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == hostPid && IsWindowVisible(w))
+            return w;
+    }
+    return NULL;
+}
+
+}  // namespace
+
+// The icon in the notification area: added at start; closing the window
+// hides the host behind it; a double-click on it shows the window, a right
+// click shows the host's menu; a new notification area ("TaskbarCreated")
+// gets it back; File > Exit takes it away.
+TEST_F(HostProgram, IconInTheNotificationAreaKeepsTheHostResident)
+{
+    std::vector<HWND> icons;
+    ASSERT_TRUE(qr::WaitFor([&] { return (icons = TrayIcons()).size() == 1; }))
+        << "icons in the notification area: " << TrayIcons().size();
+    HWND icon = icons[0];
+
+    PostMessageA(host.Window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(qr::WaitFor([&] { return !IsWindowVisible(host.Window()); })) << "closing did not hide it";
+    qr::Settle(300);
+    EXPECT_TRUE(host.Process().Running()) << "closing the window ended the host";
+    EXPECT_EQ(1u, TrayIcons().size());
+    EXPECT_EQ(1, host.Ask(1554)) << "the hidden host answers the library";
+
+    // The shell's icon window passes the mouse on to the host.
+    PostMessageA(icon, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
+    EXPECT_TRUE(qr::WaitFor([&] { return IsWindowVisible(host.Window()); })) << "a double-click did not show it";
+
+    PostMessageA(icon, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 4));
+    PostMessageA(icon, WM_RBUTTONUP, 0, MAKELPARAM(4, 4));
+    HWND menu = NULL;
+    EXPECT_TRUE(qr::WaitFor([&] { return (menu = HostPopupMenu(host.Window())) != NULL; }))
+        << "a right click showed no menu";
+    if (menu) {
+        qr::WaitFor([&] { return GetForegroundWindow() == host.Window(); }, 2000);
+        qr::Tap(VK_ESCAPE);
+        EXPECT_TRUE(qr::WaitFor([&] { return HostPopupMenu(host.Window()) == NULL; }))
+            << "the menu did not close on Escape";
+    }
+
+    // The shell lost its icons (Explorer restarted): the host adds it again.
+    NOTIFYICONDATAA nid;
+    memset(&nid, 0, sizeof nid);
+    nid.cbSize = sizeof nid;
+    nid.hWnd = host.Window();
+    nid.uID = 1;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &nid)) << "the host's icon is not (window, 1)";
+    ASSERT_TRUE(qr::WaitFor([&] { return TrayIcons().empty(); }));
+    PostMessageA(host.Window(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(qr::WaitFor([&] { return TrayIcons().size() == 1; })) << "not added again";
+
+    ASSERT_TRUE(host.Close());
+    EXPECT_TRUE(qr::WaitFor([&] { return TrayIcons().empty(); })) << "the icon stayed after File > Exit";
+}
+
+// Options > Start with Windows writes the quoted path of the host under the
+// Run key and takes it away again.
+TEST_F(HostProgram, StartWithWindowsWritesAndRemovesTheRunValue)
+{
+    const char* runKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    auto value = [&]() -> std::string {
+        char text[MAX_PATH + 8] = "";
+        DWORD size = sizeof text, type = 0;
+        if (RegGetValueA(HKEY_CURRENT_USER, runKey, "Quillrun", RRF_RT_REG_SZ, &type, text, &size) !=
+            ERROR_SUCCESS)
+            return "(none)";
+        return text;
+    };
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, runKey, "Quillrun");
+    char full[MAX_PATH];
+    GetFullPathNameA((qr::BinDir() + "Quillrun.exe").c_str(), sizeof full, full, NULL);
+    const std::string expected = std::string("\"") + full + "\"";
+
+    host.Command(IDM_STARTUP);
+    EXPECT_STRCASEEQ(expected.c_str(), value().c_str());
+    host.Command(IDM_STARTUP);
+    EXPECT_EQ("(none)", value());
+
+    // Written by someone else: the option reads the registry, so the next
+    // choice removes it.
+    const char old[] = "\"C:\\old\\Quillrun.exe\"";
+    RegSetKeyValueA(HKEY_CURRENT_USER, runKey, "Quillrun", REG_SZ, old, sizeof old);
+    host.Command(IDM_STARTUP);
+    EXPECT_EQ("(none)", value());
+}
 
 TEST_F(HostProgram, AnswersHistoryAndJumpQuestionsByItsOptions)
 {
@@ -55,9 +181,12 @@ TEST_F(HostProgram, MenuTogglesWriteTheSharedSwitches)
 
 TEST_F(HostProgram, SecondHostLeavesTheFirstAlone)
 {
+    PostMessageA(host.Window(), WM_CLOSE, 0, 0);  // hidden behind its icon
+    ASSERT_TRUE(qr::WaitFor([&] { return !IsWindowVisible(host.Window()); }));
     int code = qr::Run("\"" + qr::BinDir() + "Quillrun.exe\"");
     EXPECT_EQ(0, code) << "the second host should end at once";
     EXPECT_TRUE(IsWindow(host.Window()));
+    EXPECT_TRUE(qr::WaitFor([&] { return IsWindowVisible(host.Window()); })) << "the first one stayed hidden";
     EXPECT_EQ("Hooks installed.", host.StateLine());
 }
 
@@ -169,4 +298,143 @@ TEST_F(HostWithSettings, TuningAndRingPositionAreSavedWhenTheHostEnds)
     EXPECT_EQ("0", qr::ReadSetting("Heropa"));
     EXPECT_EQ("5", qr::ReadSetting("HistoryNext"));
     EXPECT_EQ(nullptr, *lib.Var<HWND>("hDlgFileList")) << "the completion dialog is gone";
+}
+
+// A stopped host (kill -STOP: it reads no messages, as a hung program) holds
+// up the keys typed into another program only for the bound of each host
+// message, and not at all once the system sees it as hung.  Continued, it
+// answers again: history and hot keys work.
+TEST_F(HostProgram, StoppedHostHoldsUpOtherProgramsKeysOnlyBriefly)
+{
+    int pid = qr::UnixPid("Quillrun.exe");
+    ASSERT_NE(0, pid) << "the host's Unix process was not found";
+    ASSERT_TRUE(qr::UnixSignal(pid, "STOP"));
+    ASSERT_TRUE(qr::WaitFor([&] { return qr::UnixState(pid) == 'T'; })) << "state " << qr::UnixState(pid);
+    DWORD stopped = GetTickCount();
+
+    // Letters, and Space and Backspace, which also reset the host's
+    // completion list.  Each key: pressed and released, then timed until
+    // its release reached the program.
+    const WORD keys[] = {'Q', VK_SPACE, 'W', VK_BACK};
+    std::string early, late;
+    std::vector<DWORD> lateDelays;
+    DWORD worst = 0;
+    for (int i = 0; GetTickCount() - stopped < 8000; ++i) {
+        WORD vk = keys[i % 4];
+        target.ClearLog();
+        DWORD sent = GetTickCount();
+        qr::Tap(vk);
+        bool arrived = target.WaitForLog(qr::Up(vk), 5000);
+        DWORD delay = GetTickCount() - sent;
+        ASSERT_TRUE(arrived) << "key " << vk << " " << (sent - stopped) << " ms after the stop never arrived";
+        worst = std::max(worst, delay);
+        std::string item = " " + std::to_string(sent - stopped) + ":" + std::to_string(delay);
+        // The system sees a program as hung once it has read nothing for
+        // 5 seconds; give the host's last read a second of slack.
+        if (sent - stopped >= 6000) {
+            late += item;
+            lateDelays.push_back(delay);
+        } else {
+            early += item;
+        }
+        qr::Settle(150);
+    }
+    printf("[ delays  ] per key, ms after the stop:ms delay; before seen as hung:%s; after:%s\n",
+           early.c_str(), late.c_str());
+    EXPECT_LT(worst, 2000u) << "early:" << early << " late:" << late;
+    ASSERT_FALSE(lateDelays.empty());
+    std::sort(lateDelays.begin(), lateDelays.end());
+    EXPECT_LT(lateDelays[lateDelays.size() / 2], 250u) << "a host seen as hung is still waited for; late:" << late;
+
+    ASSERT_TRUE(qr::UnixSignal(pid, "CONT"));
+    ASSERT_TRUE(qr::WaitFor([&] { return qr::UnixState(pid) != 'T'; }));
+    ASSERT_TRUE(qr::WaitFor([&] { return host.Ask(1554) == 1; })) << "the host does not answer again";
+    ASSERT_TRUE(target.Focus(1));
+    target.SetText(1, "");
+    qr::TypeText("after");
+    ASSERT_TRUE(qr::WaitFor([&] { return target.Text(1) == "after"; })) << target.Text(1);
+    qr::Tap(VK_TAB);
+    ASSERT_TRUE(target.WaitForLog(qr::Up(VK_TAB))) << target.Log();
+    ASSERT_TRUE(target.Focus(1));
+    target.SetText(1, "");
+    qr::Tap(VK_UP);
+    EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == "after"; })) << "Up recalled: " << target.Text(1);
+    qr::CtrlShiftTap('S');
+    EXPECT_TRUE(qr::WaitFor([&] { return host.HotKeyLine().find("Ctrl+Shift+S") != std::string::npos; }))
+        << host.HotKeyLine();
+}
+
+// A host killed outright (SIGKILL, as by a crash or power loss) loses
+// nothing stored a few seconds before; nothing is written while nothing
+// changes; the next start has the line.
+TEST_F(HostProgram, KilledHostKeepsTheLineStoredSecondsBefore)
+{
+    qr::TypeText("kept after a kill");
+    ASSERT_TRUE(qr::WaitFor([&] { return target.Text(1) == "kept after a kill"; }));
+    qr::Tap(VK_RETURN);
+    ASSERT_TRUE(qr::WaitFor([&] { return std::string(Text("chHist")) == "kept after a kill"; }))
+        << "the line was not stored";
+    DWORD stored = GetTickCount();
+    // The ring's store slot is written last.
+    EXPECT_TRUE(qr::WaitFor([&] { return qr::ReadSetting("HistoryNext") == "1"; }, 6000))
+        << "not saved within 6 s";
+    printf("[ autosave] in the settings file %lu ms after it was stored\n",
+           (unsigned long)(GetTickCount() - stored));
+    EXPECT_EQ("kept after a kill", qr::ReadSetting("1"));
+
+    WIN32_FILE_ATTRIBUTE_DATA before, after;
+    ASSERT_TRUE(GetFileAttributesExA(qr::SettingsPath().c_str(), GetFileExInfoStandard, &before));
+    qr::Settle(2500);
+    ASSERT_TRUE(GetFileAttributesExA(qr::SettingsPath().c_str(), GetFileExInfoStandard, &after));
+    EXPECT_EQ(0, CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime))
+        << "the file was written again while nothing changed";
+
+    int pid = qr::UnixPid("Quillrun.exe");
+    ASSERT_NE(0, pid);
+    ASSERT_TRUE(qr::UnixSignal(pid, "KILL"));
+    ASSERT_TRUE(qr::WaitFor([&] { return !host.Process().Running(); })) << "the host was not killed";
+    EXPECT_EQ("kept after a kill", qr::ReadSetting("1"));
+
+    RestoreBlock();
+    ASSERT_TRUE(host.Start()) << "the host did not start again";
+    EXPECT_STREQ("kept after a kill", Text("chHist"));
+    EXPECT_EQ(1, Int("iSetIndex"));
+}
+
+// Log-off or shut-down (wineboot -e -f: WM_QUERYENDSESSION and WM_ENDSESSION
+// to every window, then the process is ended, with no WM_DESTROY): the
+// host agrees and saves a line another process put into the ring a moment
+// before, the aliases, and the tuning values the hot keys changed.  Run in a
+// program of its own: the session end ends every process with a window.
+class SessionEnd : public WineDesktop {};
+
+BOOL CALLBACK CountOwnWindows(HWND hWnd, LPARAM count)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hWnd, &pid);
+    if (pid == GetCurrentProcessId())
+        ++*(int*)count;
+    return TRUE;
+}
+
+TEST_F(SessionEnd, HostSavesEverythingWhenTheSessionEnds)
+{
+    int own = 0;
+    EnumWindows(CountOwnWindows, (LPARAM)&own);
+    ASSERT_EQ(0, own) << "this process has windows: the session end would end it too";
+
+    int slot = Int("iSetIndex");
+    strcpy(Text("chHist") + slot * 256, "written before log-off");
+    Int("iSetIndex") = slot + 1;
+    strcpy(Text("chAlias") + 2 * 128, "lo,logoff now");
+    Int("iZure") = 555;  // saved only with the options, at exit
+    DWORD start = GetTickCount();
+    int code = qr::Run("wineboot.exe -e -f", 60000);
+    printf("[ session ] wineboot -e -f took %lu ms\n", (unsigned long)(GetTickCount() - start));
+    EXPECT_EQ(0, code) << "the session end was refused or failed";
+    EXPECT_TRUE(host.Process().WaitExit(10000)) << "the host outlived the session";
+    EXPECT_EQ("written before log-off", qr::ReadSetting("1"));
+    EXPECT_EQ("lo,logoff now", qr::ReadSetting("Alias-3"));
+    EXPECT_EQ("555", qr::ReadSetting("Zure"));
+    EXPECT_EQ("1", qr::ReadSetting("HistoryNext"));
 }

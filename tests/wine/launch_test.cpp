@@ -9,6 +9,7 @@
 #include <strings.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -45,6 +46,37 @@ void SetControlText(HWND control, const char* text)
     SendMessageTimeoutA(control, WM_SETTEXT, 0, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &r);
 }
 
+// The program a launch started: its window, which is then closed by ending
+// its process.
+bool EndProgramOfWindow(HWND w)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    HANDLE p = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!p)
+        return false;
+    TerminateProcess(p, 0);
+    WaitForSingleObject(p, 5000);
+    CloseHandle(p);
+    return true;
+}
+
+HWND OtherWindowOfClass(const char* cls, HWND except)
+{
+    for (HWND w = FindWindowA(cls, NULL); w; w = FindWindowExA(NULL, w, cls, NULL))
+        if (w != except)
+            return w;
+    return NULL;
+}
+
+std::string BoxesSeen(qr::MessageBoxWatcher& watcher)
+{
+    std::string all;
+    for (const std::string& t : watcher.Texts())
+        all += "[" + t + "] ";
+    return all;
+}
+
 class Launch : public WineDesktop {
 protected:
     // The host's File > Run dialog, once it is up.
@@ -77,13 +109,61 @@ TEST_F(Launch, RunDialogOfTheHostReportsAMissingProgram)
 
     // The dialog has gone: every box from now on is the launcher's.
     qr::MessageBoxWatcher watcher;
-    EXPECT_TRUE(watcher.WaitForBox("qrmissing a.txt: File Not Found", 10000))
-        << "boxes seen: " << [&] {
-               std::string all;
-               for (const std::string& t : watcher.Texts())
-                   all += "[" + t + "] ";
-               return all;
-           }();
+    EXPECT_TRUE(watcher.WaitForBox("qrmissing a.txt: File Not Found", 10000)) << "boxes seen: " << BoxesSeen(watcher);
+}
+
+// File > Run with the host's own dialog: a program typed with its full path
+// in a folder whose name holds blanks (taken by the dialog as a command
+// line) starts, and so does one picked in a folder whose name holds a
+// letter outside ASCII (found by the dialog's existence test, which hands
+// back its path); a picked file that is no program is reported with the
+// launcher's text under the file's path.
+TEST_F(Launch, RunDialogOfTheHostStartsAProgramInAnyFolder)
+{
+    // "C:\qr<e-acute>" in the ANSI code page, where it has that letter.
+    char special[MAX_PATH];
+    BOOL lost = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"C:\\qr\u00e9", -1, special, sizeof special, NULL, &lost);
+    const std::string folder = special;
+    CreateDirectoryA(folder.c_str(), NULL);
+    ASSERT_TRUE(CopyFileA((qr::TestDir() + "qr_target.exe").c_str(), (folder + "\\qrtarget.exe").c_str(), FALSE));
+    ASSERT_TRUE(WriteFileText(folder + "\\notprog.exe", "not a program"));
+
+    struct Case {
+        std::string typed;
+        const char* windowClass;  // of the program that starts, or NULL
+        const char* box;          // the start of the box's text, or NULL
+    };
+    const std::vector<Case> cases = {
+        {"C:\\Program Files\\Windows NT\\Accessories\\wordpad.exe", "WORDPADTOP", NULL},
+        {folder + "\\qrtarget.exe", "QRTarget", NULL},
+        {folder + "\\notprog.exe", NULL, "notprog.exe: "},
+    };
+    for (const Case& c : cases) {
+        if (lost && c.typed.find(folder) == 0)
+            continue;  // no such letter in this code page
+        SCOPED_TRACE(c.typed);
+        HWND dlg = OpenRunDialog();
+        ASSERT_NE((HWND)NULL, dlg) << "the FileOpen dialog did not open";
+        ASSERT_TRUE(qr::WaitFor([&] { return qr::WindowText(GetDlgItem(dlg, 100)) != ""; }));
+        SetControlText(GetDlgItem(dlg, 100), c.typed.c_str());
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(qr::WaitFor([&] { return !IsWindow(dlg); }, 10000))
+            << "the dialog stayed open, field: " << qr::WindowText(GetDlgItem(dlg, 100));
+        qr::MessageBoxWatcher watcher;
+        if (c.windowClass) {
+            HWND started = NULL;
+            EXPECT_TRUE(qr::WaitFor([&] { return (started = OtherWindowOfClass(c.windowClass, target.Window())) != NULL; }, 15000))
+                << "no " << c.windowClass << " window; boxes: " << BoxesSeen(watcher);
+            if (started) {
+                EXPECT_TRUE(EndProgramOfWindow(started));
+            }
+        } else {
+            const std::string caption = folder + "\\" + c.box;
+            EXPECT_TRUE(watcher.WaitForBox(caption, 10000)) << "boxes: " << BoxesSeen(watcher);
+        }
+        EXPECT_EQ(0, Int("bDlg"));
+    }
 }
 
 // The dialog procedure in this process, with the host's template: a typed
@@ -250,13 +330,51 @@ TEST_F(CommonDialog, HookCentresTheDialogAndTheChoiceIsShownForChecking)
     // Without validation this Wine's older dialog layout hands back the name
     // alone; the name is found along the search path and kept as it is.
     qr::MessageBoxWatcher watcher;
-    EXPECT_TRUE(watcher.WaitForBox("Command Line: hostname.exe", 10000)) << "boxes seen: " << [&] {
-        std::string all;
-        for (const std::string& t : watcher.Texts())
-            all += "[" + t + "] ";
-        return all;
-    }();
+    EXPECT_TRUE(watcher.WaitForBox("Command Line: hostname.exe", 10000)) << "boxes seen: " << BoxesSeen(watcher);
     EXPECT_TRUE(qr::WaitFor([&] { return Int("bDlg") == 0; }));
+}
+
+}  // namespace
+
+namespace {
+
+// A program in a folder with blanks, picked in the common dialog with its
+// full path, starts: the path is kept whole and the host runs it as it
+// stands.  With the centring hook this Wine shows the older layout, which
+// hands back the name alone (found in the folder the dialog entered); the
+// current layout hands back the full path.
+TEST_F(CommonDialog, ProgramPickedInAFolderWithBlanksStarts)
+{
+    const std::string program = "C:\\Program Files\\Windows NT\\Accessories\\wordpad.exe";
+    for (int kind : {1, 2}) {
+        SCOPED_TRACE("KindOfDialogBox " + std::to_string(kind));
+        if (kind == 2) {
+            ASSERT_TRUE(host.Close());
+            ASSERT_TRUE(qr::WriteSettings({"[Quillrun]", "KindOfDialogBox=2", "ExecDialogCheck=1"}));
+            ASSERT_TRUE(host.Start());
+        }
+        PostMessageA(host.Window(), WM_COMMAND, IDM_RUN, 0);
+        HWND dlg = qr::WaitForWindow("#32770", kCommonTitle);
+        ASSERT_NE((HWND)NULL, dlg);
+        // The file name: edt1 in the older layout, the combo box cmb13 in
+        // the current one.
+        HWND name = NULL;
+        ASSERT_TRUE(qr::WaitFor([&] { return (name = GetDlgItem(dlg, kind == 1 ? 0x480 : 0x47C)) != NULL; }));
+        SetControlText(name, program.c_str());
+        PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(qr::WaitFor([&] { return !IsWindow(dlg); })) << "the dialog stayed open";
+
+        qr::MessageBoxWatcher watcher;
+        EXPECT_TRUE(watcher.WaitForBox(kind == 1 ? "Command Line: wordpad.exe" : "Command Line: " + program, 10000))
+            << "boxes: " << BoxesSeen(watcher);
+        HWND started = NULL;
+        EXPECT_TRUE(qr::WaitFor([&] { return (started = FindWindowA("WORDPADTOP", NULL)) != NULL; }, 15000))
+            << "wordpad did not start; boxes: " << BoxesSeen(watcher);
+        if (started) {
+            EXPECT_TRUE(EndProgramOfWindow(started));
+        }
+        EXPECT_TRUE(qr::WaitFor([&] { return FindWindowA("WORDPADTOP", NULL) == NULL; }));
+    }
 }
 
 }  // namespace

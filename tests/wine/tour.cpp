@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "harness.h"
+#include "resource.h"
 
 static int failures;
 
@@ -72,7 +73,7 @@ static int Close()
     }
     HWND host = FindWindowA("Quillrun", NULL);
     if (host)
-        PostMessageA(host, WM_CLOSE, 0, 0);
+        PostMessageA(host, WM_COMMAND, IDM_EXIT, 0);  // File > Exit: closing only hides it
     bool gone = qr::WaitFor([] { return !FindWindowA("Quillrun", NULL); }, 10000);
     printf("tour: the host %s\n", gone ? "saved history and aliases and ended" : "did not end");
     return gone ? 0 : 1;

@@ -43,6 +43,14 @@ const std::vector<Message>& messages(HWND hwnd);
 void clearMessages(HWND hwnd);
 bool exists(HWND hwnd);
 LONG style(HWND hwnd);
+// The window's thread stops reading messages now (a hung program) or reads
+// them again.  A stopped window gets nothing: SendMessageA returns 0 at once
+// here (the platform would wait for ever), SendMessageTimeoutA lets its whole
+// time-out pass on the clock and fails, or fails at once with
+// SMTO_ABORTIFHUNG once the thread has read nothing for 5 seconds (the
+// platform's rule for a program that is not responding).
+void stopResponding(HWND hwnd);
+void resumeResponding(HWND hwnd);
 void setFocus(HWND hwnd);          // no CBT notification: the test's own set-up
 void setForeground(HWND hwnd);
 // Focus and activation as the platform does them, with the CBT notifications

@@ -80,6 +80,22 @@ void clearMessages(HWND hwnd)
 
 bool exists(HWND hwnd) { return findWindow(hwnd) != nullptr; }
 
+void stopResponding(HWND hwnd)
+{
+    std::lock_guard<std::recursive_mutex> lock(deskLock());
+    if (SimWindow* w = findWindow(hwnd)) {
+        w->stopped = true;
+        w->stoppedSince = desk().tick;
+    }
+}
+
+void resumeResponding(HWND hwnd)
+{
+    std::lock_guard<std::recursive_mutex> lock(deskLock());
+    if (SimWindow* w = findWindow(hwnd))
+        w->stopped = false;
+}
+
 LONG style(HWND hwnd)
 {
     SimWindow* w = findWindow(hwnd);
@@ -150,7 +166,33 @@ HWND FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName)
 LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 {
     std::lock_guard<std::recursive_mutex> lock(deskLock());
+    SimWindow* w = findWindow(hWnd);
+    if (w && w->stopped)
+        return 0;  // the platform would wait until the thread reads again
     return deliver(hWnd, Msg, wParam, lParam, false);
+}
+
+// A thread that has not read its queue for this long counts as not
+// responding (hung).
+static const DWORD kHungAfterMs = 5000;
+
+LRESULT SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags,
+                            UINT uTimeout, PDWORD_PTR lpdwResult)
+{
+    std::lock_guard<std::recursive_mutex> lock(deskLock());
+    SimWindow* w = findWindow(hWnd);
+    if (!w)
+        return 0;  // not a window: fails at once
+    if (w->stopped) {
+        bool hung = desk().tick - w->stoppedSince >= kHungAfterMs;
+        if (!((fuFlags & SMTO_ABORTIFHUNG) && hung))
+            advanceTick(uTimeout);  // the whole time-out is waited for
+        return 0;
+    }
+    LRESULT r = deliver(hWnd, Msg, wParam, lParam, false);
+    if (lpdwResult)
+        *lpdwResult = (DWORD_PTR)r;
+    return 1;
 }
 
 BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)

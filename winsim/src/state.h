@@ -24,6 +24,9 @@ struct SimWindow {
     long long z = 0;  // z-order among siblings: higher lies on top (winpos.cpp)
     WndHandler handler;
     std::vector<Message> received;
+    // The window's thread reads no messages since this tick (stopResponding).
+    bool stopped = false;
+    DWORD stoppedSince = 0;
 };
 
 struct SimHook {

@@ -243,6 +243,12 @@ typedef struct tagINPUT {
 
 #define HWND_BROADCAST ((HWND)(ULONG_PTR)0xffff)
 
+// SendMessageTimeoutA.
+#define SMTO_NORMAL 0x0000
+#define SMTO_BLOCK 0x0001
+#define SMTO_ABORTIFHUNG 0x0002
+#define ERROR_TIMEOUT 1460L
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -255,6 +261,8 @@ LRESULT CallNextHookEx(HHOOK hhk, int nCode, WPARAM wParam, LPARAM lParam);
 // Windows.
 HWND FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName);
 LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags,
+                            UINT uTimeout, PDWORD_PTR lpdwResult);
 BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LONG GetWindowLongA(HWND hWnd, int nIndex);
 LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong);
