@@ -289,7 +289,7 @@ TEST_F(JapaneseHostName, TheHostFindsTheLibraryBesideIt)
     ASSERT_NE((HWND)NULL, w) << "no host window; boxes: " << (boxes.Texts().empty() ? "" : boxes.Texts()[0]);
     EXPECT_TRUE(qr::WaitFor([&] { return qr::WindowText(GetDlgItem(w, 301)) == "Hooks installed."; }))
         << qr::WindowText(GetDlgItem(w, 301));
-    PostMessageA(w, WM_CLOSE, 0, 0);
+    PostMessageA(w, WM_COMMAND, IDM_EXIT, 0);  // closing the window would hide it behind its icon
     EXPECT_TRUE(p.WaitExit());
     DeleteFileW(program.c_str());
     DeleteFileW((dir + L"QRHook.dll").c_str());

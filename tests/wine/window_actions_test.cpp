@@ -29,9 +29,25 @@ protected:
         EXPECT_TRUE(qr::WaitFor([&] { return IsWindowEnabled(host.Window()) != FALSE; }))
             << "the host window stayed disabled";
         PostMessageA(target.Window(), WM_NULL, 0, 0);
+        // The first sent message may still be answered inside the box's own
+        // loop (sent messages come before the posted one that ends it); the
+        // second can only be answered once that loop has ended and the hook
+        // has returned to the target's own message loop.
         DWORD_PTR r;
-        SendMessageTimeoutA(target.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &r);
-        qr::Settle(500);
+        SendMessageTimeoutA(target.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+        SendMessageTimeoutA(target.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &r);
+        qr::Settle(200);
+    }
+    // Where the pointer and the focus are, for failure messages.
+    std::string Whereabouts(HWND button)
+    {
+        POINT at;
+        GetCursorPos(&at);
+        char text[160];
+        snprintf(text, sizeof text, "pointer at %ld,%ld over %p, button %p, foreground %p, target %p",
+                 at.x, at.y, (void*)WindowFromPoint(at), (void*)button, (void*)GetForegroundWindow(),
+                 (void*)target.Window());
+        return text;
     }
     // Position of a top-level window among the top-level windows, 0 on top.
     static int ZIndex(HWND hWnd)
@@ -144,15 +160,10 @@ TEST_F(WindowActions, StyleReportOfARealPushButton)
         qr::MessageBoxWatcher watcher;
         target.ClearLog();
         qr::CtrlShiftTap(VK_OEM_5);
-        POINT at;
-        GetCursorPos(&at);
         ASSERT_TRUE(watcher.WaitForBox("Button: ", 10000))
             << "no inspector box appeared; boxes seen: " << watcher.Texts().size()
-            << (watcher.Texts().empty() ? "" : ", first: " + watcher.Texts()[0]) << "; pointer at "
-            << at.x << "," << at.y << " over " << (void*)WindowFromPoint(at) << ", button "
-            << (void*)button << ", foreground " << (void*)GetForegroundWindow() << ", target "
-            << (void*)target.Window() << ", log:" << target.Log()
-            << "; target's windows:" << TargetWindows();
+            << (watcher.Texts().empty() ? "" : ", first: " + watcher.Texts()[0]) << "; "
+            << Whereabouts(button) << ", log:" << target.Log() << "; target's windows:" << TargetWindows();
         std::vector<std::string> texts = watcher.Texts();
         ASSERT_EQ(1u, texts.size());
         EXPECT_EQ(std::string(expected), texts[0]);
@@ -164,8 +175,11 @@ TEST_F(WindowActions, StyleReportOfARealPushButton)
     PointAt(button, 5, 5);
     {
         qr::MessageBoxWatcher watcher;
+        target.ClearLog();
         qr::CtrlShiftTap(VK_OEM_5);
-        EXPECT_TRUE(watcher.WaitForBox(": hWnd = ", 10000)) << "no second box";
+        EXPECT_TRUE(watcher.WaitForBox(": hWnd = ", 10000))
+            << "no second box; " << Whereabouts(button) << ", log:" << target.Log()
+            << "; target's windows:" << TargetWindows();
         std::vector<std::string> texts = watcher.Texts();
         ASSERT_EQ(1u, texts.size());
         EXPECT_EQ(std::string(expected), texts[0]);
