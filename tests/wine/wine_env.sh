@@ -27,7 +27,11 @@ wine_virtual_display() {
       QR_XVFB_PID=$!
       local i
       for i in $(seq 100); do
-        if [ -e "/tmp/.X11-unix/X$n" ]; then export DISPLAY=":$n"; return 0; fi
+        # Ours only when the lock names our Xvfb: another run that started
+        # at the same moment may have won this display.
+        if [ -e "/tmp/.X11-unix/X$n" ] && [ "$(tr -d ' ' < "/tmp/.X$n-lock" 2>/dev/null)" = "$QR_XVFB_PID" ]; then
+          export DISPLAY=":$n"; return 0
+        fi
         kill -0 "$QR_XVFB_PID" 2>/dev/null || break
         sleep 0.1
       done
