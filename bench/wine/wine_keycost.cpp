@@ -15,8 +15,8 @@
 namespace {
 
 const int kStrokes = 2000;
-const int kFocusChanges = 200;
-const int kRuns = 5;
+const int kFocusChanges = 1000;
+const int kRuns = 7;
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)
 {
