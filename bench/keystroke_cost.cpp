@@ -25,17 +25,25 @@ const int kEvents = 100;  // key strokes (down and up) or focus changes per batc
 
 HWND gHost, gApp, gDialog, gEdit, gButton, gOtherEdit;
 
+// The host message as the design sends it: to the host window looked up
+// anew, with a bound on the wait.
+void AskHost(UINT msg)
+{
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(FindWindowA("Quillrun", NULL), msg, 0, 0, SMTO_ABORTIFHUNG, 300, &answer);
+}
+
 extern "C" LRESULT CALLBACK FloorKeyHook(int code, WPARAM wParam, LPARAM lParam)
 {
     // History asks the host at every key event.
-    SendMessageA(FindWindowA("Quillrun", NULL), 1554, 0, 0);
+    AskHost(1554);
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
 extern "C" LRESULT CALLBACK FloorCbtHook(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HCBT_SETFOCUS)
-        SendMessageA(FindWindowA("Quillrun", NULL), 10869, 0, 0);
+        AskHost(10869);
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
@@ -53,6 +61,7 @@ ws::WindowSpec Win(const char* cls, LONG style, HWND parent, RECT r, int id = 0)
 void BuildDesktop()
 {
     ws::reset();
+    bJapaneseEnv = 1;  // the block's initial value; one scenario changes it
     gHost = ws::createWindow(Win("Quillrun", WS_VISIBLE, NULL, RECT{0, 0, 100, 100}));
     ws::setHandler(gHost, [](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
         return msg == 1554 || msg == 10869 ? 1 : 0;
@@ -152,15 +161,23 @@ struct Scenario {
 
 void NoSetUp() {}
 
+// A full ring: every Up finds a line (after the oldest comes the newest).
 void HistoryLines()
 {
     ws::changeFocus(gEdit);
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 32; ++i) {
         char line[32];
         snprintf(line, sizeof line, "echo line %d", i);
         SetWindowTextA(gEdit, line);
         Stroke(VK_RETURN);
     }
+}
+
+// As the host sets it outside Japan: no input-method probes.
+void HistoryLinesNoInputMethod()
+{
+    HistoryLines();
+    bJapaneseEnv = 0;
 }
 
 void CompletionListBuilt()
@@ -176,6 +193,7 @@ const Scenario kScenarios[] = {
     {"letter_outside_edit_field", NoSetUp, LetterOutsideEditField},
     {"letter_in_edit_field", NoSetUp, LetterInEditField},
     {"up_recalls_history", HistoryLines, UpRecallsHistory},
+    {"up_recalls_history_no_ime", HistoryLinesNoInputMethod, UpRecallsHistory},
     {"ctrl_l_lists_1000_entries", NoSetUp, CtrlLFirstListsTheFolder},
     {"ctrl_l_next_step", CompletionListBuilt, CtrlLNextStep},
     {"ctrl_shift_hot_key", NoSetUp, CtrlShiftHotKey},

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-int DbcsIsLeadByte(char c)
+int DbcsHighByteLeads(char c)
 {
     return IsDBCSLeadByte((BYTE)c) ? 1 : 0;
 }

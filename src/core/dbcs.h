@@ -11,8 +11,14 @@
 
 #include <stddef.h>
 
-// Whether c begins a double-byte character in the system code page.
-int DbcsIsLeadByte(char c);
+// Whether c begins a double-byte character in the system code page.  No
+// code page has a lead byte below 0x80, so ASCII text (class names, most
+// lines) is stepped without asking the platform for every byte.
+int DbcsHighByteLeads(char c);
+static inline int DbcsIsLeadByte(char c)
+{
+    return (unsigned char)c >= 0x80 && DbcsHighByteLeads(c);
+}
 
 // Bytes of the character at text: 0 at the terminator, else 1 or 2.
 size_t DbcsCharSize(const char* text);

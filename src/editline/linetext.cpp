@@ -25,7 +25,9 @@ void CopyBounded(char* dst, size_t size, const char* src, size_t srcMax)
         }
         if (n + step >= size)
             break;
-        memcpy(dst + n, src + n, step);
+        dst[n] = src[n];
+        if (step == 2)
+            dst[n + 1] = src[n + 1];
         n += step;
     }
     dst[n] = 0;
