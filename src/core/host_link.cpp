@@ -36,13 +36,22 @@ HWND FindHostWindow(void)
 // that is seen as hung (it has not read its queue for seconds) is not waited
 // for at all.  No answer, like no host window, counts as 0: the
 // host-controlled services are off.
+int AskHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* answer)
+{
+    DWORD_PTR result = 0;
+    *answer = 0;
+    if (!SendMessageTimeoutA(hWnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, kHostAnswerLimitMs,
+                             &result))
+        return 0;
+    *answer = (LRESULT)result;
+    return 1;
+}
+
 LRESULT SendToHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(hWnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, kHostAnswerLimitMs,
-                             &answer))
-        return 0;
-    return (LRESULT)answer;
+    LRESULT answer;
+    AskHostWindow(hWnd, msg, wParam, lParam, &answer);
+    return answer;
 }
 
 LRESULT SendHostMessage(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -122,6 +122,9 @@ HWND FindHostWindow(void);
 LRESULT SendHostMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 // The same bound for a message to another window of the host's.
 LRESULT SendToHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The same, telling an answer of 0 from none: returns 0 (and *answer 0) when
+// the window did not answer in time or is no window.
+int AskHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* answer);
 
 // ---------------------------------------------------------------------------
 // Keyboard hook helpers (hotkeys/).

@@ -50,14 +50,37 @@ static int IsResetKey(WPARAM vk)
     return 0;
 }
 
+// The list box belongs to the host's dialog, and the program whose Ctrl+L
+// is being served waits for every answer: the messages go with the host
+// messages' bound.  A list box that exists but does not answer belongs to a
+// host that hangs; the step then asks nothing more, and the key goes on as
+// with the service off.  A missing list box answers 0 to everything, as a
+// message to no window does.
+struct ListTalk {
+    HWND list;
+    int tooLong;  // the entry read does not fit the buffers
+    int silent;   // the host has not answered
+};
+
+static LRESULT AskList(ListTalk* t, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT answer = 0;
+    if (t->silent)
+        return 0;
+    if (!AskHostWindow(t->list, msg, wParam, lParam, &answer) && IsWindow(t->list))
+        t->silent = 1;
+    return answer;
+}
+
 // Reads one entry of the list into the entry buffer; the answer is that of
 // LB_GETTEXT (0 or less: no such entry).  An entry too long for the buffer
-// is not read: it counts as found, and *tooLong tells that it cannot be used.
-static LRESULT ReadEntry(HWND list, int index, int* tooLong)
+// is not read: it counts as found, and t->tooLong tells that it cannot be
+// used.
+static LRESULT ReadEntry(ListTalk* t, int index)
 {
-    LRESULT len = SendMessageA(list, LB_GETTEXTLEN, (WPARAM)index, 0);
+    LRESULT len = AskList(t, LB_GETTEXTLEN, (WPARAM)index, 0);
     if (len > (LRESULT)sizeof chHokanEntry - 1) {
-        *tooLong = 1;
+        t->tooLong = 1;
         return len;
     }
     if (len < 0)
@@ -66,38 +89,38 @@ static LRESULT ReadEntry(HWND list, int index, int* tooLong)
     // answers in two-byte characters.
     char text[2 * sizeof chHokanEntry + 2];
     text[0] = 0;
-    LRESULT read = SendMessageA(list, LB_GETTEXT, (WPARAM)index, (LPARAM)text);
+    LRESULT read = AskList(t, LB_GETTEXT, (WPARAM)index, (LPARAM)text);
     if (read >= 0) {
         text[sizeof text - 1] = 0;
         CopyBounded(chHokanEntry, sizeof chHokanEntry, text, sizeof text);
-        *tooLong = read > (LRESULT)sizeof chHokanEntry - 1;
+        t->tooLong = read > (LRESULT)sizeof chHokanEntry - 1;
     }
     return read;
 }
 
-static void StepForward(HWND list, int* tooLong)
+static void StepForward(ListTalk* t)
 {
-    if (ReadEntry(list, iHokanIndex, tooLong) > 0) {
+    if (ReadEntry(t, iHokanIndex) > 0) {
         iHokanIndex = iHokanIndex + 1;
         return;
     }
-    ReadEntry(list, 0, tooLong);
+    ReadEntry(t, 0);
     iHokanIndex = 1;
 }
 
-static void StepBackward(HWND list, int* tooLong)
+static void StepBackward(ListTalk* t)
 {
     iHokanIndex = iHokanIndex > 0 ? iHokanIndex - 1 : -1;
-    if (ReadEntry(list, iHokanIndex, tooLong) > 0)
+    if (ReadEntry(t, iHokanIndex) > 0)
         return;
-    iHokanIndex = (int)SendMessageA(list, LB_GETCOUNT, 0, 0) - 1;
-    ReadEntry(list, iHokanIndex, tooLong);
+    iHokanIndex = (int)AskList(t, LB_GETCOUNT, 0, 0) - 1;
+    ReadEntry(t, iHokanIndex);
 }
 
 // Lists the entries that match the line's last word (with a wildcard added
 // when it has none).  Returns 0, listing nothing, when the line leaves no
 // room for the wildcard.
-static int BuildList(HWND list)
+static int BuildList(ListTalk* t)
 {
     const char* wildcard = CompletionWildcard(chHokanLine + LastWordStart(chHokanLine));
     if (wildcard && !AppendIfFits(chHokanLine, sizeof chHokanLine, wildcard))
@@ -107,35 +130,41 @@ static int BuildList(HWND list)
     CopyBounded(chHokanPattern, sizeof chHokanPattern, chHokanLine + LastWordStart(chHokanLine),
                 sizeof chHokanPattern);
     SetWindowTextA(GetDlgItem(hDlgFileList, QR_PATTERN_ID), chHokanPattern);
-    SendMessageA(list, LB_DIR, DDL_DIRECTORY, (LPARAM)chHokanPattern);
+    AskList(t, LB_DIR, DDL_DIRECTORY, (LPARAM)chHokanPattern);
     return 1;
 }
 
 // One completion step on the focus field; returns 1 when the key was used.
 static int Complete(int key)
 {
-    HWND list = FileList();
+    ListTalk t = {FileList(), 0, 0};
     chHokanLine[0] = 0;
     GetWindowTextA(hWndNowFocus, chHokanLine, 255);
     chHokanLine[sizeof chHokanLine - 1] = 0;
-    if (SendMessageA(list, LB_GETCOUNT, 0, 0) <= 0 && !BuildList(list))
+    LRESULT count = AskList(&t, LB_GETCOUNT, 0, 0);
+    if (t.silent)
+        return 0;
+    if (count <= 0 && !BuildList(&t))
         return 0;
 
-    int tooLong = 0;
     if (key == VK_KEY_L) {
         if (iHokanLastKey == VK_KEY_O)
-            StepForward(list, &tooLong);
-        StepForward(list, &tooLong);
+            StepForward(&t);
+        StepForward(&t);
     } else {
         if (iHokanLastKey == VK_KEY_L)
-            StepBackward(list, &tooLong);
-        StepBackward(list, &tooLong);
+            StepBackward(&t);
+        StepBackward(&t);
     }
+    // A host that stopped answering on the way leaves the field and the last
+    // direction as they were.
+    if (t.silent)
+        return 0;
     iHokanLastKey = key;
 
     // An entry or a completed line too long for the buffers leaves the field
     // as it is; the cursor has moved on, so the next step shows another entry.
-    if (tooLong)
+    if (t.tooLong)
         return 1;
     StripDirectoryBrackets(chHokanEntry);
     if (!ReplaceLastName(chHokanLine, sizeof chHokanLine, chHokanEntry))

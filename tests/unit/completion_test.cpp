@@ -303,6 +303,7 @@ TEST_F(Completion, KeysAndFieldsThatAreLeftAlone)
          true},
         {"service off", [] { bIsHokan = 0; }, true},
         {"no focus window", [] { hWndNowFocus = NULL; }, true},
+        {"host not answering", [this] { ws::stopResponding(dlg.dialog); }, true},
     };
     for (const Case& c : cases) {
         ws::reset();
@@ -311,9 +312,11 @@ TEST_F(Completion, KeysAndFieldsThatAreLeftAlone)
         c.arrange();
         Type("type c:\\au");
         for (UINT vk : {'L', 'O'}) {
+            DWORD start = GetTickCount();
             ws::KeyResult r = c.ctrl ? Step(vk) : Press(vk);
             EXPECT_EQ(0, r.hookResult) << c.name;
             EXPECT_EQ(1, FieldGot(vk)) << c.name;
+            EXPECT_LE(GetTickCount() - start, 300u) << c.name << ": the key waited more than one bound";
         }
         EXPECT_EQ("type c:\\au", Text()) << c.name;
         EXPECT_TRUE(List().empty()) << c.name;

@@ -44,7 +44,8 @@ void clearMessages(HWND hwnd);
 bool exists(HWND hwnd);
 LONG style(HWND hwnd);
 // The window's thread stops reading messages now (a hung program) or reads
-// them again.  A stopped window gets nothing: SendMessageA returns 0 at once
+// them again; the window's controls stop with it.  A stopped window gets
+// nothing: SendMessageA returns 0 at once
 // here (the platform would wait for ever), SendMessageTimeoutA lets its whole
 // time-out pass on the clock and fails, or fails at once with
 // SMTO_ABORTIFHUNG once the thread has read nothing for 5 seconds (the

@@ -163,11 +163,20 @@ HWND FindWindowA(LPCSTR lpClassName, LPCSTR lpWindowName)
     return NULL;
 }
 
+// A stopped window stands for its thread: the controls it holds stop with
+// it.  Returns the stopped window, or null.
+static SimWindow* stoppedWindowOf(SimWindow* w)
+{
+    for (int depth = 0; w && depth < 64; ++depth, w = findWindow(w->parent))
+        if (w->stopped)
+            return w;
+    return nullptr;
+}
+
 LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 {
     std::lock_guard<std::recursive_mutex> lock(deskLock());
-    SimWindow* w = findWindow(hWnd);
-    if (w && w->stopped)
+    if (stoppedWindowOf(findWindow(hWnd)))
         return 0;  // the platform would wait until the thread reads again
     return deliver(hWnd, Msg, wParam, lParam, false);
 }
@@ -183,8 +192,8 @@ LRESULT SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, U
     SimWindow* w = findWindow(hWnd);
     if (!w)
         return 0;  // not a window: fails at once
-    if (w->stopped) {
-        bool hung = desk().tick - w->stoppedSince >= kHungAfterMs;
+    if (SimWindow* stopped = stoppedWindowOf(w)) {
+        bool hung = desk().tick - stopped->stoppedSince >= kHungAfterMs;
         if (!((fuFlags & SMTO_ABORTIFHUNG) && hung))
             advanceTick(uTimeout);  // the whole time-out is waited for
         return 0;
