@@ -130,12 +130,18 @@ void DescribeHotKey(WPARAM vk, int count, char* out, size_t size)
     snprintf(out, size, "Hot keys received: %d, last: Ctrl+Shift+%s", count, key);
 }
 
-int LibraryPathBeside(const char* program, char* out, size_t size)
+size_t FolderLength(const char* path)
 {
     size_t folder = 0;
-    for (const char* p = program; *p; p = CharNextA(p))
+    for (const char* p = path; *p; p = CharNextA(p))
         if (*p == '\\')
-            folder = (size_t)(p - program) + 1;
+            folder = (size_t)(p - path) + 1;
+    return folder;
+}
+
+int LibraryPathBeside(const char* program, char* out, size_t size)
+{
+    size_t folder = FolderLength(program);
     static const char kLibrary[] = "QRHook.dll";
     if (folder + sizeof kLibrary > size)
         return 0;

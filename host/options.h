@@ -75,6 +75,10 @@ int FormatAliasList(const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT], char* out, s
 // Text of the host's status line for a hot key the library forwarded.
 void DescribeHotKey(WPARAM vk, int count, char* out, size_t size);
 
+// Bytes of path up to and including its last backslash (0 when it has
+// none), sought by characters of the system code page.
+size_t FolderLength(const char* path);
+
 // The library's path beside the program: program (a full file name) with
 // the part after its last backslash replaced by "QRHook.dll".  The
 // backslash is sought by characters of the system code page, so that a

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "launch/launch.h"
+#include "options.h"
 
 int PickedFile(const char* recordPath, int picked, char* out, size_t size, IsFileFn isFile)
 {
@@ -33,14 +34,11 @@ static void RunFile(HWND owner, const char* path)
 {
     char folder[MAX_PATH];
     strcpy(folder, path);
-    char* cut = NULL;
-    for (char* p = folder; *p; p = CharNextA(p))
-        if (*p == '\\')
-            cut = p;
-    if (cut)
-        cut[cut == folder + 2 && folder[1] == ':' ? 1 : 0] = 0;  // "C:\" keeps its backslash
+    size_t length = FolderLength(folder);
+    if (length > 0)
+        folder[length == 3 && folder[1] == ':' ? 3 : length - 1] = 0;  // "C:\" keeps its backslash
     UINT_PTR result =
-        (UINT_PTR)ShellExecuteA(owner, NULL, path, NULL, cut ? folder : NULL, SW_SHOWNORMAL);
+        (UINT_PTR)ShellExecuteA(owner, NULL, path, NULL, length > 0 ? folder : NULL, SW_SHOWNORMAL);
     if (result > 32)
         return;
     char text[96];
