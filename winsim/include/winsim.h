@@ -30,6 +30,7 @@ struct WindowSpec {
     RECT rect = {0, 0, 0, 0};  // screen coordinates
     HINSTANCE inst = NULL;
     int id = 0;
+    bool unicode = false;  // IsWindowUnicode: the text is kept in UTF-16
 };
 
 // Back to an empty desktop: no windows, no hooks, keys up, pointer at 0,0,

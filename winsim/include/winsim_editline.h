@@ -15,7 +15,9 @@ namespace ws {
 // EM_SETSEL), a "ListBox" its items (LB_ADDSTRING, LB_RESETCONTENT,
 // LB_GETCOUNT, LB_GETTEXT, LB_GETTEXTLEN, LB_DIR), a "ComboBox" its
 // drop-down state (CB_SHOWDROPDOWN, CB_GETDROPPEDSTATE).  Chosen by the
-// window's class; a test's own handler may hand messages on to it.
+// window's class; a test's own handler may hand messages on to it.  Text
+// comes and goes in UTF-16 for a message sent with a W call; a list box
+// keeps each item in both forms, as the platform's keeps UTF-16.
 LRESULT controlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // A window whose messages go to controlProc (class "Edit" when desc.cls is
@@ -31,6 +33,8 @@ struct Selection {
 };
 Selection editSelection(HWND edit);
 std::string windowText(HWND hwnd);
+// The text as GetWindowTextW reads it (a Unicode window's own UTF-16 text).
+std::u16string windowTextW(HWND hwnd);
 
 // A drop-down combo box: the box, its edit field (id 1001) and its list, a
 // hidden top-level window of class "ComboLBox" shown while dropped down.

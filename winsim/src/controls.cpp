@@ -24,9 +24,16 @@ struct EditState {
     std::string textAtSel;  // the text when the selection was set
 };
 
+// A list-box item in both widths: the platform's list box keeps UTF-16, and
+// an item added in the code page converts without loss here (sim_system.h).
+struct ListItem {
+    std::string ansi;
+    std::u16string wide;
+};
+
 struct ControlState {
     std::map<HWND, EditState> edits;
-    std::map<HWND, std::vector<std::string>> lists;
+    std::map<HWND, std::vector<ListItem>> lists;
     std::map<HWND, HWND> comboLists;  // combo box -> its "ComboLBox"
 };
 
@@ -55,14 +62,55 @@ bool isClass(const SimWindow* w, const char* cls)
 
 // --- Edit fields ------------------------------------------------------------
 
+// What a text message reads of a window (WM_GETTEXT, WM_GETTEXTLENGTH,
+// WM_SETTEXT), in the width of the call: UTF-16 units for a W message.
+int copyTextW(const std::u16string& s, WCHAR* out, int max)
+{
+    if (!out || max <= 0)
+        return 0;
+    int n = (int)s.size() < max - 1 ? (int)s.size() : max - 1;
+    memcpy(out, s.data(), (size_t)n * sizeof(WCHAR));
+    out[n] = 0;
+    return n;
+}
+
+LRESULT textMessage(SimWindow* w, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    bool wide = wideMessage();
+    switch (msg) {
+    case WM_GETTEXT:
+        return wide ? copyTextW(textW(w), (WCHAR*)lParam, (int)wParam)
+                    : copyText(w->title, (char*)lParam, (int)wParam);
+    case WM_GETTEXTLENGTH:
+        return wide ? (LRESULT)textW(w).size() : (LRESULT)w->title.size();
+    case WM_SETTEXT:
+        if (wide)
+            setTextW(w, lParam ? std::u16string((const WCHAR*)lParam) : std::u16string());
+        else
+            setText(w, lParam ? (const char*)lParam : "");
+        return TRUE;
+    }
+    return 0;
+}
+
+// The text a selection belongs to: a Unicode field's own UTF-16 text counts,
+// so that a change its code-page form does not show still resets it.
+std::string selectionKey(const SimWindow* w)
+{
+    if (!w->unicode)
+        return w->title;
+    return std::string((const char*)w->wtitle.data(), w->wtitle.size() * sizeof(WCHAR));
+}
+
 // The selection as the field shows it: a text set since the selection was
 // made (WM_SETTEXT, SetWindowTextA) has put the caret back at 0.
-EditState& editState(HWND hwnd, const std::string& text)
+EditState& editState(const SimWindow* w)
 {
-    EditState& e = controls().edits[hwnd];
-    if (e.textAtSel != text) {
+    EditState& e = controls().edits[w->handle];
+    std::string key = selectionKey(w);
+    if (e.textAtSel != key) {
         e.start = e.end = 0;
-        e.textAtSel = text;
+        e.textAtSel = key;
     }
     return e;
 }
@@ -71,20 +119,19 @@ LRESULT editProc(SimWindow* w, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_GETTEXT:
-        return copyText(w->title, (char*)lParam, (int)wParam);
     case WM_GETTEXTLENGTH:
-        return (LRESULT)w->title.size();
+        return textMessage(w, msg, wParam, lParam);
     case WM_SETTEXT: {
-        w->title = lParam ? (const char*)lParam : "";
-        EditState& e = editState(w->handle, w->title);
+        textMessage(w, msg, wParam, lParam);
+        EditState& e = editState(w);
         e.start = e.end = 0;
         return TRUE;
     }
     case EM_SETSEL: {
         // -1 as start drops the selection; a negative or too large position
-        // means the end of the text.
-        EditState& e = editState(w->handle, w->title);
-        int len = (int)w->title.size();
+        // means the end of the text.  A Unicode field counts UTF-16 units.
+        EditState& e = editState(w);
+        int len = w->unicode ? (int)w->wtitle.size() : (int)w->title.size();
         int start = (int)wParam, end = (int)lParam;
         if (start == -1) {
             e.start = e.end;
@@ -99,7 +146,7 @@ LRESULT editProc(SimWindow* w, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case EM_GETSEL: {
-        EditState& e = editState(w->handle, w->title);
+        EditState& e = editState(w);
         if (wParam)
             *(DWORD*)wParam = (DWORD)e.start;
         if (lParam)
@@ -139,18 +186,23 @@ bool sortsBefore(const std::string& a, const std::string& b)
     return a.size() < b.size();
 }
 
-int addItem(SimWindow* w, const std::string& item)
+int addItem(SimWindow* w, const ListItem& item)
 {
-    std::vector<std::string>& items = controls().lists[w->handle];
+    std::vector<ListItem>& items = controls().lists[w->handle];
     if (!(w->style & LBS_SORT)) {
         items.push_back(item);
         return (int)items.size() - 1;
     }
     size_t at = 0;
-    while (at < items.size() && !sortsBefore(item, items[at]))
+    while (at < items.size() && !sortsBefore(item.ansi, items[at].ansi))
         ++at;
     items.insert(items.begin() + at, item);
     return (int)at;
+}
+
+int addItem(SimWindow* w, const std::string& ansi)
+{
+    return addItem(w, ListItem{ansi, wideOf(ansi)});
 }
 
 // A file name against a pattern with '*' and '?', without regard to the case
@@ -286,13 +338,19 @@ LRESULT listDirectory(SimWindow* w, UINT attributes, const char* pathSpec)
     return last;
 }
 
+// Messages with text take and give UTF-16 when they come through a W call.
 LRESULT listProc(SimWindow* w, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    std::vector<std::string>& items = controls().lists[w->handle];
+    std::vector<ListItem>& items = controls().lists[w->handle];
     int index = (int)wParam;
     bool valid = index >= 0 && index < (int)items.size();
+    bool wide = wideMessage();
     switch (msg) {
     case LB_ADDSTRING:
+        if (wide) {
+            std::u16string text = lParam ? (const WCHAR*)lParam : u"";
+            return addItem(w, ListItem{ansiOf(text), text});
+        }
         return addItem(w, lParam ? (const char*)lParam : "");
     case LB_RESETCONTENT:
         items.clear();
@@ -300,14 +358,25 @@ LRESULT listProc(SimWindow* w, UINT msg, WPARAM wParam, LPARAM lParam)
     case LB_GETCOUNT:
         return (LRESULT)items.size();
     case LB_GETTEXTLEN:
-        return valid ? (LRESULT)items[index].size() : LB_ERR;
+        if (!valid)
+            return LB_ERR;
+        return wide ? (LRESULT)items[index].wide.size() : (LRESULT)items[index].ansi.size();
     case LB_GETTEXT:
         // As on the platform, the buffer is taken to be large enough.
         if (!valid || !lParam)
             return LB_ERR;
-        memcpy((char*)lParam, items[index].c_str(), items[index].size() + 1);
-        return (LRESULT)items[index].size();
+        if (wide) {
+            const std::u16string& t = items[index].wide;
+            memcpy((WCHAR*)lParam, t.c_str(), (t.size() + 1) * sizeof(WCHAR));
+            return (LRESULT)t.size();
+        }
+        memcpy((char*)lParam, items[index].ansi.c_str(), items[index].ansi.size() + 1);
+        return (LRESULT)items[index].ansi.size();
     case LB_DIR:
+        // The names of the simulated drives are code-page text.
+        if (wide)
+            return listDirectory(w, (UINT)wParam,
+                                 lParam ? ansiOf((const WCHAR*)lParam).c_str() : NULL);
         return listDirectory(w, (UINT)wParam, (const char*)lParam);
     }
     return 0;
@@ -346,15 +415,8 @@ LRESULT controlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return listProc(w, msg, wParam, lParam);
     if (isClass(w, "ComboBox"))
         return comboProc(w, msg, wParam, lParam);
-    if (isClass(w, "Static") || isClass(w, "Button") || isClass(w, "#32770")) {
-        if (msg == WM_GETTEXT)
-            return copyText(w->title, (char*)lParam, (int)wParam);
-        if (msg == WM_GETTEXTLENGTH)
-            return (LRESULT)w->title.size();
-        if (msg == WM_SETTEXT)
-            w->title = lParam ? (const char*)lParam : "";
-        return msg == WM_SETTEXT;
-    }
+    if (isClass(w, "Static") || isClass(w, "Button") || isClass(w, "#32770"))
+        return textMessage(w, msg, wParam, lParam);
     // Every other class here is an edit field of some kind.
     return editProc(w, msg, wParam, lParam);
 }
@@ -379,7 +441,7 @@ Selection editSelection(HWND edit)
     SimWindow* w = findWindow(edit);
     if (!w)
         return Selection{0, 0};
-    EditState& e = editState(edit, w->title);
+    EditState& e = editState(w);
     return Selection{e.start, e.end};
 }
 
@@ -387,6 +449,12 @@ std::string windowText(HWND hwnd)
 {
     SimWindow* w = findWindow(hwnd);
     return w ? w->title : "";
+}
+
+std::u16string windowTextW(HWND hwnd)
+{
+    SimWindow* w = findWindow(hwnd);
+    return w ? textW(w) : std::u16string();
 }
 
 Combo createComboBox(HWND parent, int id)
@@ -438,8 +506,12 @@ CompletionDialog createCompletionDialog()
 std::vector<std::string> listItems(HWND listBox)
 {
     std::lock_guard<std::recursive_mutex> lock(deskLock());
+    std::vector<std::string> out;
     auto it = controls().lists.find(listBox);
-    return it == controls().lists.end() ? std::vector<std::string>() : it->second;
+    if (it != controls().lists.end())
+        for (const ListItem& item : it->second)
+            out.push_back(item.ansi);
+    return out;
 }
 
 void makeDirectory(const std::string& winPath)

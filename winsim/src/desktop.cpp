@@ -45,7 +45,8 @@ HWND createWindow(const WindowSpec& desc)
     SimWindow w;
     w.handle = (HWND)(kFirstWindow + d.windows.size());
     w.cls = desc.cls;
-    w.title = desc.title;
+    w.unicode = desc.unicode;
+    setText(&w, desc.title);
     w.style = desc.style;
     w.exStyle = desc.exStyle;
     w.parent = desc.parent;
@@ -123,6 +124,29 @@ void record(const std::string& line)
     std::lock_guard<std::recursive_mutex> lock(deskLock());
     desk().calls.push_back(line);
 }
+
+void setText(SimWindow* w, const std::string& text)
+{
+    if (w->unicode)
+        setTextW(w, wideOf(text));
+    else
+        w->title = text;
+}
+
+void setTextW(SimWindow* w, const std::u16string& text)
+{
+    if (w->unicode)
+        w->wtitle = text;
+    w->title = ansiOf(text);
+}
+
+std::u16string textW(const SimWindow* w)
+{
+    return w->unicode ? w->wtitle : wideOf(w->title);
+}
+
+static thread_local bool gWideMessage = false;
+bool wideMessage() { return gWideMessage; }
 
 // Delivers a message to a window: recorded, then handed to the test's handler.
 static LRESULT deliver(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool posted)
@@ -202,6 +226,26 @@ LRESULT SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, U
     if (lpdwResult)
         *lpdwResult = (DWORD_PTR)r;
     return 1;
+}
+
+// The W calls deliver the same way, with the message's text in UTF-16.
+struct WideSend {
+    bool was = gWideMessage;
+    WideSend() { gWideMessage = true; }
+    ~WideSend() { gWideMessage = was; }
+};
+
+LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
+{
+    WideSend wide;
+    return SendMessageA(hWnd, Msg, wParam, lParam);
+}
+
+LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags,
+                            UINT uTimeout, PDWORD_PTR lpdwResult)
+{
+    WideSend wide;
+    return SendMessageTimeoutA(hWnd, Msg, wParam, lParam, fuFlags, uTimeout, lpdwResult);
 }
 
 BOOL PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
@@ -297,7 +341,34 @@ BOOL SetWindowTextA(HWND hWnd, LPCSTR lpString)
     SimWindow* w = findWindow(hWnd);
     if (!w)
         return FALSE;
-    w->title = lpString ? lpString : "";
+    setText(w, lpString ? lpString : "");
+    return TRUE;
+}
+
+BOOL IsWindowUnicode(HWND hWnd)
+{
+    SimWindow* w = findWindow(hWnd);
+    return w && w->unicode;
+}
+
+int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount)
+{
+    SimWindow* w = findWindow(hWnd);
+    if (!lpString || nMaxCount <= 0)
+        return 0;
+    std::u16string text = w ? textW(w) : std::u16string();
+    int n = (int)text.size() < nMaxCount - 1 ? (int)text.size() : nMaxCount - 1;
+    memcpy(lpString, text.data(), (size_t)n * sizeof(WCHAR));
+    lpString[n] = 0;
+    return n;
+}
+
+BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString)
+{
+    SimWindow* w = findWindow(hWnd);
+    if (!w)
+        return FALSE;
+    setTextW(w, lpString ? std::u16string(lpString) : std::u16string());
     return TRUE;
 }
 

@@ -13,7 +13,9 @@ namespace ws {
 struct SimWindow {
     HWND handle;
     std::string cls;
-    std::string title;
+    std::string title;   // a Unicode window: wtitle in the code page
+    bool unicode = false;
+    std::u16string wtitle;  // a Unicode window's own text
     LONG style;
     LONG exStyle;
     HWND parent;
@@ -108,6 +110,20 @@ std::string fmtHandle(const void* h);
 // start), npos when none; findLastCharOf: the last character that is one of
 // set, npos when none.
 size_t charSize(const std::string& s, size_t at);
+
+// Text of both widths (codepage.cpp): code-page text as UTF-16, and UTF-16
+// in the code page ('?' for what it cannot write; *usedDefault set then).
+std::u16string wideOf(const std::string& s);
+std::string ansiOf(const std::u16string& s, bool* usedDefault = nullptr);
+// A window's text set from either width (desktop.cpp): a Unicode window
+// keeps the UTF-16 text and its code-page form, an ANSI window the
+// code-page form only.  textW: the text as a W call reads it.
+void setText(SimWindow* w, const std::string& text);
+void setTextW(SimWindow* w, const std::u16string& text);
+std::u16string textW(const SimWindow* w);
+// Whether the message being delivered came through a W call
+// (SendMessageW, SendMessageTimeoutW): its text is UTF-16.
+bool wideMessage();
 size_t findChar(const std::string& s, char c, size_t from = 0);
 size_t findLastCharOf(const std::string& s, const char* set);
 

@@ -10,6 +10,8 @@
 #define DLL_PROCESS_ATTACH 1
 #define DLL_THREAD_ATTACH 2
 #define DLL_THREAD_DETACH 3
+#define CP_ACP 0
+#define ERROR_INSUFFICIENT_BUFFER 122L
 
 #ifdef __cplusplus
 extern "C" {
@@ -26,6 +28,15 @@ DWORD GetTickCount(void);
 int lstrcmpA(LPCSTR lpString1, LPCSTR lpString2);
 int lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2);
 int lstrlenA(LPCSTR lpString);
+// Conversions between the system code page (CP_ACP; see sim_system.h for
+// the code pages winsim knows) and UTF-16.  Counts of -1 take the text up to
+// and including its terminator; an output size of 0 asks for the size
+// needed; an output too small fails with 0.
+int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCSTR lpMultiByteStr, int cbMultiByte,
+                        LPWSTR lpWideCharStr, int cchWideChar);
+int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWSTR lpWideCharStr, int cchWideChar,
+                        LPSTR lpMultiByteStr, int cbMultiByte, LPCSTR lpDefaultChar,
+                        LPBOOL lpUsedDefaultChar);
 // Atomic on the 32-bit value, as the platform's: returns the earlier value.
 LONG InterlockedCompareExchange(LONG volatile* Destination, LONG Exchange, LONG Comparand);
 

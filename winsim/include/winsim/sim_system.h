@@ -38,7 +38,13 @@ HWND captureWindow();
 
 // 932 (Shift-JIS, the default) or a single-byte code page such as 1252:
 // what GetACP answers and which bytes IsDBCSLeadByte, CharNextA and CharPrevA
-// take for lead bytes (932: 0x81 to 0x9F and 0xE0 to 0xFC).
+// take for lead bytes (932: 0x81 to 0x9F and 0xE0 to 0xFC).  Conversions to
+// and from UTF-16: 1252 (any code page but 932) with the platform's table;
+// 932 knows ASCII, the half-width katakana, hiragana and katakana and a few
+// other characters by their real code points, and carries every other
+// double-byte pair as a character of plane 15 (U+F0000 plus the pair), so
+// that code-page text makes the trip to UTF-16 and back unchanged.  UTF-16
+// text the code page cannot write becomes '?'.
 void setCodePage(UINT codePage);
 // Runs fn under each system code page the text tables cover, 1252 and then
 // 932, which stays set.

@@ -20,6 +20,8 @@ typedef int32_t LONG;
 typedef uint32_t ULONG;
 typedef int16_t SHORT;
 typedef char CHAR;
+// UTF-16 code units, as on the platform (wchar_t is 32 bits on Linux).
+typedef char16_t WCHAR;
 typedef intptr_t INT_PTR;
 typedef uintptr_t UINT_PTR;
 typedef intptr_t LONG_PTR;
@@ -33,6 +35,9 @@ typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef BOOL* LPBOOL;
 typedef void* HANDLE;
 typedef int HFILE;
 typedef DWORD* LPDWORD;

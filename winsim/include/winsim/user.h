@@ -270,6 +270,17 @@ LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex);
 int GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount);
 int GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount);
 BOOL SetWindowTextA(HWND hWnd, LPCSTR lpString);
+// A Unicode window (ws::WindowSpec::unicode) keeps its text in UTF-16: the A
+// calls and messages convert it from and to the system code page, and lose
+// what the code page cannot write.
+BOOL IsWindowUnicode(HWND hWnd);
+int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount);
+BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString);
+// The text of W messages (WM_GETTEXT, WM_SETTEXT, LB_DIR, LB_GETTEXT,
+// LB_GETTEXTLEN, LB_ADDSTRING) is UTF-16, counted in code units.
+LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessageTimeoutW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags,
+                            UINT uTimeout, PDWORD_PTR lpdwResult);
 HWND GetParent(HWND hWnd);
 BOOL GetWindowRect(HWND hWnd, LPRECT lpRect);
 BOOL IsWindow(HWND hWnd);
