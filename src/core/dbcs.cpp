@@ -1,5 +1,6 @@
 // Character steps over text of the system code page; see dbcs.h.
 #include "core/dbcs.h"
+#include "core/text.h"
 
 #include <windows.h>
 
@@ -15,29 +16,16 @@ size_t DbcsCharSize(const char* text)
     return DbcsIsLeadByte(text[0]) && text[1] != 0 ? 2 : 1;
 }
 
-static int InSet(char c, const char* set)
-{
-    for (; *set; ++set)
-        if (*set == c)
-            return 1;
-    return 0;
-}
-
+// The scans and the comparison are the code-page instances of the text
+// functions of both widths (text.h).
 size_t DbcsAfterLastOf(const char* text, const char* set)
 {
-    size_t after = 0;
-    for (size_t at = 0, step; (step = DbcsCharSize(text + at)) != 0; at += step)
-        if (step == 1 && InSet(text[at], set))
-            after = at + 1;
-    return after;
+    return AfterLastOf(text, set);
 }
 
 int DbcsFind(const char* text, char c)
 {
-    for (size_t at = 0, step; (step = DbcsCharSize(text + at)) != 0; at += step)
-        if (step == 1 && text[at] == c)
-            return (int)at;
-    return -1;
+    return FindChar(text, c);
 }
 
 int DbcsContains(const char* text, const char* needle)
@@ -55,15 +43,7 @@ int DbcsContains(const char* text, const char* needle)
 
 size_t DbcsLastChars(const char* text, size_t len, int n)
 {
-    size_t count = 0;
-    for (size_t at = 0, step; at < len && (step = DbcsCharSize(text + at)) != 0; at += step)
-        ++count;
-    if (n < 0 || count <= (size_t)n)
-        return 0;
-    size_t at = 0;
-    for (size_t skip = count - (size_t)n; skip > 0; --skip)
-        at += DbcsCharSize(text + at);
-    return at;
+    return LastChars(text, len, n);
 }
 
 static char UpperAscii(char c)
@@ -89,20 +69,5 @@ void DbcsCopyUpper(char* dst, const char* src, size_t size)
 
 int DbcsEqualNoCase(const char* a, const char* b, size_t n)
 {
-    size_t at = 0;
-    while (at < n) {
-        if (a[at] == 0)
-            return b[at] == 0;
-        size_t step = DbcsCharSize(a + at);
-        if (step == 1) {
-            if (UpperAscii(a[at]) != UpperAscii(b[at]))
-                return 0;
-        } else {
-            // Both bytes exactly; the second only while it lies within n.
-            if (a[at] != b[at] || (at + 1 < n && a[at + 1] != b[at + 1]))
-                return 0;
-        }
-        at += step;
-    }
-    return 1;
+    return EqualNoCase(a, b, n);
 }

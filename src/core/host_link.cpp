@@ -36,12 +36,15 @@ HWND FindHostWindow(void)
 // that is seen as hung (it has not read its queue for seconds) is not waited
 // for at all.  No answer, like no host window, counts as 0: the
 // host-controlled services are off.
-int AskHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* answer)
+int AskHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* answer, int wide)
 {
     DWORD_PTR result = 0;
     *answer = 0;
-    if (!SendMessageTimeoutA(hWnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, kHostAnswerLimitMs,
-                             &result))
+    LRESULT sent = wide ? SendMessageTimeoutW(hWnd, msg, wParam, lParam, SMTO_ABORTIFHUNG,
+                                              kHostAnswerLimitMs, &result)
+                        : SendMessageTimeoutA(hWnd, msg, wParam, lParam, SMTO_ABORTIFHUNG,
+                                              kHostAnswerLimitMs, &result);
+    if (!sent)
         return 0;
     *answer = (LRESULT)result;
     return 1;

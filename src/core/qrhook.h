@@ -51,6 +51,9 @@ QR_EXTERN_C POINT ptAfterMove;
 QR_EXTERN_C int lInterval;
 QR_EXTERN_C int lMoved;
 QR_EXTERN_C int bHeropa;
+QR_EXTERN_C WCHAR wchHist[32][256];
+QR_EXTERN_C WCHAR wchAlias[32][128];
+QR_EXTERN_C char chIniPath[260];
 
 // Shared but not exported: the host link.
 QR_EXTERN_C HINSTANCE hInstLib;
@@ -124,7 +127,9 @@ LRESULT SendHostMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT SendToHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // The same, telling an answer of 0 from none: returns 0 (and *answer 0) when
 // the window did not answer in time or is no window.
-int AskHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* answer);
+// wide: the message goes as a W message (its text in UTF-16).
+int AskHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* answer,
+                  int wide = 0);
 
 // ---------------------------------------------------------------------------
 // Keyboard hook helpers (hotkeys/).

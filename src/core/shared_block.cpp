@@ -53,6 +53,14 @@ POINT ptAfterMove QR_SHARED = {0, 0};
 int lInterval QR_SHARED = 0;
 int lMoved QR_SHARED = 0;
 int bHeropa QR_SHARED = 0;
+// The exact text of the history ring and the alias table, slot for slot, as
+// the fields of Unicode windows held it; a slot counts only while the
+// code-page slot beside it is its code-page form (core/text.h).
+WCHAR wchHist[32][256] QR_SHARED = {};
+WCHAR wchAlias[32][128] QR_SHARED = {};
+// The settings file the host chose (full path); empty: "Quillrun.Ini" in
+// the Windows folder.
+char chIniPath[260] QR_SHARED = "";
 
 // The host link: shared, not exported.
 HINSTANCE hInstLib QR_SHARED = 0;

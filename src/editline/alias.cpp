@@ -3,23 +3,107 @@
 // whose first word is an alias gets that word replaced by the alias's value.
 // The table lies in the shared block, so an alias defined in one program
 // works in every other.
+//
+// In a Unicode window's field the service works on the exact table
+// (wchAlias) with the field's exact text; the code-page table (chAlias),
+// which the host and every ANSI field use, follows each change in its
+// code-page form.
 #include "core/qrhook.h"
 #include "editline/editline.h"
 
 #include <string.h>
 
-// Scratch of the service: the field's line, a name, and the expanded line.
-// A password field's text passes through them, and every process on the
-// desktop can read the shared block: they are emptied after every use.
+// Scratch of the service: the field's line, a name, and the expanded line,
+// in the code page and exactly.  A password field's text passes through
+// them, and every process on the desktop can read the shared block: they are
+// emptied after every use.
 static char chAliasLine[256] QR_SHARED = "";
 static char chAliasName[32] QR_SHARED = "";
 static char chAliasOut[256] QR_SHARED = "";
+static WCHAR wchAliasLine[256] QR_SHARED = {};
+static WCHAR wchAliasName[32] QR_SHARED = {};
+static WCHAR wchAliasOut[256] QR_SHARED = {};
 
 static void ClearScratch(void)
 {
     memset(chAliasLine, 0, sizeof chAliasLine);
     memset(chAliasName, 0, sizeof chAliasName);
     memset(chAliasOut, 0, sizeof chAliasOut);
+    memset(wchAliasLine, 0, sizeof wchAliasLine);
+    memset(wchAliasName, 0, sizeof wchAliasName);
+    memset(wchAliasOut, 0, sizeof wchAliasOut);
+}
+
+// What the line asked for, beyond the table's own change.
+static void ActOn(int outcome)
+{
+    if (outcome & ALIAS_SHOW_LIST)
+        PostMessageA(hWndHost, WM_SYSCOMMAND, 11, 0);
+    if (outcome & ALIAS_BEEP)
+        MessageBeep(0xFFFFFFFF);
+}
+
+static void RunCodePageLine(int isTab)
+{
+    chAliasLine[0] = 0;
+    GetWindowTextA(hWndNowFocus, chAliasLine, 255);
+    chAliasLine[sizeof chAliasLine - 1] = 0;
+    int outcome = AliasRunLine(chAlias, chAliasLine, chAliasName, chAliasOut, sizeof chAliasOut, isTab);
+    if (outcome & ALIAS_DEFINED) {
+        // The entry's exact text is no longer its text.
+        int entry = AliasFind(chAlias, chAliasName);
+        if (entry >= 0)
+            wchAlias[entry][0] = 0;
+    }
+    ActOn(outcome);
+    if (outcome & ALIAS_EXPANDED)
+        SetWindowTextA(hWndNowFocus, chAliasOut);
+}
+
+// Every exact entry that is not the exact text of its code-page entry (that
+// entry was written since, by an ANSI field or the host) takes that entry's
+// own text, so that the exact table says what the code-page table says.
+static void TieExactEntries(void)
+{
+    for (int i = 0; i < QR_RING_SLOTS; ++i) {
+        if ((wchAlias[i][0] == 0 && chAlias[i][0] == 0) ||
+            ExactTied(wchAlias[i], QR_ALIAS_TEXT, chAlias[i], QR_ALIAS_TEXT))
+            continue;
+        memset(wchAlias[i], 0, sizeof wchAlias[i]);
+        ExactForm(wchAlias[i], QR_ALIAS_TEXT, chAlias[i], QR_ALIAS_TEXT);
+    }
+}
+
+// After a definition or a deletion in the exact table, the code-page entry
+// that changed takes its code-page form.  (A code-page entry never gives an
+// empty exact entry, so an empty exact entry beside a full code-page entry
+// is the one just deleted.)
+static void FollowExactChange(int outcome)
+{
+    if (outcome & ALIAS_DEFINED) {
+        int entry = AliasFind(wchAlias, wchAliasName);
+        if (entry >= 0) {
+            memset(chAlias[entry], 0, sizeof chAlias[entry]);
+            CodePageForm(chAlias[entry], QR_ALIAS_TEXT, wchAlias[entry], QR_ALIAS_TEXT);
+        }
+    }
+    if (outcome & ALIAS_DELETED)
+        for (int i = 0; i < QR_RING_SLOTS; ++i)
+            if (wchAlias[i][0] == 0)
+                chAlias[i][0] = 0;
+}
+
+static void RunExactLine(int isTab)
+{
+    TieExactEntries();
+    wchAliasLine[0] = 0;
+    GetWindowTextW(hWndNowFocus, wchAliasLine, 255);
+    wchAliasLine[255] = 0;
+    int outcome = AliasRunLine(wchAlias, wchAliasLine, wchAliasName, wchAliasOut, 256, isTab);
+    FollowExactChange(outcome);
+    ActOn(outcome);
+    if (outcome & ALIAS_EXPANDED)
+        SetWindowTextW(hWndNowFocus, wchAliasOut);
 }
 
 void WINAPI Alias(int code, WPARAM wParam, LPARAM lParam)
@@ -35,16 +119,9 @@ void WINAPI Alias(int code, WPARAM wParam, LPARAM lParam)
     if (!IsRecognisedField(hWndNowFocus, chClassName, 63))
         return;
 
-    chAliasLine[0] = 0;
-    GetWindowTextA(hWndNowFocus, chAliasLine, 255);
-    chAliasLine[sizeof chAliasLine - 1] = 0;
-    int outcome = AliasRunLine(chAlias, chAliasLine, chAliasName, chAliasOut, sizeof chAliasOut,
-                               wParam == VK_TAB);
-    if (outcome & ALIAS_SHOW_LIST)
-        PostMessageA(hWndHost, WM_SYSCOMMAND, 11, 0);
-    if (outcome & ALIAS_BEEP)
-        MessageBeep(0xFFFFFFFF);
-    if (outcome & ALIAS_EXPANDED)
-        SetWindowTextA(hWndNowFocus, chAliasOut);
+    if (IsWindowUnicode(hWndNowFocus))
+        RunExactLine(wParam == VK_TAB);
+    else
+        RunCodePageLine(wParam == VK_TAB);
     ClearScratch();
 }

@@ -26,6 +26,10 @@ static int iHokanLastKey QR_SHARED = 0;
 static char chHokanLine[256] QR_SHARED = "";
 static char chHokanPattern[256] QR_SHARED = "";
 static char chHokanEntry[256] QR_SHARED = "";
+// The same for a Unicode window's field, whose names stay exact.
+static WCHAR wchHokanLine[256] QR_SHARED = {};
+static WCHAR wchHokanPattern[256] QR_SHARED = {};
+static WCHAR wchHokanEntry[256] QR_SHARED = {};
 
 static HWND FileList(void)
 {
@@ -58,103 +62,128 @@ static int IsResetKey(WPARAM vk)
 // message to no window does.
 struct ListTalk {
     HWND list;
+    int wide;     // the field's text is UTF-16: the pattern is listed as such
     int tooLong;  // the entry read does not fit the buffers
     int silent;   // the host has not answered
 };
 
-static LRESULT AskList(ListTalk* t, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT AskList(ListTalk* t, UINT msg, WPARAM wParam, LPARAM lParam, int wide)
 {
     LRESULT answer = 0;
     if (t->silent)
         return 0;
-    if (!AskHostWindow(t->list, msg, wParam, lParam, &answer) && IsWindow(t->list))
+    if (!AskHostWindow(t->list, msg, wParam, lParam, &answer, wide) && IsWindow(t->list))
         t->silent = 1;
     return answer;
 }
 
-// Reads one entry of the list into the entry buffer; the answer is that of
-// LB_GETTEXT (0 or less: no such entry).  An entry too long for the buffer
-// is not read: it counts as found, and t->tooLong tells that it cannot be
-// used.
-static LRESULT ReadEntry(ListTalk* t, int index)
+// An entry as the field's width needs it: a code-page field gets the
+// entry's code-page form, which must fit whole.
+static int TakeEntry(char* entry, const WCHAR* text, size_t len)
 {
-    LRESULT len = AskList(t, LB_GETTEXTLEN, (WPARAM)index, 0);
-    if (len > (LRESULT)sizeof chHokanEntry - 1) {
+    char form[2 * QR_EXACT_UNITS];
+    CodePageForm(form, sizeof form, text, len);
+    CopyBounded(entry, QR_LINE_TEXT, form, sizeof form);
+    return strlen(form) <= QR_LINE_TEXT - 1;
+}
+
+static int TakeEntry(WCHAR* entry, const WCHAR* text, size_t len)
+{
+    CopyBounded(entry, QR_LINE_TEXT, text, len);
+    return len <= QR_LINE_TEXT - 1;
+}
+
+// Reads one entry of the list into entry; the answer is that of LB_GETTEXT
+// (0 or less: no such entry).  The list box keeps its entries in UTF-16 and
+// is read so in either width: the names stay exact for a Unicode window's
+// field (and a list box of another process answers an ANSI reader in UTF-16
+// under Wine).  An entry too long for the buffers is not used: it counts as
+// found, and t->tooLong tells that it cannot be used.
+template <class C> static LRESULT ReadEntry(ListTalk* t, int index, C* entry)
+{
+    LRESULT len = AskList(t, LB_GETTEXTLEN, (WPARAM)index, 0, 1);
+    if (len > QR_LINE_TEXT - 1) {
         t->tooLong = 1;
         return len;
     }
     if (len < 0)
         return len;
-    // Room for the text twice over, in case a list box of another process
-    // answers in two-byte characters.
-    char text[2 * sizeof chHokanEntry + 2];
+    // Room for more than the length told, in case the list changed between
+    // the two questions (an entry of a listing is a file name of MAX_PATH).
+    WCHAR text[2 * QR_EXACT_UNITS + 2];
     text[0] = 0;
-    LRESULT read = AskList(t, LB_GETTEXT, (WPARAM)index, (LPARAM)text);
+    LRESULT read = AskList(t, LB_GETTEXT, (WPARAM)index, (LPARAM)text, 1);
     if (read >= 0) {
-        text[sizeof text - 1] = 0;
-        CopyBounded(chHokanEntry, sizeof chHokanEntry, text, sizeof text);
-        t->tooLong = read > (LRESULT)sizeof chHokanEntry - 1;
+        text[sizeof text / sizeof text[0] - 1] = 0;
+        size_t units = TextLength(text);
+        t->tooLong = units > QR_LINE_TEXT - 1 || !TakeEntry(entry, text, units);
     }
     return read;
 }
 
-static void StepForward(ListTalk* t)
+template <class C> static void StepForward(ListTalk* t, C* entry)
 {
-    if (ReadEntry(t, iHokanIndex) > 0) {
+    if (ReadEntry(t, iHokanIndex, entry) > 0) {
         iHokanIndex = iHokanIndex + 1;
         return;
     }
-    ReadEntry(t, 0);
+    ReadEntry(t, 0, entry);
     iHokanIndex = 1;
 }
 
-static void StepBackward(ListTalk* t)
+template <class C> static void StepBackward(ListTalk* t, C* entry)
 {
     iHokanIndex = iHokanIndex > 0 ? iHokanIndex - 1 : -1;
-    if (ReadEntry(t, iHokanIndex) > 0)
+    if (ReadEntry(t, iHokanIndex, entry) > 0)
         return;
-    iHokanIndex = (int)AskList(t, LB_GETCOUNT, 0, 0) - 1;
-    ReadEntry(t, iHokanIndex);
+    iHokanIndex = (int)AskList(t, LB_GETCOUNT, 0, 0, 0) - 1;
+    ReadEntry(t, iHokanIndex, entry);
 }
+
+// The field's text and the pattern line, in the field's width.
+static void ReadField(char* line) { GetWindowTextA(hWndNowFocus, line, QR_LINE_TEXT - 1); }
+static void ReadField(WCHAR* line) { GetWindowTextW(hWndNowFocus, line, QR_LINE_TEXT - 1); }
+static void SetText(HWND hWnd, const char* text) { SetWindowTextA(hWnd, text); }
+static void SetText(HWND hWnd, const WCHAR* text) { SetWindowTextW(hWnd, text); }
 
 // Lists the entries that match the line's last word (with a wildcard added
 // when it has none).  Returns 0, listing nothing, when the line leaves no
 // room for the wildcard.
-static int BuildList(ListTalk* t)
+template <class C> static int BuildList(ListTalk* t, C* line, C* pattern, C* entry)
 {
-    const char* wildcard = CompletionWildcard(chHokanLine + LastWordStart(chHokanLine));
-    if (wildcard && !AppendIfFits(chHokanLine, sizeof chHokanLine, wildcard))
+    const char* wildcard = CompletionWildcard(line + LastWordStart(line));
+    if (wildcard && !AppendIfFits(line, QR_LINE_TEXT, wildcard))
         return 0;
-    chHokanEntry[0] = 0;
+    entry[0] = 0;
     iHokanIndex = 0;
-    CopyBounded(chHokanPattern, sizeof chHokanPattern, chHokanLine + LastWordStart(chHokanLine),
-                sizeof chHokanPattern);
-    SetWindowTextA(GetDlgItem(hDlgFileList, QR_PATTERN_ID), chHokanPattern);
-    AskList(t, LB_DIR, DDL_DIRECTORY, (LPARAM)chHokanPattern);
+    CopyBounded(pattern, QR_LINE_TEXT, line + LastWordStart(line), QR_LINE_TEXT);
+    SetText(GetDlgItem(hDlgFileList, QR_PATTERN_ID), pattern);
+    AskList(t, LB_DIR, DDL_DIRECTORY, (LPARAM)pattern, t->wide);
     return 1;
 }
 
-// One completion step on the focus field; returns 1 when the key was used.
-static int Complete(int key)
+// One completion step on the focus field, with the buffers of its width;
+// returns 1 when the key was used.
+template <class C> static int Complete(int key, C* line, C* pattern, C* entry, int wide)
 {
-    ListTalk t = {FileList(), 0, 0};
-    chHokanLine[0] = 0;
-    GetWindowTextA(hWndNowFocus, chHokanLine, 255);
-    chHokanLine[sizeof chHokanLine - 1] = 0;
-    LRESULT count = AskList(&t, LB_GETCOUNT, 0, 0);
+    ListTalk t = {FileList(), wide, 0, 0};
+    line[0] = 0;
+    ReadField(line);
+    line[QR_LINE_TEXT - 1] = 0;
+    LRESULT count = AskList(&t, LB_GETCOUNT, 0, 0, 0);
     if (t.silent)
         return 0;
-    if (count <= 0 && !BuildList(&t))
+    if (count <= 0 && !BuildList(&t, line, pattern, entry))
         return 0;
 
     if (key == VK_KEY_L) {
         if (iHokanLastKey == VK_KEY_O)
-            StepForward(&t);
-        StepForward(&t);
+            StepForward(&t, entry);
+        StepForward(&t, entry);
     } else {
         if (iHokanLastKey == VK_KEY_L)
-            StepBackward(&t);
-        StepBackward(&t);
+            StepBackward(&t, entry);
+        StepBackward(&t, entry);
     }
     // A host that stopped answering on the way leaves the field and the last
     // direction as they were.
@@ -166,11 +195,11 @@ static int Complete(int key)
     // as it is; the cursor has moved on, so the next step shows another entry.
     if (t.tooLong)
         return 1;
-    StripDirectoryBrackets(chHokanEntry);
-    if (!ReplaceLastName(chHokanLine, sizeof chHokanLine, chHokanEntry))
+    StripDirectoryBrackets(entry);
+    if (!ReplaceLastName(line, QR_LINE_TEXT, entry))
         return 1;
-    SetWindowTextA(hWndNowFocus, chHokanLine);
-    WPARAM end = (WPARAM)strlen(chHokanLine);
+    SetText(hWndNowFocus, line);
+    WPARAM end = (WPARAM)TextLength(line);
     SendMessageA(hWndNowFocus, EM_SETSEL, end, (LPARAM)end);
     return 1;
 }
@@ -198,9 +227,14 @@ int WINAPI FileHokan(int code, WPARAM wParam, LPARAM lParam)
         return 0;
     if (IMEGetOpen(hWndNowFocus) != 0)
         return 0;
-    int used = Complete((int)wParam);
+    int used = IsWindowUnicode(hWndNowFocus)
+                   ? Complete((int)wParam, wchHokanLine, wchHokanPattern, wchHokanEntry, 1)
+                   : Complete((int)wParam, chHokanLine, chHokanPattern, chHokanEntry, 0);
     memset(chHokanLine, 0, sizeof chHokanLine);
     memset(chHokanPattern, 0, sizeof chHokanPattern);
     memset(chHokanEntry, 0, sizeof chHokanEntry);
+    memset(wchHokanLine, 0, sizeof wchHokanLine);
+    memset(wchHokanPattern, 0, sizeof wchHokanPattern);
+    memset(wchHokanEntry, 0, sizeof wchHokanEntry);
     return used;
 }

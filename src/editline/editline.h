@@ -3,21 +3,21 @@
 // call the platform only to tell the lead bytes of the system code page
 // (core/dbcs.h), so they can be driven alone (tests, fuzzing).  Text is
 // stepped by characters: a double-byte character is never split, and its
-// second byte is never taken for a separator.
+// second byte is never taken for a separator.  The alias and completion
+// functions serve both widths (core/text.h): code-page text (char) for an
+// ANSI window's field, UTF-16 (WCHAR) for a Unicode window's, whose text the
+// services keep exactly.
 #pragma once
 
 #include <stddef.h>
+
+#include "core/text.h"
 
 #define QR_RING_SLOTS 32
 #define QR_HIST_TEXT 256
 #define QR_ALIAS_TEXT 128
 #define QR_ALIAS_NAME 32     // 31 bytes and the terminator
 #define QR_LINE_TEXT 256
-
-// Copies at most size - 1 bytes of src (stopping at its terminator or after
-// srcMax bytes, whichever comes first) and always terminates dst.  A
-// double-byte character that does not fit whole is left out.
-void CopyBounded(char* dst, size_t size, const char* src, size_t srcMax);
 
 // --- The history ring --------------------------------------------------------
 
@@ -30,6 +30,9 @@ int RingStepForward(int index);
 // Stores text as the newest line.  Returns 1 when it was stored; 0 for an
 // empty text or one equal to the newest line (then neither index changes).
 int HistRingStore(char ring[][QR_HIST_TEXT], int* setIndex, int* getIndex, const char* text);
+// The store without the comparison: text goes into the slot iSetIndex names,
+// which becomes the recall cursor; the store slot steps on.  Returns the slot.
+int HistRingPut(char ring[][QR_HIST_TEXT], int* setIndex, int* getIndex, const char* text);
 
 // Browsing.  Each returns the slot to show, or -1 when there is none (the key
 // then passes on), and moves the recall cursor and the last-key record.
@@ -53,7 +56,7 @@ void ProfileSafeCopy(char* dst, size_t size, const char* src, size_t srcMax);
 // The entry that holds name, or -1.  An entry matches when its first comma
 // stands right after as many characters as name has and those characters
 // equal name, ASCII letters compared without regard to case.
-int AliasFind(char table[][QR_ALIAS_TEXT], const char* name);
+template <class C> int AliasFind(C table[][QR_ALIAS_TEXT], const C* name);
 
 // What a Tab or Enter line asks for.  line is changed in place (tabs become
 // spaces, trailing spaces may go); name is scratch of QR_ALIAS_NAME bytes;
@@ -66,22 +69,24 @@ enum AliasOutcome {
     ALIAS_DEFINED = 8,
     ALIAS_DELETED = 16,
 };
-int AliasRunLine(char table[][QR_ALIAS_TEXT], char* line, char* name, char* out,
-                 size_t outSize, int isTab);
+// A definition in UTF-16 is refused like one too long for its entry when the
+// entry's code-page form would not fit in the code-page table's entry.
+template <class C>
+int AliasRunLine(C table[][QR_ALIAS_TEXT], C* line, C* name, C* out, size_t outSize, int isTab);
 
 // --- File-name completion ----------------------------------------------------
 
 // Offset of the last word: the text after the last space or tab.
-size_t LastWordStart(const char* line);
+template <class C> size_t LastWordStart(const C* line);
 // The wildcard a word is listed with: "*" when it holds a dot, "*.*" when
 // not, NULL when it already holds '?' or '*'.
-const char* CompletionWildcard(const char* word);
-// Appends suffix when the result fits in size bytes; returns 0 (line kept)
-// when it does not.
-int AppendIfFits(char* line, size_t size, const char* suffix);
+template <class C> const char* CompletionWildcard(const C* word);
+// Appends the ASCII suffix when the result fits in size units; returns 0
+// (line kept) when it does not.
+template <class C> int AppendIfFits(C* line, size_t size, const char* suffix);
 // A directory entry "[name]" becomes "name" ("[..]" becomes "..").
-void StripDirectoryBrackets(char* entry);
+template <class C> void StripDirectoryBrackets(C* entry);
 // Replaces what follows the last space, tab or backslash (the whole line if
 // there is none) by completion.  Returns 0 and keeps the line when the result
-// would not fit in size bytes.
-int ReplaceLastName(char* line, size_t size, const char* completion);
+// would not fit in size units.
+template <class C> int ReplaceLastName(C* line, size_t size, const C* completion);

@@ -3,6 +3,12 @@
 // ring lies in the shared block, so every program on the desktop shares it.
 // The host switches the service on and off with its answer to the history
 // host message, asked at every key event.
+//
+// A Unicode window's field keeps its text exactly: its line goes into the
+// ring in its code-page form, as every reader of the ring expects, and the
+// exact text beside it (wchHist), which a later recall into a Unicode
+// window's field shows while the slot is still that line (core/text.h).
+#include "core/contract.h"
 #include "core/qrhook.h"
 #include "editline/editline.h"
 
@@ -19,6 +25,8 @@ static char chHistLine[256] QR_SHARED = "";
 static char chHistKey[16] QR_SHARED = "";
 // Two bytes more than a slot: a value may be saved in quotes.
 static char chHistValue[258] QR_SHARED = "";
+// The exact text of a Unicode window's field.
+static WCHAR wchHistLine[256] QR_SHARED = {};
 
 enum HistAction { HIST_NONE, HIST_STORE, HIST_OLDER, HIST_NEWER };
 
@@ -49,14 +57,64 @@ static int FieldServed(WPARAM vk)
     return 1;
 }
 
+// The exact text of a ring slot: the text stored beside it while the slot
+// still holds that text's code-page form, else the slot's own text.
+static void SlotExactText(int slot, WCHAR* out, size_t size)
+{
+    if (ExactTied(wchHist[slot], QR_HIST_TEXT, chHist[slot], QR_HIST_TEXT))
+        CopyBounded(out, size, wchHist[slot], QR_HIST_TEXT);
+    else
+        ExactForm(out, size, chHist[slot], QR_HIST_TEXT);
+}
+
 // Puts a ring slot into the field.  The slot is copied first: the host may
 // have filled it to the last byte without a terminator.
 static void ShowSlot(int slot, int caretAtEnd)
 {
-    CopyBounded(chHistLine, sizeof chHistLine, chHist[slot], sizeof chHist[slot]);
-    SetWindowTextA(hWndNowFocus, chHistLine);
-    WPARAM caret = caretAtEnd ? (WPARAM)strlen(chHistLine) : 0;
+    WPARAM caret = 0;
+    if (IsWindowUnicode(hWndNowFocus)) {
+        SlotExactText(slot, wchHistLine, QR_HIST_TEXT);
+        SetWindowTextW(hWndNowFocus, wchHistLine);
+        if (caretAtEnd)
+            caret = (WPARAM)TextLength(wchHistLine);
+    } else {
+        CopyBounded(chHistLine, sizeof chHistLine, chHist[slot], sizeof chHist[slot]);
+        SetWindowTextA(hWndNowFocus, chHistLine);
+        if (caretAtEnd)
+            caret = (WPARAM)strlen(chHistLine);
+    }
     SendMessageA(hWndNowFocus, EM_SETSEL, caret, (LPARAM)caret);
+}
+
+// Tab or Enter in an ANSI window's field: the ring as it always was.  The
+// exact text beside the slot written is no longer its text.
+static void StoreLine(void)
+{
+    chHistLine[0] = 0;
+    GetWindowTextA(hWndNowFocus, chHistLine, sizeof chHistLine);
+    chHistLine[sizeof chHistLine - 1] = 0;
+    if (HistRingStore(chHist, &iSetIndex, &iGetIndex, chHistLine))
+        wchHist[iGetIndex][0] = 0;
+}
+
+// Tab or Enter in a Unicode window's field.  A line equal to the newest one
+// is not stored again; equal means the exact text, so that a line whose
+// code-page form is the newest line's ("Ω" and "O", say) still goes in.
+static void StoreExactLine(void)
+{
+    wchHistLine[0] = 0;
+    GetWindowTextW(hWndNowFocus, wchHistLine, QR_HIST_TEXT);
+    wchHistLine[QR_HIST_TEXT - 1] = 0;
+    if (wchHistLine[0] == 0)
+        return;
+    WCHAR newest[QR_HIST_TEXT];
+    SlotExactText(RingStepBack(RingIndex(iSetIndex)), newest, QR_HIST_TEXT);
+    if (memcmp(newest, wchHistLine, (TextLength(newest) + 1) * sizeof(WCHAR)) == 0)
+        return;
+    CodePageForm(chHistLine, sizeof chHistLine, wchHistLine, QR_HIST_TEXT);
+    int slot = HistRingPut(chHist, &iSetIndex, &iGetIndex, chHistLine);
+    memset(wchHist[slot], 0, sizeof wchHist[slot]);
+    CopyBounded(wchHist[slot], QR_HIST_TEXT, wchHistLine, QR_HIST_TEXT);
 }
 
 int WINAPI Hist(int code, WPARAM wParam, LPARAM lParam)
@@ -97,10 +155,10 @@ int WINAPI Hist(int code, WPARAM wParam, LPARAM lParam)
     int slot;
     switch (action) {
     case HIST_STORE:
-        chHistLine[0] = 0;
-        GetWindowTextA(hWndNowFocus, chHistLine, sizeof chHistLine);
-        chHistLine[sizeof chHistLine - 1] = 0;
-        HistRingStore(chHist, &iSetIndex, &iGetIndex, chHistLine);
+        if (IsWindowUnicode(hWndNowFocus))
+            StoreExactLine();
+        else
+            StoreLine();
         return 0;
     case HIST_OLDER:
         slot = HistRingOlder(chHist, &iGetIndex, &iHistLastKey, (int)wParam);
@@ -119,6 +177,26 @@ int WINAPI Hist(int code, WPARAM wParam, LPARAM lParam)
     }
 }
 
+// The exact text of a slot goes into its own section only where the
+// code-page key does not give it back; every other exact key is removed, so
+// that none is left from an earlier text of the slot.
+static void SaveExactText(int slot, const char* prefix, const WCHAR* exact, const char* ansi,
+                          size_t units)
+{
+    char key[16];
+    SlotKeyName(key, sizeof key, prefix, slot);
+    WCHAR fromAnsi[QR_HIST_TEXT];
+    ExactForm(fromAnsi, sizeof fromAnsi / sizeof fromAnsi[0], ansi, units);
+    if (!ExactTied(exact, units, ansi, units) ||
+        memcmp(fromAnsi, exact, (TextLength(fromAnsi) + 1) * sizeof(WCHAR)) == 0) {
+        WriteProfileStriMy(QR_EXACT_SECTION, key, NULL);
+        return;
+    }
+    char value[QR_EXACT_VALUE];
+    ExactToValue(value, sizeof value, exact, units);
+    WriteProfileStriMy(QR_EXACT_SECTION, key, value);
+}
+
 void WINAPI HistryAndAliasSave(void)
 {
     // A slot holds at most 255 (an alias entry 127) characters; the host may
@@ -127,14 +205,16 @@ void WINAPI HistryAndAliasSave(void)
         for (int slot = 0; slot < 32; ++slot) {
             SlotKeyName(chHistKey, sizeof chHistKey, "", slot);
             ProfileSafeCopy(chHistValue, sizeof chHistValue, chHist[slot], sizeof chHist[slot] - 1);
-            WriteProfileStriMy("Quillrun", chHistKey, chHistValue);
+            WriteProfileStriMy(QR_SETTINGS_SECTION, chHistKey, chHistValue);
+            SaveExactText(slot, "", wchHist[slot], chHist[slot], QR_HIST_TEXT);
         }
     }
     if (bIsAlias == 1) {
         for (int slot = 0; slot < 32; ++slot) {
             SlotKeyName(chHistKey, sizeof chHistKey, "Alias-", slot);
             ProfileSafeCopy(chHistValue, sizeof chHistValue, chAlias[slot], sizeof chAlias[slot] - 1);
-            WriteProfileStriMy("Quillrun", chHistKey, chHistValue);
+            WriteProfileStriMy(QR_SETTINGS_SECTION, chHistKey, chHistValue);
+            SaveExactText(slot, "Alias-", wchAlias[slot], chAlias[slot], QR_ALIAS_TEXT);
         }
     }
     chHistValue[0] = 0;

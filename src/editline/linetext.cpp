@@ -1,37 +1,11 @@
 // Plain text and table functions of the edit-line services: the history
 // ring's index arithmetic, the alias table and its command lines, and the
-// word handling of file-name completion.  Text is stepped by characters of
-// the system code page (core/dbcs.h); no other platform calls here.
+// word handling of file-name completion.  Text is stepped by characters
+// (core/text.h); the only other platform call is the code-page form of a
+// UTF-16 alias definition.
 #include "editline/editline.h"
 
 #include <string.h>
-
-#include "core/dbcs.h"
-
-void CopyBounded(char* dst, size_t size, const char* src, size_t srcMax)
-{
-    if (size == 0)
-        return;
-    size_t n = 0;
-    while (n + 1 < size && n < srcMax && src[n]) {
-        // A double-byte character is copied whole or not at all, and its
-        // second byte is read only within srcMax.
-        size_t step = 1;
-        if (DbcsIsLeadByte(src[n])) {
-            if (n + 1 >= srcMax)
-                break;
-            if (src[n + 1] != 0)
-                step = 2;
-        }
-        if (n + step >= size)
-            break;
-        dst[n] = src[n];
-        if (step == 2)
-            dst[n + 1] = src[n + 1];
-        n += step;
-    }
-    dst[n] = 0;
-}
 
 // --- The history ring --------------------------------------------------------
 
@@ -56,16 +30,22 @@ int HistRingStore(char ring[][QR_HIST_TEXT], int* setIndex, int* getIndex, const
 {
     if (text[0] == 0)
         return 0;
-    int slot = RingIndex(*setIndex);
     // The newest line may fill its slot without a terminator (the host can
     // write the ring): the comparison never reads past the slot.
-    if (strncmp(text, ring[RingStepBack(slot)], QR_HIST_TEXT) == 0)
+    if (strncmp(text, ring[RingStepBack(RingIndex(*setIndex))], QR_HIST_TEXT) == 0)
         return 0;
+    HistRingPut(ring, setIndex, getIndex, text);
+    return 1;
+}
+
+int HistRingPut(char ring[][QR_HIST_TEXT], int* setIndex, int* getIndex, const char* text)
+{
+    int slot = RingIndex(*setIndex);
     memset(ring[slot], 0, QR_HIST_TEXT);
     CopyBounded(ring[slot], QR_HIST_TEXT, text, QR_HIST_TEXT - 1);
     *getIndex = slot;
     *setIndex = RingStepForward(slot);
-    return 1;
+    return slot;
 }
 
 static int IsNewerKey(int key) { return key == 40 || key == 88; }
@@ -163,7 +143,7 @@ void ProfileSafeCopy(char* dst, size_t size, const char* src, size_t srcMax)
 // --- Aliases -----------------------------------------------------------------
 
 // Position of the entry's first comma, or -1; never reads past the entry.
-static int CommaAt(const char* entry)
+template <class C> static int CommaAt(const C* entry)
 {
     for (int i = 0; i < QR_ALIAS_TEXT && entry[i]; ++i)
         if (entry[i] == ',')
@@ -171,34 +151,33 @@ static int CommaAt(const char* entry)
     return -1;
 }
 
-int AliasFind(char table[][QR_ALIAS_TEXT], const char* name)
+template <class C> int AliasFind(C table[][QR_ALIAS_TEXT], const C* name)
 {
-    size_t n = strlen(name);
+    size_t n = TextLength(name);
     for (int i = 0; i < QR_RING_SLOTS; ++i) {
         int comma = CommaAt(table[i]);
-        if (comma >= 0 && (size_t)comma == n && DbcsEqualNoCase(table[i], name, n))
+        if (comma >= 0 && (size_t)comma == n && EqualNoCase<C>(table[i], name, n))
             return i;
     }
     return -1;
 }
 
-static size_t SkipSpaces(const char* line, size_t at)
+template <class C> static size_t SkipSpaces(const C* line, size_t at)
 {
     while (line[at] == ' ')
         ++at;
     return at;
 }
 
-// Copies the word at line + at (up to a space or the end, at most 31 bytes,
-// never half a double-byte character) into name; returns the number of
-// bytes copied.
-static size_t CopyName(char* name, const char* line, size_t at)
+// Copies the word at line + at (up to a space or the end, at most 31 units,
+// never half a character) into name; returns the number of units copied.
+template <class C> static size_t CopyName(C* name, const C* line, size_t at)
 {
     size_t n = 0;
-    for (size_t step; (step = DbcsCharSize(line + at + n)) != 0; n += step) {
+    for (size_t step; (step = CharSize(line + at + n)) != 0; n += step) {
         if ((step == 1 && line[at + n] == ' ') || n + step > QR_ALIAS_NAME - 1)
             break;
-        memcpy(name + n, line + at + n, step);
+        memcpy(name + n, line + at + n, step * sizeof(C));
     }
     name[n] = 0;
     return n;
@@ -206,16 +185,16 @@ static size_t CopyName(char* name, const char* line, size_t at)
 
 // Cuts the spaces off the end of line (a space that is the second byte of a
 // character after a stray lead byte stays).
-static void TrimTrailingSpaces(char* line)
+template <class C> static void TrimTrailingSpaces(C* line)
 {
     size_t end = 0;
-    for (size_t at = 0, step; (step = DbcsCharSize(line + at)) != 0; at += step)
+    for (size_t at = 0, step; (step = CharSize(line + at)) != 0; at += step)
         if (step == 2 || line[at] != ' ')
             end = at + step;
     line[end] = 0;
 }
 
-static int FirstEmpty(char table[][QR_ALIAS_TEXT])
+template <class C> static int FirstEmpty(C table[][QR_ALIAS_TEXT])
 {
     for (int i = 0; i < QR_RING_SLOTS; ++i)
         if (table[i][0] == 0)
@@ -223,58 +202,79 @@ static int FirstEmpty(char table[][QR_ALIAS_TEXT])
     return -1;
 }
 
+// The code-page table holds every entry too (the host and older readers use
+// it): a UTF-16 entry must fit there as well.
+static int FitsCodePageEntry(const char*) { return 1; }
+static int FitsCodePageEntry(const WCHAR* entry)
+{
+    char form[QR_EXACT_UNITS];
+    CodePageForm(form, sizeof form, entry, QR_ALIAS_TEXT);
+    return strlen(form) <= QR_ALIAS_TEXT - 1;
+}
+
 // Writes NAME,VALUE into the entry that holds the name, or into the first
 // empty one.  Returns 0 when there is no room: no entry left, or the text
 // longer than an entry holds.  Nothing is written then.
-static int Define(char table[][QR_ALIAS_TEXT], const char* name, const char* value)
+template <class C> static int Define(C table[][QR_ALIAS_TEXT], const C* name, const C* value)
 {
     int entry = AliasFind(table, name);
     if (entry < 0)
         entry = FirstEmpty(table);
-    size_t nameLen = strlen(name), valueLen = strlen(value);
+    size_t nameLen = TextLength(name), valueLen = TextLength(value);
     if (entry < 0 || nameLen + 1 + valueLen > QR_ALIAS_TEXT - 1)
         return 0;
-    char* e = table[entry];
-    memset(e, 0, QR_ALIAS_TEXT);
-    memcpy(e, name, nameLen);
+    C e[QR_ALIAS_TEXT];
+    memset(e, 0, sizeof e);
+    memcpy(e, name, nameLen * sizeof(C));
     e[nameLen] = ',';
-    memcpy(e + nameLen + 1, value, valueLen);
+    memcpy(e + nameLen + 1, value, valueLen * sizeof(C));
+    if (!FitsCodePageEntry(e))
+        return 0;
+    memcpy(table[entry], e, sizeof e);
     return 1;
 }
 
-static int Expand(char table[][QR_ALIAS_TEXT], char* line, char* name, char* out, size_t outSize)
+template <class C>
+static int Expand(C table[][QR_ALIAS_TEXT], C* line, C* name, C* out, size_t outSize)
 {
     size_t start = SkipSpaces(line, 0);
     if (line[start] == 0)
         return 0;
     TrimTrailingSpaces(line);
     size_t nameLen = CopyName(name, line, start);
-    int entry = AliasFind(table, name);
+    int entry = AliasFind<C>(table, name);
     if (entry < 0)
         return 0;
     // The value runs from the comma to the terminator or the entry's end.
-    const char* value = table[entry] + nameLen + 1;
+    const C* value = table[entry] + nameLen + 1;
     size_t valueLen = 0;
     while (nameLen + 1 + valueLen < QR_ALIAS_TEXT && value[valueLen])
         ++valueLen;
-    const char* rest = line + start + nameLen;
-    size_t restLen = strlen(rest);
+    const C* rest = line + start + nameLen;
+    size_t restLen = TextLength(rest);
     if (valueLen + restLen + 1 > outSize)
         return 0;  // does not fit: the line stays as it is
-    memcpy(out, value, valueLen);
-    memcpy(out + valueLen, rest, restLen + 1);
+    memcpy(out, value, valueLen * sizeof(C));
+    memcpy(out + valueLen, rest, (restLen + 1) * sizeof(C));
     return ALIAS_EXPANDED;
 }
 
-int AliasRunLine(char table[][QR_ALIAS_TEXT], char* line, char* name, char* out, size_t outSize,
-                 int isTab)
+// The keyword, matched without regard to case.
+template <class C> static int StartsWithKeyword(const C* line)
 {
-    for (size_t at = 0, step; (step = DbcsCharSize(line + at)) != 0; at += step)
+    static const C kKeyword[] = {'a', 'l', 'i', 'a', 's', 0};
+    return EqualNoCase<C>(line, kKeyword, 5);
+}
+
+template <class C>
+int AliasRunLine(C table[][QR_ALIAS_TEXT], C* line, C* name, C* out, size_t outSize, int isTab)
+{
+    for (size_t at = 0, step; (step = CharSize(line + at)) != 0; at += step)
         if (step == 1 && line[at] == '\t')
             line[at] = ' ';
     name[0] = 0;
     size_t at = SkipSpaces(line, 0);
-    if (!DbcsEqualNoCase(line + at, "alias", 5))
+    if (!StartsWithKeyword(line + at))
         return Expand(table, line, name, out, outSize);
 
     // A command line.  "aliases" or "alias," is neither a command nor a name.
@@ -288,13 +288,13 @@ int AliasRunLine(char table[][QR_ALIAS_TEXT], char* line, char* name, char* out,
     at = SkipSpaces(line, at);
     int result = ALIAS_NONE;
     if (line[at] == 0) {
-        int entry = AliasFind(table, name);
+        int entry = AliasFind<C>(table, name);
         if (entry >= 0) {
             table[entry][0] = 0;
             return ALIAS_DELETED;
         }
     } else {
-        if (Define(table, name, line + at))
+        if (Define<C>(table, name, line + at))
             return ALIAS_DEFINED;
         result = ALIAS_BEEP;
     }
@@ -303,43 +303,55 @@ int AliasRunLine(char table[][QR_ALIAS_TEXT], char* line, char* name, char* out,
 
 // --- File-name completion ----------------------------------------------------
 
-size_t LastWordStart(const char* line)
+template <class C> size_t LastWordStart(const C* line)
 {
-    return DbcsAfterLastOf(line, " \t");
+    return AfterLastOf(line, " \t");
 }
 
-const char* CompletionWildcard(const char* word)
+template <class C> const char* CompletionWildcard(const C* word)
 {
-    if (DbcsFind(word, '?') >= 0 || DbcsFind(word, '*') >= 0)
+    if (FindChar(word, '?') >= 0 || FindChar(word, '*') >= 0)
         return NULL;
-    return DbcsFind(word, '.') >= 0 ? "*" : "*.*";
+    return FindChar(word, '.') >= 0 ? "*" : "*.*";
 }
 
-int AppendIfFits(char* line, size_t size, const char* suffix)
+template <class C> int AppendIfFits(C* line, size_t size, const char* suffix)
 {
-    size_t len = strlen(line), add = strlen(suffix);
+    size_t len = TextLength(line), add = strlen(suffix);
     if (len + add + 1 > size)
         return 0;
-    memcpy(line + len, suffix, add + 1);
+    for (size_t i = 0; i <= add; ++i)
+        line[len + i] = (C)(unsigned char)suffix[i];
     return 1;
 }
 
-void StripDirectoryBrackets(char* entry)
+template <class C> void StripDirectoryBrackets(C* entry)
 {
     if (entry[0] != '[')
         return;
-    // The last character goes whole, even a double-byte one.
-    size_t last = 1 + DbcsLastChars(entry + 1, strlen(entry + 1), 1);
-    memmove(entry, entry + 1, last - 1);
+    // The last character goes whole, even one of two units.
+    size_t last = 1 + LastChars(entry + 1, TextLength(entry + 1), 1);
+    memmove(entry, entry + 1, (last - 1) * sizeof(C));
     entry[last - 1] = 0;
 }
 
-int ReplaceLastName(char* line, size_t size, const char* completion)
+template <class C> int ReplaceLastName(C* line, size_t size, const C* completion)
 {
-    size_t start = DbcsAfterLastOf(line, " \t\\");
-    size_t add = strlen(completion);
+    size_t start = AfterLastOf(line, " \t\\");
+    size_t add = TextLength(completion);
     if (start + add + 1 > size)
         return 0;
-    memmove(line + start, completion, add + 1);
+    memmove(line + start, completion, (add + 1) * sizeof(C));
     return 1;
 }
+
+#define QR_LINE_FUNCTIONS(C)                                                           \
+    template int AliasFind<C>(C[][QR_ALIAS_TEXT], const C*);                           \
+    template int AliasRunLine<C>(C[][QR_ALIAS_TEXT], C*, C*, C*, size_t, int);          \
+    template size_t LastWordStart<C>(const C*);                                        \
+    template const char* CompletionWildcard<C>(const C*);                              \
+    template int AppendIfFits<C>(C*, size_t, const char*);                             \
+    template void StripDirectoryBrackets<C>(C*);                                       \
+    template int ReplaceLastName<C>(C*, size_t, const C*);
+QR_LINE_FUNCTIONS(char)
+QR_LINE_FUNCTIONS(WCHAR)
