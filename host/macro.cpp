@@ -55,12 +55,12 @@ int MacroUsesLowLevel(void)
 void MacroToggleSetting(void) { setting = MacroUsesLowLevel() ? 0 : 1; }
 void MacroDefaultSetting(void) { setting = -1; }
 
-void MacroSaveSetting(void)
+int MacroSaveSetting(void)
 {
     // The system's choice is kept as an absent key, so that it follows the
     // system the file is used on.
     const char* value = setting == 0 ? "0" : setting == 1 ? "1" : NULL;
-    lib->WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_MACRO_HOOKS, value);
+    return lib->WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_MACRO_HOOKS, value) != 0;
 }
 
 void MacroStateText(char* out, size_t size)

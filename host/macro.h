@@ -25,7 +25,7 @@ LRESULT MacroHostMessage(WPARAM vk, LPARAM journalRefused);
 int MacroUsesLowLevel(void);
 void MacroToggleSetting(void);   // Options item
 void MacroDefaultSetting(void);  // back to the system's choice
-void MacroSaveSetting(void);     // with the other options
+int MacroSaveSetting(void);      // with the other options; 1 when written
 
 // The macro state as one line ("Macro: recording, 12 events stored"), for
 // the host window and the tray tooltip.

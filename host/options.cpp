@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "core/text.h"
+
 #include <stdio.h>
 #include <string.h>
 
@@ -46,24 +48,32 @@ void AliasKey(int slot, char* out, size_t size)
     snprintf(out, size, "Alias-%x", (unsigned)(slot + 1));
 }
 
-// FNV-1a, 64 bits: a few thousand byte steps every couple of seconds.
-static unsigned long long Mix(unsigned long long h, const char* text, size_t size)
+// FNV-1a, 64 bits: a few thousand steps every couple of seconds.
+template <class C> static unsigned long long Mix(unsigned long long h, const C* text, size_t size)
 {
     // The tables are written by other processes meanwhile: read with a bound.
-    size_t len = strnlen(text, size);
-    for (size_t i = 0; i < len; ++i)
-        h = (h ^ (unsigned char)text[i]) * 0x100000001b3ULL;
-    return (h ^ 0x100) * 0x100000001b3ULL;  // a slot's end, unlike any byte
+    for (size_t i = 0; i < size && text[i]; ++i) {
+        h = (h ^ (text[i] & 0xFF)) * 0x100000001b3ULL;
+        if (sizeof(C) > 1)
+            h = (h ^ ((unsigned)text[i] >> 8)) * 0x100000001b3ULL;
+    }
+    return (h ^ 0x10000) * 0x100000001b3ULL;  // a slot's end, unlike any unit
 }
 
 unsigned long long TablesFingerprint(const char hist[QR_HIST_SLOTS][QR_HIST_TEXT],
-                                     const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT], int next)
+                                     const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT],
+                                     const WCHAR exactHist[QR_HIST_SLOTS][QR_HIST_TEXT],
+                                     const WCHAR exactAlias[QR_HIST_SLOTS][QR_ALIAS_TEXT], int next)
 {
     unsigned long long h = 0xcbf29ce484222325ULL;
     for (int i = 0; i < QR_HIST_SLOTS; ++i)
         h = Mix(h, hist[i], QR_HIST_TEXT);
     for (int i = 0; i < QR_HIST_SLOTS; ++i)
         h = Mix(h, alias[i], QR_ALIAS_TEXT);
+    for (int i = 0; i < QR_HIST_SLOTS; ++i)
+        h = Mix(h, exactHist[i], QR_HIST_TEXT);
+    for (int i = 0; i < QR_HIST_SLOTS; ++i)
+        h = Mix(h, exactAlias[i], QR_ALIAS_TEXT);
     char slot[16];
     snprintf(slot, sizeof slot, "%d", next);
     return Mix(h, slot, sizeof slot);
@@ -88,34 +98,55 @@ int NextHistorySlot(const char hist[QR_HIST_SLOTS][QR_HIST_TEXT], int saved)
     return (last + 1) % QR_HIST_SLOTS;
 }
 
-int FormatAliasList(const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT], char* out, size_t size)
+template <class C> static void Put(C* out, size_t* used, const C* text, size_t len)
 {
+    for (size_t i = 0; i < len; ++i)
+        out[(*used)++] = text[i];
+}
+
+template <class C>
+int FormatAliasList(const C alias[QR_HIST_SLOTS][QR_ALIAS_TEXT], C* out, size_t size)
+{
+    static const C kBetween[] = {' ', '=', ' '}, kEnd[] = {'\n'};
     if (size == 0)
         return 0;
-    out[0] = 0;
     size_t used = 0;
     int count = 0;
     for (int i = 0; i < QR_HIST_SLOTS; ++i) {
-        // An entry is NAME,VALUE within its 128 bytes; the host may have
+        // An entry is NAME,VALUE within its 128 units; the host may have
         // filled it without a terminator, so it is read with a bound.
-        const char* entry = alias[i];
-        size_t len = strnlen(entry, QR_ALIAS_TEXT);
+        const C* entry = alias[i];
+        size_t len = 0, nameLen = 0;
+        while (len < QR_ALIAS_TEXT && entry[len])
+            ++len;
         if (len == 0)
             continue;
-        const char* comma = (const char*)memchr(entry, ',', len);
-        size_t nameLen = comma ? (size_t)(comma - entry) : len;
-        const char* value = comma ? comma + 1 : "";
-        size_t valueLen = comma ? len - nameLen - 1 : 0;
-        int n = snprintf(out + used, size - used, "%.*s = %.*s\n", (int)nameLen, entry,
-                         (int)valueLen, value);
-        if (n < 0 || (size_t)n >= size - used) {
-            out[used] = 0;  // no room for the whole line: leave it out
-            break;
-        }
-        used += (size_t)n;
+        while (nameLen < len && entry[nameLen] != ',')
+            ++nameLen;
+        size_t valueLen = nameLen < len ? len - nameLen - 1 : 0;
+        if (used + nameLen + 3 + valueLen + 1 >= size)
+            break;  // no room for the whole line: leave it out
+        Put(out, &used, entry, nameLen);
+        Put(out, &used, kBetween, 3);
+        Put(out, &used, entry + nameLen + 1, valueLen);
+        Put(out, &used, kEnd, 1);
         ++count;
     }
+    out[used] = 0;
     return count;
+}
+template int FormatAliasList<char>(const char[QR_HIST_SLOTS][QR_ALIAS_TEXT], char*, size_t);
+template int FormatAliasList<WCHAR>(const WCHAR[QR_HIST_SLOTS][QR_ALIAS_TEXT], WCHAR*, size_t);
+
+void ExactAliasTable(const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT],
+                     const WCHAR exact[QR_HIST_SLOTS][QR_ALIAS_TEXT], WCHAR out[QR_HIST_SLOTS][QR_ALIAS_TEXT])
+{
+    for (int i = 0; i < QR_HIST_SLOTS; ++i) {
+        if (ExactTied(exact[i], QR_ALIAS_TEXT, alias[i], QR_ALIAS_TEXT))
+            CopyBounded(out[i], QR_ALIAS_TEXT, exact[i], QR_ALIAS_TEXT);
+        else
+            ExactForm(out[i], QR_ALIAS_TEXT, alias[i], QR_ALIAS_TEXT);
+    }
 }
 
 void DescribeHotKey(WPARAM vk, int count, char* out, size_t size)

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#define QR_SETTINGS_SECTION "Quillrun"
-#define QR_SETTINGS_FILE "Quillrun.Ini"
+#include "core/contract.h"
+
 #define QR_HIST_SLOTS 32
 #define QR_HIST_TEXT 256
 #define QR_ALIAS_TEXT 128
@@ -59,18 +59,27 @@ void AliasKey(int slot, char* out, size_t size);
 int NextHistorySlot(const char hist[QR_HIST_SLOTS][QR_HIST_TEXT], int saved);
 
 // A cheap fingerprint of what the host saves from the shared tables: the text
-// of every history and alias slot (up to its terminator, bytes behind it do
-// not count) and the ring's store slot.  Equal tables give equal prints; a
-// change of any saved text or of next gives another one.
+// of every history and alias slot, in the code page and exactly (up to its
+// terminator, units behind it do not count), and the ring's store slot.
+// Equal tables give equal prints; a change of any saved text or of next
+// gives another one.
 unsigned long long TablesFingerprint(const char hist[QR_HIST_SLOTS][QR_HIST_TEXT],
-                                     const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT], int next);
+                                     const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT],
+                                     const WCHAR exactHist[QR_HIST_SLOTS][QR_HIST_TEXT],
+                                     const WCHAR exactAlias[QR_HIST_SLOTS][QR_ALIAS_TEXT], int next);
 
 // Step back once in the ring: 0 goes to 31.
 int PreviousSlot(int slot);
 
 // Writes "name = value" lines of the defined aliases into out (at most size
-// bytes, always terminated); returns the number of aliases listed.
-int FormatAliasList(const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT], char* out, size_t size);
+// units, always terminated); returns the number of aliases listed.  For the
+// code-page table (char) or the exact one (WCHAR).
+template <class C>
+int FormatAliasList(const C alias[QR_HIST_SLOTS][QR_ALIAS_TEXT], C* out, size_t size);
+// The alias table as the user wrote it: each entry's exact text while it is
+// tied to its code-page entry, else the code-page entry's own text.
+void ExactAliasTable(const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT],
+                     const WCHAR exact[QR_HIST_SLOTS][QR_ALIAS_TEXT], WCHAR out[QR_HIST_SLOTS][QR_ALIAS_TEXT]);
 
 // Text of the host's status line for a hot key the library forwarded.
 void DescribeHotKey(WPARAM vk, int count, char* out, size_t size);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#define QR_INI_PATH 260
+
 struct QrLib {
     HMODULE dll;
     // Functions.
@@ -33,6 +35,9 @@ struct QrLib {
     char* chCtrlShift;  // 28 bytes
     char (*chHist)[256];
     char (*chAlias)[128];
+    WCHAR (*wchHist)[256];
+    WCHAR (*wchAlias)[128];
+    char* chIniPath;  // QR_INI_PATH bytes
     int* iGetIndex;
     int* iSetIndex;
     HWND* hDlgFileList;

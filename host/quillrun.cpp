@@ -12,6 +12,7 @@
 #include "qrlib.h"
 #include "resource.h"
 #include "run_program.h"
+#include "settings.h"
 #include "tray.h"
 
 // Host messages the library sends (synchronously, from other programs' key
@@ -40,33 +41,10 @@ static HWND hWndMain;
 static HWND hDlgHokan;
 static int hooksOn;
 static int hotKeyCount;
-static unsigned long long savedTables;  // fingerprint of what the file holds
+static int saveFailed;  // the last save did not reach the settings file
 static int ended;
 
 // --- Settings ---------------------------------------------------------------
-
-static void LoadOptions(void)
-{
-    DefaultOptions(&opts);
-    for (int i = 0; i < kOptionKeyCount; ++i)
-        opts.*kOptionKeys[i].field =
-            (int)lib.GetProfileIMy(QR_SETTINGS_SECTION, kOptionKeys[i].key, kOptionKeys[i].def);
-    char keys[64] = "";
-    GetPrivateProfileStringA(QR_SETTINGS_SECTION, QR_KEY_CTRLSHIFT_KEYS, "", keys, sizeof keys,
-                             QR_SETTINGS_FILE);
-    NormaliseLetterSwitches(keys, opts.ctrlShiftKeys);
-}
-
-static void SaveOptions(void)
-{
-    char value[16];
-    for (int i = 0; i < kOptionKeyCount; ++i) {
-        snprintf(value, sizeof value, "%d", opts.*kOptionKeys[i].field);
-        lib.WriteProfileStriMy(QR_SETTINGS_SECTION, kOptionKeys[i].key, value);
-    }
-    lib.WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_CTRLSHIFT_KEYS, opts.ctrlShiftKeys);
-    MacroSaveSetting();
-}
 
 // Writes every option into the library's shared variables.
 static void ApplyOptions(void)
@@ -84,48 +62,27 @@ static void ApplyOptions(void)
     memcpy(lib.chCtrlShift, opts.ctrlShiftKeys, 28);
 }
 
-// The library saves the history and the aliases but never reads them back:
-// the host fills the tables, and puts the ring's store slot where it was.
-static void LoadHistoryAndAliases(void)
+static void UpdateStateLine(void);
+
+// A save that fails is shown in the window and the icon's tooltip until one
+// succeeds: nothing the user keeps may be lost without a word.
+static void SaveDone(int ok)
 {
-    char key[16];
-    for (int i = 0; i < QR_HIST_SLOTS; ++i) {
-        HistoryKey(i, key, sizeof key);
-        GetPrivateProfileStringA(QR_SETTINGS_SECTION, key, "", lib.chHist[i], QR_HIST_TEXT,
-                                 QR_SETTINGS_FILE);
-        AliasKey(i, key, sizeof key);
-        GetPrivateProfileStringA(QR_SETTINGS_SECTION, key, "", lib.chAlias[i], QR_ALIAS_TEXT,
-                                 QR_SETTINGS_FILE);
-    }
-    int saved = GetPrivateProfileIntA(QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, -1,
-                                      QR_SETTINGS_FILE);
-    int next = NextHistorySlot(lib.chHist, saved);
-    *lib.iSetIndex = next;
-    *lib.iGetIndex = PreviousSlot(next);
-    savedTables = TablesFingerprint(lib.chHist, lib.chAlias, next);
+    if (ok == !saveFailed)
+        return;
+    saveFailed = !ok;
+    UpdateStateLine();
 }
 
-static unsigned long long CurrentTables(void)
+static void SaveOptionsNow(void)
 {
-    return TablesFingerprint(lib.chHist, lib.chAlias, *lib.iSetIndex);
-}
-
-// The ring's store slot, the history and the aliases, flushed to the disk.
-static void SaveHistoryAndAliases(void)
-{
-    unsigned long long now = CurrentTables();
-    char next[16];
-    snprintf(next, sizeof next, "%d", *lib.iSetIndex);
-    lib.HistryAndAliasSave();
-    lib.WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, next);
-    WritePrivateProfileStringA(NULL, NULL, NULL, QR_SETTINGS_FILE);
-    savedTables = now;
+    SaveDone(SaveOptions(&lib, &opts));
 }
 
 static void SaveIfChanged(void)
 {
-    if (CurrentTables() != savedTables)
-        SaveHistoryAndAliases();
+    if (TablesChangedSinceSave(&lib))
+        SaveDone(SaveHistoryAndAliases(&lib));
 }
 
 // Everything the host keeps between runs.
@@ -134,8 +91,9 @@ static void SaveAll(void)
     // The tuning values may have been changed with hot keys: keep them.
     opts.zure = *lib.iZure;
     opts.aida = *lib.lAida;
-    SaveOptions();
-    SaveHistoryAndAliases();
+    int ok = SaveOptions(&lib, &opts);
+    ok = SaveHistoryAndAliases(&lib) && ok;
+    SaveDone(ok);
 }
 
 // --- Hooks ------------------------------------------------------------------
@@ -144,15 +102,20 @@ static void SaveAll(void)
 static void UpdateTrayTip(void)
 {
     char tip[128];
-    int n = snprintf(tip, sizeof tip, "%s\n", hooksOn ? "Quillrun" : "Quillrun (hooks removed)");
+    int n = snprintf(tip, sizeof tip, "%s\n%s", hooksOn ? "Quillrun" : "Quillrun (hooks removed)",
+                     saveFailed ? "Settings and history NOT saved!\n" : "");
     MacroStateText(tip + n, sizeof tip - (size_t)n);
     TraySetTip(tip);
 }
 
 static void UpdateStateLine(void)
 {
-    SetDlgItemTextA(hWndMain, IDC_STATE_LINE,
-                    hooksOn ? "Hooks installed." : "Hooks removed (Options > Hooks installed).");
+    char line[MAX_PATH + 96];
+    snprintf(line, sizeof line, "%s%s%s",
+             hooksOn ? "Hooks installed." : "Hooks removed (Options > Hooks installed).",
+             saveFailed ? " Settings and history NOT saved: cannot write " : "",
+             saveFailed ? SettingsFile() : "");
+    SetDlgItemTextA(hWndMain, IDC_STATE_LINE, line);
     UpdateTrayTip();
 }
 
@@ -187,12 +150,15 @@ static void ShowAbout(void)
                 "About Quillrun", MB_OK | MB_ICONINFORMATION);
 }
 
+// The aliases as the user wrote them, also what the code page cannot write.
 static void ShowAliases(void)
 {
-    char text[32 * (QR_ALIAS_TEXT + 4) + 64];
-    if (FormatAliasList(lib.chAlias, text, sizeof text) == 0)
-        strcpy(text, "No aliases are defined.\nDefine one in any edit field: Alias name value");
-    MessageBoxA(hWndMain, text, "Quillrun aliases", MB_OK);
+    static WCHAR exact[QR_HIST_SLOTS][QR_ALIAS_TEXT];
+    static WCHAR text[32 * (QR_ALIAS_TEXT + 4) + 64];
+    ExactAliasTable(lib.chAlias, lib.wchAlias, exact);
+    if (FormatAliasList(exact, text, sizeof text / sizeof text[0]) == 0)
+        wcscpy(text, L"No aliases are defined.\nDefine one in any edit field: Alias name value");
+    MessageBoxW(hWndMain, text, L"Quillrun aliases", MB_OK);
 }
 
 static int* OptionOfCommand(int id)
@@ -224,7 +190,7 @@ static void ToggleOption(int id)
     case IDM_HEROPA: *lib.bHeropa = opts.heropa; break;
     case IDM_SAVEHISTORY: *lib.bIsHistory = opts.saveHistory; break;
     }
-    SaveOptions();
+    SaveOptionsNow();
 }
 
 static void ResetOptions(void)
@@ -267,11 +233,11 @@ static void OnCommand(int id)
     case IDM_HOOKS: SetHooks(!hooksOn); break;
     case IDM_MACROHOOKS:
         MacroToggleSetting();
-        SaveOptions();
+        SaveOptionsNow();
         break;
     case IDM_DEFAULTS:
         ResetOptions();
-        SaveOptions();
+        SaveOptionsNow();
         break;
     case IDM_ABOUT: ShowAbout(); break;
     default: ToggleOption(id); break;
@@ -300,6 +266,8 @@ static void Shutdown(void)
     *lib.bKBLock = 0;
     SystemParametersInfoA(SPI_SETCURSORS, 0, NULL, 0);
 }
+
+static SIZE LayoutMainWindow(HWND hWnd, UINT dpi);
 
 static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -332,7 +300,7 @@ static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
         ShowOptionsMenu();
         return 0;
     case WM_APP_SAVE_OPTIONS:
-        SaveOptions();
+        SaveOptionsNow();
         return 0;
     case WM_SYSCOMMAND:
         if (wParam == SYSCMD_ALIAS_LIST) {
@@ -343,6 +311,16 @@ static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_INITMENUPOPUP:
         CheckOptionItems((HMENU)wParam);
         return 0;
+    case WM_DPICHANGED: {
+        // Moved to a screen of another DPI (Windows 8.1 and later): the
+        // suggested rectangle keeps the window where it was dropped, at the
+        // new size.
+        const RECT* r = (const RECT*)lParam;
+        SetWindowPos(hWnd, NULL, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        LayoutMainWindow(hWnd, LOWORD(wParam));
+        return 0;
+    }
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;
@@ -375,55 +353,114 @@ static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     return DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
-// The completion dialog's list box is read by other programs with
-// LB_GETTEXT, which must come back as ANSI text.  Wine (8) hands the reply of
-// a list box in another process back to an ANSI sender as wide text; there
-// the list box answers such a request itself, in ANSI.  The procedure is a
-// Unicode one so that its answer travels back unconverted.
-static WNDPROC listProc;
-static int onWine;
-
-static LRESULT CALLBACK HokanListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == LB_GETTEXT && lParam && onWine && (InSendMessageEx(NULL) & ISMEX_SEND)) {
-        LRESULT len = CallWindowProcW(listProc, hWnd, LB_GETTEXTLEN, wParam, 0);
-        if (len == LB_ERR)
-            return LB_ERR;
-        WCHAR wide[MAX_PATH + 4];
-        char text[2 * (MAX_PATH + 4)];
-        if (len >= (LRESULT)(sizeof wide / sizeof wide[0]))
-            return LB_ERR;
-        CallWindowProcW(listProc, hWnd, LB_GETTEXT, wParam, (LPARAM)wide);
-        int n = WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, NULL, NULL);
-        if (n <= 0)
-            return LB_ERR;
-        // Wine writes as many bytes as the wide text would take into the
-        // reader's buffer.  The library reads entries into 256 bytes: a
-        // longer entry is refused rather than let run past that buffer.
-        if (2 * n > 256)
-            return LB_ERR;
-        memcpy((char*)lParam, text, (size_t)n);
-        return n - 1;
-    }
-    return CallWindowProcW(listProc, hWnd, msg, wParam, lParam);
-}
-
 static INT_PTR CALLBACK HokanDlgProc(HWND, UINT msg, WPARAM, LPARAM)
 {
     return msg == WM_INITDIALOG;
 }
 
+// The completion dialog's list box keeps the names of the folders it lists.
+// A dialog made with the W call has Unicode controls: the list box then
+// lists and keeps every name exactly, also those the code page cannot
+// write, and answers each reader in its own width.
 static HWND CreateCompletionDialog(void)
 {
-    HWND dlg = CreateDialogA(hInst, "FileList", hWndMain, HokanDlgProc);
-    if (!dlg)
-        return NULL;
-    HWND list = GetDlgItem(dlg, IDC_HOKAN_LIST);
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    onWine = ntdll && GetProcAddress(ntdll, "wine_get_version");
-    if (list)
-        listProc = (WNDPROC)SetWindowLongPtrW(list, GWLP_WNDPROC, (LONG_PTR)HokanListProc);
-    return dlg;
+    return CreateDialogW(hInst, L"FileList", hWndMain, HokanDlgProc);
+}
+
+// The main window's three lines, in pixels at 96 DPI.  The host declares
+// itself per-monitor DPI aware (quillrun.manifest): the system stretches
+// nothing for it, so every size is scaled to the window's DPI here.
+#define MAIN_LINES 3
+static const int mainLineIds[MAIN_LINES] = {IDC_STATE_LINE, IDC_HOTKEY_LINE, IDC_MACRO_LINE};
+#define LINE_MARGIN 10
+#define LINE_WIDTH 350
+#define LINE_HEIGHT 18
+#define LINE_GAP 4
+#define LINE_CHARS 50  // room for the longest line, in average characters of the font
+static HFONT mainFont;
+
+// Functions of newer versions of Windows, looked up at run time: Windows 7
+// and 8 would refuse to start a host that imports them.
+static FARPROC User32Proc(const char* name)
+{
+    return GetProcAddress(GetModuleHandleA("user32.dll"), name);
+}
+
+static UINT ScreenDpi(void)
+{
+    HDC dc = GetDC(NULL);
+    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(NULL, dc);
+    return dpi > 0 ? (UINT)dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+// GetDpiForWindow came with Windows 10 1607.  Before it the window starts on
+// the primary screen (CW_USEDEFAULT), whose DPI the screen's DC gives; moved
+// to a screen of another DPI on 8.1, it is told by WM_DPICHANGED.
+static UINT WindowDpi(HWND hWnd)
+{
+    typedef UINT(WINAPI * GetDpiForWindowFn)(HWND);
+    FARPROC p = User32Proc("GetDpiForWindow");
+    UINT dpi = p ? reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void (*)(void)>(p))(hWnd) : 0;
+    return dpi ? dpi : ScreenDpi();
+}
+
+// The system's message font at the given DPI.  SystemParametersInfoForDpi
+// (Windows 10 1607) gives it for any DPI; SystemParametersInfo gives it for
+// the screen's DPI only, and the stock DEFAULT_GUI_FONT is fixed at that DPI
+// too.
+static HFONT CreateLineFont(UINT dpi)
+{
+    typedef BOOL(WINAPI * SpiForDpiFn)(UINT, UINT, PVOID, UINT, UINT);
+    NONCLIENTMETRICSW ncm;
+    memset(&ncm, 0, sizeof ncm);
+    ncm.cbSize = sizeof ncm;
+    FARPROC p = User32Proc("SystemParametersInfoForDpi");
+    if (!p || !reinterpret_cast<SpiForDpiFn>(reinterpret_cast<void (*)(void)>(p))(
+                  SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0, dpi)) {
+        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
+            return NULL;
+        ncm.lfMessageFont.lfHeight = MulDiv(ncm.lfMessageFont.lfHeight, (int)dpi, (int)ScreenDpi());
+    }
+    return CreateFontIndirectW(&ncm.lfMessageFont);
+}
+
+// Gives the three lines the font and the places for the DPI, and returns the
+// client size they need.  A line is never lower than its font, nor narrower
+// than LINE_CHARS of it: the user may have made the text larger than the
+// DPI alone would.
+static SIZE LayoutMainWindow(HWND hWnd, UINT dpi)
+{
+    HFONT font = CreateLineFont(dpi);
+    HFONT old = mainFont;
+    mainFont = font;
+    if (!font)
+        font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
+    TEXTMETRICA tm;
+    HDC dc = GetDC(hWnd);
+    HGDIOBJ before = SelectObject(dc, font);
+    GetTextMetricsA(dc, &tm);
+    SelectObject(dc, before);
+    ReleaseDC(hWnd, dc);
+
+    int margin = MulDiv(LINE_MARGIN, (int)dpi, USER_DEFAULT_SCREEN_DPI);
+    int gap = MulDiv(LINE_GAP, (int)dpi, USER_DEFAULT_SCREEN_DPI);
+    int width = MulDiv(LINE_WIDTH, (int)dpi, USER_DEFAULT_SCREEN_DPI);
+    if (width < LINE_CHARS * tm.tmAveCharWidth)
+        width = LINE_CHARS * tm.tmAveCharWidth;
+    int height = MulDiv(LINE_HEIGHT, (int)dpi, USER_DEFAULT_SCREEN_DPI);
+    if (height < tm.tmHeight)
+        height = tm.tmHeight;
+    for (int i = 0; i < MAIN_LINES; i++) {
+        HWND line = GetDlgItem(hWnd, mainLineIds[i]);
+        SendMessageA(line, WM_SETFONT, (WPARAM)font, TRUE);
+        MoveWindow(line, margin, margin + i * (height + gap), width, height, TRUE);
+    }
+    // Only once no line uses it any more.
+    if (old)
+        DeleteObject(old);
+    SIZE client = {2 * margin + width, 2 * margin + MAIN_LINES * height + (MAIN_LINES - 1) * gap};
+    return client;
 }
 
 static HWND CreateMainWindow(void)
@@ -439,20 +476,25 @@ static HWND CreateMainWindow(void)
     wc.lpszClassName = "Quillrun";
     if (!RegisterClassA(&wc))
         return NULL;
+    // Created at its size for 96 DPI and sized again below, once its DPI
+    // is known.
     HWND hWnd = CreateWindowA("Quillrun", "Quillrun", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                               CW_USEDEFAULT, CW_USEDEFAULT, 380, 142, NULL, NULL, hInst, NULL);
     if (!hWnd)
         return NULL;
-    HFONT font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
-    HWND a = CreateWindowA("Static", "", WS_CHILD | WS_VISIBLE, 10, 10, 350, 18, hWnd,
-                           (HMENU)IDC_STATE_LINE, hInst, NULL);
-    HWND b = CreateWindowA("Static", "No hot key received yet.", WS_CHILD | WS_VISIBLE, 10, 32, 350,
-                           18, hWnd, (HMENU)IDC_HOTKEY_LINE, hInst, NULL);
-    HWND c = CreateWindowA("Static", "", WS_CHILD | WS_VISIBLE, 10, 54, 350, 18, hWnd,
-                           (HMENU)IDC_MACRO_LINE, hInst, NULL);
-    SendMessageA(a, WM_SETFONT, (WPARAM)font, 0);
-    SendMessageA(b, WM_SETFONT, (WPARAM)font, 0);
-    SendMessageA(c, WM_SETFONT, (WPARAM)font, 0);
+    for (int i = 0; i < MAIN_LINES; i++)
+        CreateWindowA("Static", mainLineIds[i] == IDC_HOTKEY_LINE ? "No hot key received yet." : "",
+                      WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hWnd, (HMENU)(INT_PTR)mainLineIds[i], hInst, NULL);
+    SIZE client = LayoutMainWindow(hWnd, WindowDpi(hWnd));
+    // The caption, the frame and the menu bar are the system's, already at
+    // the window's DPI: measured here rather than computed, which would take
+    // AdjustWindowRectExForDpi (Windows 10 1607 and later).
+    RECT outer, inner;
+    GetWindowRect(hWnd, &outer);
+    GetClientRect(hWnd, &inner);
+    SetWindowPos(hWnd, NULL, 0, 0, client.cx + (outer.right - outer.left) - inner.right,
+                 client.cy + (outer.bottom - outer.top) - inner.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     return hWnd;
 }
 
@@ -483,11 +525,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     // Start-up order: window and instance to the library, the settings into
     // the shared block, then the hooks.
     lib.SethWndhInstance(hWndMain, hInst);
+    saveFailed = !ChooseSettingsFile(&lib);
     MacroInit(hWndMain, IDC_MACRO_LINE, &lib, UpdateTrayTip);
-    LoadOptions();
+    LoadOptions(&lib, &opts);
     ApplyOptions();
     *lib.bJapaneseEnv = lib.GetProfileIMy("intl", "iCountry", 1) == 81 ? 1 : 0;
-    LoadHistoryAndAliases();
+    LoadHistoryAndAliases(&lib);
     hDlgHokan = CreateCompletionDialog();
     *lib.hDlgFileList = hDlgHokan;
     *lib.hPreCursor = CopyCursor(LoadCursorA(NULL, (LPCSTR)IDC_ARROW));

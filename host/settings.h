@@ -1,0 +1,31 @@
+// The host's settings file: where it lives, and what the host keeps in it
+// between runs (its options, and the library's history and aliases).
+#pragma once
+
+#include <windows.h>
+
+#include "options.h"
+#include "qrlib.h"
+
+// Decides once, at start, where the settings file lives, and hands its full
+// path to the library (chIniPath), so that the host and the library in every
+// program use the one file.  "Quillrun.Ini" in the Windows folder where that
+// file exists and may be written (older systems, existing installations);
+// otherwise in the user's own folder (%APPDATA%\Quillrun), made now, into
+// which a Windows-folder file that cannot be written is copied once, so that
+// its settings, history and aliases are carried over.  Returns 0 when the
+// file cannot be placed there (the Windows-folder file, if any, is then
+// read where it is).
+int ChooseSettingsFile(QrLib* lib);
+const char* SettingsFile(void);
+
+void LoadOptions(QrLib* lib, HostOptions* opts);
+// Each save returns 1 when the file took every value.
+int SaveOptions(QrLib* lib, const HostOptions* opts);
+// The history and the aliases (with their exact text) into the library's
+// tables, and the ring's store slot where it was.
+void LoadHistoryAndAliases(QrLib* lib);
+int SaveHistoryAndAliases(QrLib* lib);
+// Whether the tables or the ring's store slot differ from what was last
+// loaded or saved.
+int TablesChangedSinceSave(QrLib* lib);
