@@ -10,6 +10,16 @@
 
 static char gRing[QR_RING_SLOTS][QR_HIST_TEXT];
 static char gAliases[QR_RING_SLOTS][QR_ALIAS_TEXT];
+static WCHAR gExactAliases[QR_RING_SLOTS][QR_ALIAS_TEXT];
+
+// UTF-16 text of any units (lone surrogates included), terminated.
+static void WideText(FuzzInput& in, WCHAR* out, size_t size)
+{
+    size_t n = 0, want = in.byte() % size;
+    while (n < want && n + 1 < size && !in.empty())
+        out[n++] = (WCHAR)(in.byte() | (in.byte() & 1 ? 0xD800 : in.byte() << 8));
+    out[n] = 0;
+}
 
 // Fills a table region with input bytes, NULs included or not.
 static void FillRaw(FuzzInput& in, char* table, size_t size)
@@ -25,10 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ws::setCodePage(932);
     memset(gRing, 0, sizeof gRing);
     memset(gAliases, 0, sizeof gAliases);
+    memset(gExactAliases, 0, sizeof gExactAliases);
     int setIndex = (int)in.u32(), getIndex = (int)in.u32(), lastKey = (int)in.u32();
     char line[QR_LINE_TEXT], name[QR_ALIAS_NAME], out[QR_LINE_TEXT], text[600];
     for (int steps = 0; steps < 200 && !in.empty(); ++steps) {
-        switch (in.byte() % 10) {
+        switch (in.byte() % 12) {
         case 0:
             FillRaw(in, &gRing[0][0], sizeof gRing);
             break;
@@ -74,6 +85,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         case 9:  // the system's code page: single-byte or Shift-JIS
             ws::setCodePage(in.byte() & 1 ? 932 : 1252);
             break;
+        case 10: {  // a Unicode window's line against the exact table
+            WCHAR wline[QR_LINE_TEXT], wname[QR_ALIAS_NAME], wout[QR_LINE_TEXT];
+            WideText(in, wline, QR_LINE_TEXT);
+            AliasRunLine(gExactAliases, wline, wname, wout, QR_LINE_TEXT, in.byte() & 1);
+            break;
+        }
+        case 11: {  // exact text through the settings file and back, unchanged
+            WCHAR exact[QR_HIST_TEXT], back[QR_HIST_TEXT];
+            char value[QR_EXACT_VALUE], form[QR_HIST_TEXT];
+            WideText(in, exact, QR_HIST_TEXT);
+            ExactToValue(value, sizeof value, exact, QR_HIST_TEXT);
+            if (!ExactFromValue(back, QR_HIST_TEXT, value) || memcmp(back, exact, sizeof(WCHAR) * (TextLength(exact) + 1)))
+                __builtin_trap();
+            CodePageForm(form, sizeof form, exact, QR_HIST_TEXT);
+            ExactTied(exact, QR_HIST_TEXT, form, sizeof form);
+            in.text(text, sizeof text, 600);
+            ExactFromValue(back, QR_HIST_TEXT, text);
+            break;
+        }
         }
     }
     return 0;

@@ -28,6 +28,16 @@ protected:
         return f;
     }
 
+    // A field of a Unicode window (its text UTF-16), taking the focus.
+    HWND NewUnicodeField()
+    {
+        ws::WindowSpec d = Desc("Edit", "", WS_CHILD | WS_VISIBLE, app);
+        d.unicode = true;
+        HWND f = ws::createEdit(d);
+        FocusOn(f);
+        return f;
+    }
+
     void FocusOn(HWND f)
     {
         field = f;
@@ -37,6 +47,8 @@ protected:
 
     void Type(const std::string& text) { SetWindowTextA(field, text.c_str()); }
     std::string Text() const { return ws::windowText(field); }
+    void TypeW(const std::u16string& text) { SetWindowTextW(field, text.c_str()); }
+    std::u16string TextW() const { return ws::windowTextW(field); }
 
     // A key pressed and released; the result is that of the press.
     ws::KeyResult Press(UINT vk)
@@ -71,6 +83,14 @@ protected:
 
     HWND field = NULL;
 };
+
+// What an ANSI reader gets of UTF-16 text: the system code page's form.
+inline std::string CodePageOf(const std::u16string& text)
+{
+    char out[1024] = "";
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out, sizeof out, NULL, NULL);
+    return out;
+}
 
 // Whether the bytes of text appear anywhere in the shared block.  Not
 // instrumented: the sanitizer's red zones lie between the block's variables.

@@ -285,6 +285,84 @@ TEST_F(Aliases, ADefinitionTooLongForItsEntryIsRefused)
     EXPECT_EQ(2u, ws::callsTo("MessageBeep").size());
 }
 
+// A Unicode window's field defines and expands with the exact text; the
+// code-page table takes each entry's code-page form.  Two names the code
+// page writes alike ("?" both) are two aliases.
+TEST_F(Aliases, AUnicodeFieldDefinesAndExpandsExactly)
+{
+    const std::u16string one = u"\u0142", other = u"\u0151", value = u"echo \u65E5\u672C \U0001F600";
+    ws::forEachCodePage([&](UINT page) {
+        RestoreDefaults();
+        NewUnicodeField();
+        struct Row {
+            std::u16string line, after;  // the field after Enter
+        } rows[] = {
+            {u"alias " + one + u" " + value, u"alias " + one + u" " + value},
+            {u"alias " + other + u" echo other", u"alias " + other + u" echo other"},
+            {one + u" x", value + u" x"},
+            {u"  " + other + u"  ", u"echo other"},
+            {u"alias " + one, u"alias " + one},  // deletes it
+            {one + u" x", one + u" x"},
+        };
+        for (const Row& r : rows) {
+            TypeW(r.line);
+            Press(VK_RETURN);
+            EXPECT_EQ(r.after, TextW()) << CodePageOf(r.line) << ", code page " << page;
+            if (r.line.rfind(u"alias " + other, 0) == 0) {
+                EXPECT_EQ(one + u"," + value, wchAlias[0]);
+                EXPECT_EQ(CodePageOf(one + u"," + value), chAlias[0]);
+                EXPECT_EQ(other + u",echo other", wchAlias[1]);
+            }
+        }
+        EXPECT_EQ(0, chAlias[0][0]) << "deleted in both tables";
+        EXPECT_EQ(0, wchAlias[0][0]);
+        // An ANSI field reads the code-page table.
+        NewField("Edit", 0);
+        EXPECT_EQ("echo other y", Run(CodePageOf(other) + " y")) << "code page " << page;
+    });
+}
+
+// The exact table follows what others write into the code-page table: an
+// ANSI field's definition and the host's entries.
+TEST_F(Aliases, TheExactTableFollowsTheCodePageTable)
+{
+    const std::u16string one = u"\u0142";  // "?" in both code pages
+    NewUnicodeField();
+    TypeW(u"alias " + one + u" exact");
+    Press(VK_RETURN);
+    NewField("Edit", 0);
+    Run("alias ? plain");  // the same entry, by its code-page name
+    strcpy(chAlias[5], "hw,host value");
+    NewUnicodeField();
+    struct Row {
+        std::u16string line, after;
+    } rows[] = {{one + u" x", one + u" x"}, {u"? x", u"plain x"}, {u"hw q", u"host value q"}};
+    for (const Row& r : rows) {
+        TypeW(r.line);
+        Press(VK_RETURN);
+        EXPECT_EQ(r.after, TextW()) << CodePageOf(r.line);
+    }
+}
+
+// A UTF-16 definition must fit the code-page table too: 62 kana are 124
+// bytes of Shift-JIS and fit with "k,", 63 do not; under 1252 every kana is
+// one "?".
+TEST_F(Aliases, AUnicodeDefinitionMustFitTheCodePageTable)
+{
+    ws::forEachCodePage([&](UINT page) {
+        for (int kana : {62, 63}) {
+            RestoreDefaults();
+            NewUnicodeField();
+            TypeW(u"alias k " + std::u16string(kana, u'\u30A2'));
+            Press(VK_RETURN);
+            bool fits = page != 932 || kana == 62;
+            EXPECT_EQ(fits, wchAlias[0][0] != 0) << kana << " kana, code page " << page;
+            EXPECT_EQ(fits, chAlias[0][0] != 0) << kana << " kana, code page " << page;
+            EXPECT_EQ(fits ? 0u : 1u, ws::callsTo("MessageBeep").size());
+        }
+    });
+}
+
 // The expanded line must fit in 255 characters; otherwise the field keeps
 // its line.
 TEST_F(Aliases, AnExpansionThatDoesNotFitIsLeftUndone)

@@ -2,6 +2,8 @@
 // forward and backward steps, the reset keys and the limits of the buffers.
 #include "edit_field.h"
 
+#include "core/text.h"
+
 #include <string.h>
 
 #include <functional>
@@ -254,6 +256,38 @@ TEST_F(Completion, DoubleByteNamesCompleteWhole)
             }
         }
     });
+}
+
+// The list box keeps UTF-16 names: a Unicode window's field gets them
+// exactly, an ANSI window's field their code-page form.  An empty list is
+// asked for with the field's exact pattern.
+TEST_F(Completion, AUnicodeFieldCompletesToExactNames)
+{
+    const std::u16string names[] = {u"\u30D5\u30A1\u30A4\u30EB\U0001F600.txt", u"[\u00C6r\u00F8]"};
+    for (const std::u16string& n : names)
+        SendMessageW(dlg.list, LB_ADDSTRING, 0, (LPARAM)n.c_str());
+    std::u16string shown[2];
+    for (int i = 0; i < 2; ++i) {
+        WCHAR entry[64] = {};
+        SendMessageW(dlg.list, LB_GETTEXT, i, (LPARAM)entry);
+        shown[i] = entry[0] == u'[' ? std::u16string(entry + 1, TextLength(entry) - 2) : entry;
+    }
+    NewUnicodeField();
+    TypeW(u"type C:\\x\\a");
+    for (int step = 0; step < 3; ++step) {
+        EXPECT_EQ(1, Step('L').hookResult);
+        EXPECT_EQ(u"type C:\\x\\" + shown[step % 2], TextW()) << "step " << step;
+    }
+    NewField("Edit", 0);
+    Type("type C:\\x\\a");
+    Step('O');
+    EXPECT_EQ("type C:\\x\\" + CodePageOf(shown[1]), Text());
+
+    Press(VK_BACK);
+    NewUnicodeField();
+    TypeW(u"type C:\\\u00C6");
+    Step('L');
+    EXPECT_EQ(u"C:\\\u00C6*.*", ws::windowTextW(dlg.pattern));
 }
 
 TEST_F(Completion, NoMatchRemovesThePartAfterTheBackslash)

@@ -3,6 +3,8 @@
 // settings file.
 #include "edit_field.h"
 
+#include "core/text.h"
+
 #include <string.h>
 
 #include <functional>
@@ -166,6 +168,106 @@ TEST_F(History, StoringRules)
     EXPECT_STREQ("copy a b", chHist[2]);
     EXPECT_EQ(3, iSetIndex);
     EXPECT_EQ(2, iGetIndex);
+}
+
+// A Unicode window's field: the ring takes the line's code-page form, the
+// exact line goes beside it, and a recall there shows the exact line.  The
+// lines lie outside both code pages (a character of two units among them).
+TEST_F(History, AUnicodeFieldKeepsTheExactLine)
+{
+    const std::u16string lines[] = {u"\u0142\u00F3d\u017A", u"\u30D5\u30A1\u30A4\u30EB \u00E9", u"smile \U0001F600"};
+    ws::forEachCodePage([&](UINT page) {
+        RestoreDefaults();
+        NewUnicodeField();
+        for (int i = 0; i < 3; ++i) {
+            TypeW(lines[i]);
+            Press(VK_RETURN);
+            EXPECT_EQ(CodePageOf(lines[i]), chHist[i]) << "slot " << i << ", code page " << page;
+            EXPECT_EQ(lines[i], wchHist[i]) << "slot " << i << ", code page " << page;
+        }
+        TypeW(u"");
+        EXPECT_EQ(1, Press(VK_UP).hookResult);
+        EXPECT_EQ(lines[2], TextW()) << "code page " << page;
+        EXPECT_EQ(int(lines[2].size()), ws::editSelection(field).start) << "the caret at the end, in units";
+        Press(VK_UP);
+        EXPECT_EQ(lines[1], TextW());
+        Press(VK_DOWN);
+        EXPECT_EQ(lines[2], TextW());
+        // An ANSI window's field gets the code page's form, as ever.
+        NewField("Edit", 0);
+        Press(VK_UP);
+        EXPECT_EQ(CodePageOf(lines[1]), Text()) << "code page " << page;
+    });
+}
+
+// The exact line counts only while its slot still holds its code-page form,
+// and the library's own code-page store forgets it even where the new line
+// has the same form: a slot written since never shows stale exact text.
+TEST_F(History, AnExactLineCountsOnlyWhileItsSlotIsItsCodePageForm)
+{
+    const std::u16string exact = u"\u0142";  // outside both code pages: "?"
+    struct Row {
+        const char* name;
+        const char* hostWrites;  // into the slot
+        const char* ansiStores;  // into the slot, from an ANSI field
+        std::u16string recalled;
+    } rows[] = {
+        {"nothing rewrites the slot", nullptr, nullptr, exact},
+        {"the host writes the slot", "other", nullptr, u"other"},
+        {"an ANSI field stores a line there", nullptr, "x", u"x"},
+        {"an ANSI field stores the same form", nullptr, "?", u"?"},
+    };
+    for (const Row& r : rows) {
+        RestoreDefaults();
+        NewUnicodeField();
+        TypeW(exact);
+        Press(VK_RETURN);
+        if (r.hostWrites)
+            strcpy(chHist[0], r.hostWrites);
+        if (r.ansiStores) {
+            iSetIndex = 0;
+            NewField("Edit", 0);
+            Enter(r.ansiStores);
+        }
+        NewUnicodeField();
+        iGetIndex = 0;
+        Press(VK_UP);
+        EXPECT_EQ(r.recalled, TextW()) << r.name;
+    }
+}
+
+// In a Unicode window's field a line equal to the newest one is the same
+// exact text; lines the code page writes alike are different lines.
+TEST_F(History, AUnicodeFieldComparesTheExactTextWithTheNewestLine)
+{
+    struct Row {
+        bool firstUnicode;
+        std::u16string first;
+        bool secondUnicode;
+        std::u16string second;
+        int stored;
+    } rows[] = {
+        {true, u"\u0142", true, u"\u0142", 1},
+        {true, u"\u0142", true, u"\u0151", 2},   // both "?" in the code page
+        {false, u"?", true, u"\u0142", 2},       // the newest line's exact text is "?"
+        {true, u"\u0142", false, u"?", 1},       // an ANSI field compares the bytes
+    };
+    for (const Row& r : rows) {
+        RestoreDefaults();
+        for (int i = 0; i < 2; ++i) {
+            bool unicode = i == 0 ? r.firstUnicode : r.secondUnicode;
+            const std::u16string& line = i == 0 ? r.first : r.second;
+            if (unicode) {
+                NewUnicodeField();
+                TypeW(line);
+            } else {
+                NewField("Edit", 0);
+                Type(CodePageOf(line));
+            }
+            Press(VK_RETURN);
+        }
+        EXPECT_EQ(r.stored, iSetIndex) << CodePageOf(r.first) << " then " << CodePageOf(r.second);
+    }
 }
 
 TEST_F(History, AStoreClearsTheRestOfTheSlot)
@@ -448,6 +550,40 @@ TEST_F(HistorySave, FlagsMustBeExactlyOne)
             EXPECT_EQ(std::string("WritePrivateProfileStringA(\"Quillrun\", \"") + c.first +
                           "\", \"\", \"Quillrun.Ini\")",
                       writes[0]);
+    }
+}
+
+// The exact text goes into its own section only where the code-page key
+// does not give it back; a key left from an earlier text is removed.
+TEST_F(HistorySave, ExactTextGoesBesideWhereTheCodePageLosesIt)
+{
+    WriteProfileStriMy("Quillrun-UTF8", "4", "stale");
+    struct Row {
+        const char* key;
+        WCHAR* exact;
+        char* ansi;
+        std::u16string text;
+        const char* slotText;  // nullptr: the exact text's code-page form
+        bool saved;
+    } rows[] = {
+        {"1", wchHist[0], chHist[0], u"\u0142 \U0001F600 %\"", nullptr, true},
+        {"2", wchHist[1], chHist[1], u"plain text", nullptr, false},
+        {"3", wchHist[2], chHist[2], u"\u0142", "written since", false},
+        {"4", wchHist[3], chHist[3], u"", "", false},
+        {"Alias-1", wchAlias[0], chAlias[0], u"\u03B6,echo \u65E5", nullptr, true},
+    };
+    for (const Row& r : rows) {
+        memcpy(r.exact, r.text.c_str(), (r.text.size() + 1) * sizeof(WCHAR));
+        strcpy(r.ansi, r.slotText ? r.slotText : CodePageOf(r.text).c_str());
+    }
+    HistryAndAliasSave();
+    for (const Row& r : rows) {
+        char value[QR_EXACT_VALUE];
+        GetPrivateProfileStringA("Quillrun-UTF8", r.key, "", value, sizeof value, "Quillrun.Ini");
+        EXPECT_EQ(r.saved, value[0] != 0) << r.key << ": " << value;
+        WCHAR back[256] = {};
+        if (r.saved)
+            EXPECT_TRUE(ExactFromValue(back, 256, value) && r.text == back) << r.key << ": " << value;
     }
 }
 

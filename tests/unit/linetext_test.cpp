@@ -198,3 +198,94 @@ TEST(LineText, ValuesThatWouldLoseCharactersAreSavedInQuotes)
 }
 
 }  // namespace
+
+namespace {
+
+// UTF-16 text is stepped by characters too: a surrogate pair (here the
+// smiling face, U+1F600) is one character, never split by a cut, and its
+// units are never taken for a separator.
+#define FACE u"\U0001F600"
+
+TEST(LineText, UnicodeTextIsCutAndScannedByCharacters)
+{
+    struct Case {
+        std::u16string src;
+        size_t size;
+        std::u16string copied;
+    } cuts[] = {
+        {u"ab" FACE, 4, u"ab"}, {u"ab" FACE, 5, u"ab" FACE}, {u"a" FACE "x", 3, u"a"}, {u"\xD83D", 4, u"\xD83D"},
+    };
+    for (const Case& c : cuts) {
+        WCHAR out[8];
+        CopyBounded(out, c.size, c.src.c_str(), c.src.size() + 1);
+        EXPECT_EQ(c.copied, out) << "size " << c.size;
+    }
+    WCHAR line[32] = u"type C:\\" FACE "\\a" FACE;
+    EXPECT_EQ(1, ReplaceLastName(line, 32, u"[..]"));
+    StripDirectoryBrackets(line + 11);
+    EXPECT_EQ(std::u16string(u"type C:\\" FACE "\\.."), line);
+    WCHAR entry[8] = u"[" FACE "]";
+    StripDirectoryBrackets(entry);
+    EXPECT_EQ(std::u16string(FACE), entry);
+    EXPECT_STREQ("*", CompletionWildcard(u"\u00E9.t"));
+    EXPECT_EQ(nullptr, CompletionWildcard(u"\u00E9*"));
+}
+
+// The settings-file form of exact text is printable ASCII without blanks or
+// quotes, which every profile reader gives back unchanged, and it reads
+// back to the same units; a cut keeps characters whole; anything that is
+// not such a form reads as nothing.
+TEST(LineText, ExactTextMakesTheTripThroughTheSettingsFile)
+{
+    const std::u16string texts[] = {u"", u"plain", u" blanks \"quoted\" 'too' 100%",
+                                    u"\u00C6r\u00F8 \u65E5\u672C\u8A9E " FACE,
+                                    u"\xDC00 lone \xD800", u"\r\n\t"};
+    for (const std::u16string& t : texts) {
+        char value[QR_EXACT_VALUE];
+        ExactToValue(value, sizeof value, t.c_str(), t.size() + 1);
+        for (const char* p = value; *p; ++p)
+            EXPECT_TRUE(*p > ' ' && *p < 0x7F && *p != '"' && *p != '\'') << value;
+        WCHAR back[64];
+        EXPECT_EQ(1, ExactFromValue(back, 64, value)) << value;
+        EXPECT_EQ(t, back) << value;
+    }
+    char small[20];
+    ExactToValue(small, 14, u"ab" FACE, 8);  // the face takes 12 bytes and the terminator 1
+    EXPECT_STREQ("ab", small);
+    ExactToValue(small, 15, u"ab" FACE, 8);
+    EXPECT_STREQ("ab%F0%9F%98%80", small);
+    WCHAR two[3];
+    EXPECT_EQ(1, ExactFromValue(two, 3, "a%F0%9F%98%80"));
+    EXPECT_EQ(std::u16string(u"a"), two);
+    for (const char* bad : {"%", "%4", "%G1", "%C3", "%C3%28", "%C0%80", "%F4%90%80%80", "\x83\x5C"}) {
+        WCHAR out[8] = u"x";
+        EXPECT_EQ(0, ExactFromValue(out, 8, bad)) << bad;
+        EXPECT_EQ(0, out[0]) << bad;
+    }
+}
+
+// Exact text counts for a code-page slot only while the slot is its
+// code-page form, read within the slot's bound.
+TEST(LineText, ExactTextIsTiedToItsCodePageForm)
+{
+    struct Case {
+        std::u16string exact;
+        std::string slot;
+        size_t slotSize;
+        bool tied;
+    } cases[] = {
+        {u"\u0142 x", "? x", 8, true},  {u"\u0142 x", "l x", 8, false}, {u"", "", 8, false},
+        {u"abc", "abc", 8, true},       {u"abcdefgh", "abcdefg", 8, true},  // cut to the slot
+        {u"abcdefgh", "abcdefgh", 8, false},                               // no terminator
+    };
+    ws::forEachCodePage([&](UINT page) {
+        for (const Case& c : cases) {
+            char slot[16] = {};
+            memcpy(slot, c.slot.data(), c.slot.size());
+            EXPECT_EQ(c.tied, ExactTied(c.exact.c_str(), 16, slot, c.slotSize) != 0)
+                << c.slot << ", code page " << page;
+        }
+    });
+}
+
+}  // namespace

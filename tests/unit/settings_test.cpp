@@ -61,6 +61,30 @@ TEST_F(Settings, WritesIntoTheHostsFileInTheWindowsFolder)
     EXPECT_EQ("[intl]\r\niCountry=81\r\n", ws::readFile("Win.Ini"));
 }
 
+// The host hands its choice of file to every program through the block; a
+// path without a terminator in its 260 bytes counts as none.
+TEST_F(Settings, EveryProgramUsesTheFileTheHostChose)
+{
+    ws::writeFile("C:\\Users\\me\\Quillrun\\Quillrun.Ini", "[Quillrun]\r\nKindOfDialogBox=7\r\n");
+    struct Case {
+        std::string path;
+        UINT read;
+        const char* written;  // the file that takes the write
+    } cases[] = {
+        {"", 2, "Quillrun.Ini"},
+        {"C:\\Users\\me\\Quillrun\\Quillrun.Ini", 7, "C:\\Users\\me\\Quillrun\\Quillrun.Ini"},
+        {std::string(260, 'x'), 2, "Quillrun.Ini"},
+    };
+    for (const Case& c : cases) {
+        memcpy(chIniPath, c.path.data(), c.path.size() < 260 ? c.path.size() + 1 : 260);
+        EXPECT_EQ(c.read, GetProfileIMy("Quillrun", "KindOfDialogBox", 0)) << c.path.substr(0, 40);
+        EXPECT_TRUE(WriteProfileStriMy("Quillrun", "1", c.path.substr(0, 20).c_str()));
+        EXPECT_NE(std::string::npos, ws::readFile(c.written).find("1=" + c.path.substr(0, 20)))
+            << c.path.substr(0, 40);
+    }
+    memset(chIniPath, 0, sizeof chIniPath);
+}
+
 TEST_F(Settings, AFailedWriteIsReportedAsFailed)
 {
     ws::reset();

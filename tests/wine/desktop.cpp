@@ -7,7 +7,8 @@ void WineDesktop::SetUp()
     ASSERT_TRUE(lib.Load()) << "QRHook.dll not found in " << qr::BinDir();
     RestoreBlock();
     ASSERT_TRUE(qr::WriteSettings(Settings())) << qr::SettingsPath();
-    if (!StartHost())
+    BeforeHostStarts();
+    if (HasFatalFailure() || !StartHost())
         return;
     ASSERT_TRUE(host.Start()) << "Quillrun.exe did not start with its hooks";
     ASSERT_TRUE(target.Start()) << "qr_target.exe did not start";
@@ -53,10 +54,14 @@ HWND WineDesktop::FileList() { return GetDlgItem(*lib.Var<HWND>("hDlgFileList"),
 
 std::string WineDesktop::ListEntry(int i)
 {
-    char text[600] = "";
+    // The list box keeps UTF-16, and the library reads it so; an ANSI field
+    // gets the code page's form.
+    wchar_t text[600] = L"";
     DWORD_PTR r = 0;
-    SendMessageTimeoutA(FileList(), LB_GETTEXT, (WPARAM)i, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &r);
-    return text;
+    SendMessageTimeoutW(FileList(), LB_GETTEXT, (WPARAM)i, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &r);
+    char ansi[1200] = "";
+    WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, NULL, NULL);
+    return ansi;
 }
 
 int WineDesktop::ListCount()
@@ -77,6 +82,8 @@ void WineDesktop::RestoreBlock()
     strcpy(Text("chCtrlShift"), "11111111111111111111111111");
     memset(Text("chHist"), 0, 32 * 256);
     memset(Text("chAlias"), 0, 32 * 128);
+    memset(Text("wchHist"), 0, 32 * 256 * sizeof(WCHAR));
+    memset(Text("wchAlias"), 0, 32 * 128 * sizeof(WCHAR));
     Int("iGetIndex") = Int("iSetIndex") = 0;
     // The macro: no recording yet.
     memset(lib.Var<EVENTMSG>("SysEvent"), 0, 1024 * sizeof(EVENTMSG));

@@ -34,6 +34,8 @@ protected:
     virtual std::vector<std::string> Settings() { return {}; }
     // Whether SetUp starts the host and the target.
     virtual bool StartHost() { return true; }
+    // Runs after the settings file is written, before the host starts.
+    virtual void BeforeHostStarts() {}
 
     qr::SharedBlock lib;
     qr::Host host;

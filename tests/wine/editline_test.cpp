@@ -232,3 +232,155 @@ TEST_F(EditLine, AnInputMethodOpenInTheFieldMakesHistoryPassAndCtrlShiftMOpensIt
 }
 
 }  // namespace
+
+namespace {
+
+// Text outside the desktop's code page, in the field of a Unicode window
+// (the target's field 6): history, aliases and completion keep it exactly.
+// The rows depend on the code page: on an English desktop (1252) Japanese
+// and Greek text lies outside it, on a Japanese one (932) accented Latin
+// letters and the euro sign; a character beyond the 16-bit range (a
+// surrogate pair) lies outside both.  These tests run in both sessions.
+struct ExactRows {
+    std::vector<std::wstring> lines;   // history lines, stored in this order
+    std::wstring aliasName, otherName;  // two names the code page writes alike
+    std::wstring aliasValue;
+    std::wstring folder, file, typed;   // completion: typed in C:\<folder>
+};
+
+ExactRows RowsForThisDesktop()
+{
+    if (GetACP() == 932)
+        return {{L"C:\\\u30C7\u30FC\u30BF\\r\u00E9sum\u00E9.txt", L"na\u00EFve \u00DCbersicht \u20AC5",
+                 L"smile \U0001F600 \u0142\u00F3d\u017A"},
+                L"\u0142", L"\u0151", L"echo r\u00E9sum\u00E9",
+                L"\u00DCbersicht", L"na\u00EFve.txt", L"copy C:\\\u00DCbersicht\\na\u00EF"};
+    return {{L"\u65E5\u672C\u8A9E\u306E\u30C6\u30AD\u30B9\u30C8", L"\u03A9 \u03B1\u03B2\u03B3 \u0416",
+             L"smile \U0001F600 \u0142\u00F3d\u017A"},
+            L"\u03B6", L"\u03B7", L"echo \u65E5\u672C",
+            L"\u00C6r\u00F8", L"\u30D5\u30A1\u30A4\u30EB.txt", L"type C:\\\u00C6r\u00F8\\\u30D5\u30A1"};
+}
+
+// What an ANSI reader of the text gets: the desktop's code page.
+std::string CodePageForm(const std::wstring& text)
+{
+    char out[1024] = "";
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out, sizeof out, NULL, NULL);
+    return out;
+}
+
+std::string Utf8(const std::wstring& text)
+{
+    char out[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out, sizeof out, NULL, NULL);
+    return out;
+}
+
+class ExactText : public WineDesktop {
+protected:
+    const WCHAR* ExactSlot(int slot) { return lib.Var<WCHAR>("wchHist") + 256 * slot; }
+    const WCHAR* ExactAlias(int slot) { return lib.Var<WCHAR>("wchAlias") + 128 * slot; }
+    // Enters a line in the Unicode field and waits until the ring has it.
+    bool StoreLine(const std::wstring& line, int slot)
+    {
+        target.SetTextW(6, line);
+        qr::Tap(VK_RETURN);
+        return qr::WaitFor([&] { return ExactSlot(slot) == line; });
+    }
+    bool Recalls(UINT key, const std::wstring& expected)
+    {
+        qr::Tap(key);
+        return qr::WaitFor([&] { return target.TextW(6) == expected; });
+    }
+};
+
+TEST_F(ExactText, HistoryAliasesAndCompletionKeepTextOutsideTheCodePage)
+{
+    const ExactRows rows = RowsForThisDesktop();
+    ASSERT_TRUE(target.Focus(6));
+    for (size_t i = 0; i < rows.lines.size(); ++i) {
+        ASSERT_NE(CodePageForm(rows.lines[i]), Utf8(rows.lines[i])) << "row " << i << " lies in the code page";
+        ASSERT_TRUE(StoreLine(rows.lines[i], (int)i)) << "row " << i << " was not stored exactly";
+        EXPECT_EQ(CodePageForm(rows.lines[i]), HistSlot((int)i)) << "row " << i << ": the code-page slot";
+    }
+    target.SetTextW(6, L"");
+    for (size_t i = rows.lines.size(); i-- > 0;)
+        EXPECT_TRUE(Recalls(VK_UP, rows.lines[i])) << "Up, row " << i << ": " << Utf8(target.TextW(6));
+    EXPECT_TRUE(Recalls(VK_DOWN, rows.lines[1])) << "Down: " << Utf8(target.TextW(6));
+    // An ANSI window's field gets the line as the code page writes it (Up
+    // after Down turns back to the line before).
+    ASSERT_TRUE(target.Focus(1));
+    target.SetText(1, "");
+    qr::Tap(VK_UP);
+    EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == CodePageForm(rows.lines[0]); }))
+        << "ANSI field: " << target.Text(1);
+
+    // Two aliases whose names the code page writes alike stay two, and each
+    // expands to its own exact value.
+    ASSERT_TRUE(target.Focus(6));
+    struct AliasRow {
+        std::wstring name, value;
+    } aliases[] = {{rows.aliasName, rows.aliasValue}, {rows.otherName, L"echo other"}};
+    ASSERT_EQ(CodePageForm(rows.aliasName), CodePageForm(rows.otherName));
+    for (int i = 0; i < 2; ++i) {
+        target.SetTextW(6, L"alias " + aliases[i].name + L" " + aliases[i].value);
+        qr::Tap(VK_RETURN);
+        EXPECT_TRUE(qr::WaitFor([&] { return ExactAlias(i) == aliases[i].name + L"," + aliases[i].value; }))
+            << "entry " << i << ": " << Utf8(ExactAlias(i));
+    }
+    EXPECT_EQ(CodePageForm(rows.aliasName + L"," + rows.aliasValue), AliasEntry(0));
+    for (const AliasRow& a : aliases) {
+        target.SetTextW(6, a.name + L" x");
+        EXPECT_TRUE(Recalls(VK_RETURN, a.value + L" x")) << Utf8(a.name) << ": " << Utf8(target.TextW(6));
+    }
+
+    // Completion lists and writes the folder's names exactly.
+    const std::wstring folder = L"C:\\" + rows.folder;
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), NULL) || GetLastError() == ERROR_ALREADY_EXISTS);
+    HANDLE f = CreateFileW((folder + L"\\" + rows.file).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f);
+    CloseHandle(f);
+    // A reset key first, so that the list starts afresh.
+    target.SetTextW(6, L"");
+    qr::Tap(VK_SPACE);
+    ASSERT_TRUE(qr::WaitFor([&] { return target.TextW(6) == L" "; }));
+    target.SetTextW(6, rows.typed);
+    qr::CtrlTap('L');
+    const std::wstring completed = rows.typed.substr(0, rows.typed.rfind(L'\\') + 1) + rows.file;
+    EXPECT_TRUE(qr::WaitFor([&] { return target.TextW(6) == completed; }))
+        << "Ctrl+L: " << Utf8(target.TextW(6)) << ", expected " << Utf8(completed);
+    DeleteFileW((folder + L"\\" + rows.file).c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+// The exact text goes into the settings file beside the code-page text and
+// comes back with the next start of the host.
+TEST_F(ExactText, SurvivesARestartOfTheHost)
+{
+    const ExactRows rows = RowsForThisDesktop();
+    ASSERT_TRUE(target.Focus(6));
+    ASSERT_TRUE(StoreLine(rows.lines[0], 0));
+    target.SetTextW(6, L"alias " + rows.aliasName + L" " + rows.aliasValue);
+    qr::Tap(VK_RETURN);
+    ASSERT_TRUE(qr::WaitFor([&] { return ExactSlot(1)[0] != 0 && ExactAlias(0)[0] != 0; }));
+    ASSERT_TRUE(host.Close());
+    EXPECT_EQ(CodePageForm(rows.lines[0]), qr::ReadSetting("1")) << "an ANSI reader keeps its line";
+    char exact[2400] = "";
+    GetPrivateProfileStringA("Quillrun-UTF8", "1", "", exact, sizeof exact, qr::SettingsPath().c_str());
+    EXPECT_NE('\0', exact[0]) << "no exact text in the file";
+
+    RestoreBlock();  // nothing left in the shared block: all from the file
+    ASSERT_TRUE(host.Start());
+    ASSERT_TRUE(qr::WaitFor([&] { return ExactSlot(0) == rows.lines[0]; })) << Utf8(ExactSlot(0));
+    ASSERT_TRUE(target.Focus(6));
+    target.SetTextW(6, L"");
+    // The definition line went into the ring after the first line.
+    const std::wstring definition = L"alias " + rows.aliasName + L" " + rows.aliasValue;
+    EXPECT_TRUE(Recalls(VK_UP, definition)) << Utf8(target.TextW(6));
+    EXPECT_TRUE(Recalls(VK_UP, rows.lines[0])) << Utf8(target.TextW(6));
+    target.SetTextW(6, rows.aliasName + L" y");
+    EXPECT_TRUE(Recalls(VK_RETURN, rows.aliasValue + L" y")) << Utf8(target.TextW(6));
+}
+
+}  // namespace

@@ -32,7 +32,6 @@ TEST(ExportTable, EveryExportResolvesByNameFromARealProcess)
 {
     qr::SharedBlock lib;
     ASSERT_TRUE(lib.Load()) << qr::BinDir() << "QRHook.dll";
-    ASSERT_EQ(78u, sizeof kExports / sizeof kExports[0]) << "32 functions and 46 variables";
     for (const ExportName& e : kExports) {
         FARPROC p = lib.Function(e.name);
         EXPECT_NE(nullptr, p) << e.name << " does not resolve";

@@ -2,6 +2,8 @@
 
 #include "resource.h"
 
+#include <shlobj.h>
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -408,6 +410,54 @@ std::string SettingsPath()
     return std::string(dir, len < sizeof dir ? len : 0) + "\\Quillrun.Ini";
 }
 
+std::string UserSettingsPath()
+{
+    char appData[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, CSIDL_APPDATA, NULL, SHGFP_TYPE_CURRENT, appData);
+    return std::string(appData) + "\\Quillrun\\Quillrun.Ini";
+}
+
+// Whether a file can be created in a folder, or an existing file opened for
+// writing.
+static bool Writable(const std::string& winPath)
+{
+    DWORD attributes = GetFileAttributesA(winPath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        std::string probe = winPath + "\\qr-probe.tmp";
+        HANDLE h = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (h == INVALID_HANDLE_VALUE)
+            return false;
+        CloseHandle(h);
+        DeleteFileA(probe.c_str());
+        return true;
+    }
+    HANDLE h = CreateFileA(winPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(h);
+    return true;
+}
+
+bool SetImmutable(const std::string& winPath, bool immutable)
+{
+    // Wine's own export names the Unix file behind a Windows path.
+    typedef char*(CDECL * UnixNameProc)(LPCWSTR);
+    UnixNameProc unixName = (UnixNameProc)(void (*)(void))GetProcAddress(GetModuleHandleA("kernel32.dll"),
+                                                                          "wine_get_unix_file_name");
+    wchar_t wide[MAX_PATH];
+    if (!unixName || GetFileAttributesA(winPath.c_str()) == INVALID_FILE_ATTRIBUTES ||
+        !MultiByteToWideChar(CP_ACP, 0, winPath.c_str(), -1, wide, MAX_PATH))
+        return false;
+    char* path = unixName(wide);
+    if (!path)
+        return false;
+    Program p;
+    bool started = Start(std::string("/usr/bin/chattr ") + (immutable ? "+i " : "-i ") + path, &p);
+    HeapFree(GetProcessHeap(), 0, path);
+    return started && WaitFor([&] { return Writable(winPath) != immutable; });
+}
+
 bool WriteSettings(const std::vector<std::string>& lines)
 {
     // Profile functions cache files; flush before replacing the file.
@@ -513,6 +563,23 @@ void Target::SetText(int id, const char* text) const
 {
     DWORD_PTR r;
     SendMessageTimeoutA(Edit(id), WM_SETTEXT, 0, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &r);
+}
+
+std::wstring Target::TextW(int id) const
+{
+    wchar_t text[1024];
+    DWORD_PTR len = 0;
+    text[0] = 0;
+    if (!SendMessageTimeoutW(Edit(id), WM_GETTEXT, 1024, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &len))
+        return L"";
+    text[1023] = 0;
+    return text;
+}
+
+void Target::SetTextW(int id, const std::wstring& text) const
+{
+    DWORD_PTR r;
+    SendMessageTimeoutW(Edit(id), WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG, 5000, &r);
 }
 
 bool Target::SetImeOpen(bool open) const

@@ -121,6 +121,14 @@ private:
 // --- Settings file -----------------------------------------------------------
 // Full path of the host's settings file in the Windows folder.
 std::string SettingsPath();
+// Where the host keeps it when the Windows folder may not be written:
+// %APPDATA%\Quillrun\Quillrun.Ini.
+std::string UserSettingsPath();
+// Makes a file or folder immutable (chattr +i on its Unix path: nobody,
+// not even root, may create, remove or write in it) or writable again, and
+// waits until that holds (false for a path that does not exist).  As a
+// Windows folder refuses an ordinary user.
+bool SetImmutable(const std::string& winPath, bool immutable);
 // Replaces the settings file with these lines (written as given).
 bool WriteSettings(const std::vector<std::string>& lines);
 std::string ReadSetting(const char* key);  // section "Quillrun"
@@ -163,6 +171,12 @@ public:
     bool WaitForLog(const std::string& item, DWORD timeoutMs = 5000) const;
     std::string Text(int id) const { return WindowText(Edit(id)); }
     void SetText(int id, const char* text) const;
+    // The same in UTF-16 (field 6 is a Unicode window's): WM_GETTEXT and
+    // WM_SETTEXT sent as W messages, which is what GetWindowTextW and
+    // SetWindowTextW do for a window of their own process (for a control of
+    // another process they would not ask the control).
+    std::wstring TextW(int id) const;
+    void SetTextW(int id, const std::wstring& text) const;
     // The input method of the focused field, through the target's own
     // thread: open or close it (false when it has no input context), and
     // its open status (-1 without an input context).

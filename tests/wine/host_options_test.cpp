@@ -122,44 +122,66 @@ TEST(HostAliasList, ListsDefinedAliasesAndStopsAtTheBufferEnd)
     memset(alias, 0, sizeof alias);
     EXPECT_EQ(0, FormatAliasList(alias, out, sizeof out));
     EXPECT_STREQ("", out);
+
+    // The exact table where it is tied to the code-page one, else the
+    // code-page entry: a list the user can read, whatever the code page.
+    static WCHAR exact[32][128], shown[32][128];
+    memset(exact, 0, sizeof exact);
+    wcscpy(exact[0], L"\u0142,\u65E5");  // written since as "w,x": not shown
+    strcpy(alias[0], "w,x");
+    wcscpy(exact[1], L"\u0151,\u00E9t\u00E9");
+    WideCharToMultiByte(CP_ACP, 0, exact[1], -1, alias[1], 128, NULL, NULL);
+    ExactAliasTable(alias, exact, shown);
+    wchar_t list[256];
+    EXPECT_EQ(2, FormatAliasList(shown, list, 256));
+    EXPECT_STREQ(L"w = x\n\u0151 = \u00E9t\u00E9\n", list);
 }
 
 // The autosave writes when the print changes and only then.
 TEST(HostAutosave, FingerprintChangesWithWhatIsSavedOnly)
 {
-    static char hist[32][256], alias[32][128], baseHist[32][256], baseAlias[32][128];
-    memset(baseHist, 0, sizeof baseHist);
-    memset(baseAlias, 0, sizeof baseAlias);
-    strcpy(baseHist[0], "dir");
-    strcpy(baseHist[1], "type a.txt");
-    strcpy(baseAlias[4], "ll,dir /w");
-    const unsigned long long base = TablesFingerprint(baseHist, baseAlias, 2);
+    struct Tables {
+        char hist[32][256];
+        char alias[32][128];
+        WCHAR exactHist[32][256];
+        WCHAR exactAlias[32][128];
+        int next;
+        unsigned long long Print() const { return TablesFingerprint(hist, alias, exactHist, exactAlias, next); }
+    };
+    static Tables base, t;
+    memset(&base, 0, sizeof base);
+    strcpy(base.hist[0], "dir");
+    strcpy(base.hist[1], "type a.txt");
+    strcpy(base.alias[4], "ll,dir /w");
+    wcscpy(base.exactHist[1], L"type \u00E4.txt");
+    base.next = 2;
     struct Case {
         const char* name;
-        void (*change)(char (*)[256], char (*)[128], int*);
+        void (*change)(Tables*);
         bool differs;
     };
     const Case cases[] = {
-        {"nothing changed", [](char(*)[256], char(*)[128], int*) {}, false},
-        {"bytes behind a terminator", [](char(*h)[256], char(*a)[128], int*) { h[0][10] = 'x'; a[9][1] = 'y'; }, false},
-        {"a new line", [](char(*h)[256], char(*)[128], int*) { strcpy(h[2], "ver"); }, true},
-        {"a line overwritten", [](char(*h)[256], char(*)[128], int*) { h[1][0] = 'T'; }, true},
-        {"one letter longer", [](char(*h)[256], char(*)[128], int*) { strcat(h[0], "x"); }, true},
-        {"text moved to the next slot",
-         [](char(*h)[256], char(*)[128], int*) { strcpy(h[0], "dirtype a.txt"); h[1][0] = 0; }, true},
-        {"the last slot", [](char(*h)[256], char(*)[128], int*) { strcpy(h[31], "x"); }, true},
-        {"a full slot without terminator", [](char(*h)[256], char(*)[128], int*) { memset(h[7], 'f', 256); }, true},
-        {"an alias deleted", [](char(*)[256], char(*a)[128], int*) { a[4][0] = 0; }, true},
-        {"an alias defined", [](char(*)[256], char(*a)[128], int*) { strcpy(a[31], "q,quit"); }, true},
-        {"the store slot", [](char(*)[256], char(*)[128], int* n) { *n = 3; }, true},
-        {"history text as an alias", [](char(*h)[256], char(*a)[128], int*) { h[1][0] = 0; strcpy(a[0], "type a.txt"); }, true},
+        {"nothing changed", [](Tables*) {}, false},
+        {"bytes behind a terminator", [](Tables* t) { t->hist[0][10] = 'x'; t->alias[9][1] = 'y'; t->exactHist[1][20] = 'z'; }, false},
+        {"a new line", [](Tables* t) { strcpy(t->hist[2], "ver"); }, true},
+        {"a line overwritten", [](Tables* t) { t->hist[1][0] = 'T'; }, true},
+        {"one letter longer", [](Tables* t) { strcat(t->hist[0], "x"); }, true},
+        {"text moved to the next slot", [](Tables* t) { strcpy(t->hist[0], "dirtype a.txt"); t->hist[1][0] = 0; }, true},
+        {"the last slot", [](Tables* t) { strcpy(t->hist[31], "x"); }, true},
+        {"a full slot without terminator", [](Tables* t) { memset(t->hist[7], 'f', 256); }, true},
+        {"an alias deleted", [](Tables* t) { t->alias[4][0] = 0; }, true},
+        {"an alias defined", [](Tables* t) { strcpy(t->alias[31], "q,quit"); }, true},
+        {"the store slot", [](Tables* t) { t->next = 3; }, true},
+        {"history text as an alias", [](Tables* t) { t->hist[1][0] = 0; strcpy(t->alias[0], "type a.txt"); }, true},
+        // Two letters the code page writes alike differ only in the exact text.
+        {"exact text alone", [](Tables* t) { t->exactHist[1][5] = 0x00E5; }, true},
+        {"an exact alias alone", [](Tables* t) { wcscpy(t->exactAlias[4], L"ll,dir /\u03A9"); }, true},
+        {"exact text as an exact alias", [](Tables* t) { t->exactHist[1][0] = 0; wcscpy(t->exactAlias[0], L"type \u00E4.txt"); }, true},
     };
     for (const Case& c : cases) {
-        memcpy(hist, baseHist, sizeof hist);
-        memcpy(alias, baseAlias, sizeof alias);
-        int next = 2;
-        c.change(hist, alias, &next);
-        EXPECT_EQ(c.differs, TablesFingerprint(hist, alias, next) != base) << c.name;
+        t = base;
+        c.change(&t);
+        EXPECT_EQ(c.differs, t.Print() != base.Print()) << c.name;
     }
 }
 

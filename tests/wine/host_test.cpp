@@ -190,7 +190,7 @@ TEST_F(HostProgram, SecondHostLeavesTheFirstAlone)
     EXPECT_EQ("Hooks installed.", host.StateLine());
 }
 
-TEST_F(HostProgram, CompletionDialogIsHiddenAndListsInAnsi)
+TEST_F(HostProgram, CompletionDialogIsHiddenAndListsNamesExactly)
 {
     HWND dlg = *lib.Var<HWND>("hDlgFileList");
     ASSERT_TRUE(IsWindow(dlg)) << "hDlgFileList is not a window";
@@ -202,41 +202,34 @@ TEST_F(HostProgram, CompletionDialogIsHiddenAndListsInAnsi)
     HWND list = GetDlgItem(dlg, 202);
     ASSERT_NE(nullptr, GetDlgItem(dlg, 200)) << "no pattern line 200";
     ASSERT_NE(nullptr, list) << "no list box 202";
+    EXPECT_TRUE(IsWindowUnicode(list)) << "an ANSI list box would keep only the code page's names";
 
     // Listed from this process, as the library lists from the focused
-    // program's process; the entries come back as ANSI text.
-    _mkdir("C:\\qrhokan");
-    _mkdir("C:\\qrhokan\\sub");
-    const std::string longName = "C:\\qrhokan\\" + std::string(150, 'l') + ".txt";
-    for (const std::string& name : {std::string("C:\\qrhokan\\alpha.txt"), longName}) {
-        FILE* f = fopen(name.c_str(), "w");
-        ASSERT_NE(nullptr, f) << name;
-        fclose(f);
+    // program's process, and read in UTF-16 as the library reads it: a name
+    // outside every code page comes back whole.
+    const std::wstring outside = L"\u0142\u00F3d\u017A \u30D5\u30A1 \U0001F600.txt";
+    CreateDirectoryW(L"C:\\qrhokan", NULL);
+    CreateDirectoryW(L"C:\\qrhokan\\sub", NULL);
+    for (const std::wstring& name : {std::wstring(L"alpha.txt"), outside}) {
+        HANDLE f = CreateFileW((L"C:\\qrhokan\\" + name).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, f);
+        CloseHandle(f);
     }
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    SendMessageA(list, LB_DIR, DDL_DIRECTORY, (LPARAM) "C:\\qrhokan\\*.*");
-    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-    std::string all;
-    int refused = 0;
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    SendMessageW(list, LB_DIR, DDL_DIRECTORY, (LPARAM)L"C:\\qrhokan\\*.*");
+    LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    std::wstring all;
     for (LRESULT i = 0; i < count; ++i) {
-        char text[600];
-        memset(text, 0x7F, sizeof text);
-        LRESULT len = SendMessageA(list, LB_GETTEXT, (WPARAM)i, (LPARAM)text);
-        if (len == LB_ERR) {
-            ++refused;
-        } else {
-            ASSERT_GE(len, 0);
-            ASSERT_LT(len, 256);
-            EXPECT_EQ((size_t)len, strlen(text)) << "entry " << i << " is not ANSI text of its length";
-            all += std::string(" ") + text;
-        }
-        // Nothing is written past what a 256-byte reader can hold.
-        EXPECT_EQ(0x7F, text[256]) << "entry " << i;
+        wchar_t text[300] = L"";
+        LRESULT len = SendMessageW(list, LB_GETTEXT, (WPARAM)i, (LPARAM)text);
+        ASSERT_EQ((size_t)len, wcslen(text)) << "entry " << i;
+        all += L"|" + std::wstring(text);
     }
-    EXPECT_NE(std::string::npos, all.find(" alpha.txt")) << "entries:" << all;
-    EXPECT_NE(std::string::npos, all.find(" [sub]")) << "entries:" << all;
-    EXPECT_EQ(1, refused) << "the entry too long for a 256-byte reader; entries:" << all;
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    all += L"|";
+    for (const std::wstring& entry : {std::wstring(L"alpha.txt"), std::wstring(L"[sub]"), outside})
+        EXPECT_NE(std::wstring::npos, all.find(L"|" + entry + L"|")) << "missing entry " << entry.size();
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
 }
 
 TEST_F(HostProgram, AliasListIsShownWhenTheLibraryAsks)
@@ -447,4 +440,92 @@ TEST_F(SessionEnd, HostSavesEverythingWhenTheSessionEnds)
     EXPECT_EQ("lo,logoff now", qr::ReadSetting("Alias-3"));
     EXPECT_EQ("555", qr::ReadSetting("Zure"));
     EXPECT_EQ("1", qr::ReadSetting("HistoryNext"));
+}
+
+// A Windows folder the user may not write (as on every Windows from Vista
+// on without administrator rights): the host keeps its file in the user's
+// own folder.  Made immutable for the test and writable again after it.
+class SessionEndUserFolder : public WineDesktop {
+protected:
+    std::string WindowsDir() { return qr::SettingsPath().substr(0, qr::SettingsPath().rfind('\\')); }
+    // The lines of a Windows-folder file from before; none: no such file.
+    virtual std::vector<std::string> OlderFile() { return {}; }
+    void BeforeHostStarts() override
+    {
+        DeleteFileA(qr::UserSettingsPath().c_str());
+        std::vector<std::string> older = OlderFile();
+        if (older.empty())
+            DeleteFileA(qr::SettingsPath().c_str());
+        else
+            ASSERT_TRUE(qr::WriteSettings(older) && qr::SetImmutable(qr::SettingsPath(), true));
+        ASSERT_TRUE(qr::SetImmutable(WindowsDir(), true)) << "chattr +i " << WindowsDir();
+    }
+    void TearDown() override
+    {
+        WineDesktop::TearDown();
+        qr::SetImmutable(qr::UserSettingsPath(), false);
+        EXPECT_TRUE(qr::SetImmutable(WindowsDir(), false));
+        qr::SetImmutable(qr::SettingsPath(), false);
+        DeleteFileA(qr::UserSettingsPath().c_str());
+    }
+    std::string UserSetting(const char* key)
+    {
+        char value[512] = "";
+        GetPrivateProfileStringA("Quillrun", key, "", value, sizeof value, qr::UserSettingsPath().c_str());
+        return value;
+    }
+};
+
+TEST_F(SessionEndUserFolder, HistoryIsKeptAcrossASessionEndAndTheNextStart)
+{
+    EXPECT_STREQ(qr::UserSettingsPath().c_str(), Text("chIniPath")) << "the file the library is told";
+    EXPECT_EQ("Hooks installed.", host.StateLine());
+    strcpy(Text("chHist"), "kept in the user's folder");
+    Int("iSetIndex") = 1;
+    EXPECT_EQ(0, qr::Run("wineboot.exe -e -f", 60000)) << "the session end was refused or failed";
+    EXPECT_TRUE(host.Process().WaitExit(10000)) << "the host outlived the session";
+    EXPECT_EQ("kept in the user's folder", UserSetting("1"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(qr::SettingsPath().c_str()));
+
+    RestoreBlock();
+    ASSERT_TRUE(host.Start());
+    EXPECT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "kept in the user's folder") == 0; }))
+        << "slot 0 after the next start: \"" << HistSlot(0) << "\"";
+}
+
+// An older file in the Windows folder, which may not be written now, is
+// carried over once; a save that fails is shown until one succeeds.
+class SessionEndCarryOver : public SessionEndUserFolder {
+protected:
+    std::vector<std::string> OlderFile() override
+    {
+        return {"[Quillrun]", "Zure=300", "Heropa=1", "1=older line", "2=", "Alias-1=ol,older alias", "HistoryNext=1"};
+    }
+};
+
+TEST_F(SessionEndCarryOver, AnOlderWindowsFolderFileIsCarriedOverAndAFailedSaveIsShown)
+{
+    EXPECT_STREQ("older line", HistSlot(0));
+    EXPECT_STREQ("ol,older alias", AliasEntry(0));
+    EXPECT_EQ(300, Int("iZure"));
+    EXPECT_EQ(1, Int("bHeropa"));
+    EXPECT_EQ("older line", UserSetting("1"));
+    EXPECT_EQ("Hooks installed.", host.StateLine());
+
+    // The user's file refuses a write too: the next save says so.
+    ASSERT_TRUE(qr::SetImmutable(qr::UserSettingsPath(), true));
+    host.Command(IDM_HEROPA);
+    EXPECT_TRUE(qr::WaitFor([&] { return host.StateLine().find("NOT saved") != std::string::npos; }))
+        << host.StateLine();
+    EXPECT_NE(std::string::npos, host.StateLine().find(qr::UserSettingsPath())) << host.StateLine();
+    ASSERT_TRUE(qr::SetImmutable(qr::UserSettingsPath(), false));
+    host.Command(IDM_HEROPA);
+    EXPECT_TRUE(qr::WaitFor([&] { return host.StateLine() == "Hooks installed."; })) << host.StateLine();
+
+    strcpy(Text("chHist") + 256, "newer line");
+    Int("iSetIndex") = 2;
+    ASSERT_TRUE(host.Close());
+    EXPECT_EQ("newer line", UserSetting("2"));
+    EXPECT_EQ("", qr::ReadSetting("2")) << "the Windows folder's file is left as it was";
+    EXPECT_EQ("older line", qr::ReadSetting("1"));
 }

@@ -1,5 +1,7 @@
 // A program for the Wine tests to type into: a window "QR target" with two
-// single-line edit fields (ids 1 and 2) and a button (id 3).  Every key
+// single-line edit fields (ids 1 and 2) and a button (id 3), and a third
+// field (id 6) of a Unicode window, whose text is UTF-16 as in most programs
+// of a current desktop (the other two are ANSI windows).  Every key
 // message the edit fields receive is appended to a log, kept as the text of a
 // hidden static control (id 4), which the tests read with WM_GETTEXT:
 //   " d42" key-down of virtual key 0x42, " u42" its key-up, " c62" a char.
@@ -18,7 +20,7 @@
 #include <string.h>
 
 static HWND hMain, hLog, hMenuText;
-static WNDPROC editProc;
+static WNDPROC editProc, editProcW;
 static char logText[16384];
 static size_t logLen;
 static HWND lastFocus;
@@ -45,6 +47,19 @@ static LRESULT CALLBACK EditProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_SETFOCUS: lastFocus = hWnd; break;
     }
     return CallWindowProcA(editProc, hWnd, msg, wParam, lParam);
+}
+
+// The Unicode field's procedure: a W procedure keeps the window Unicode.
+static LRESULT CALLBACK EditProcW(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: Append("d", wParam); break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: Append("u", wParam); break;
+    case WM_SETFOCUS: lastFocus = hWnd; break;
+    }
+    return CallWindowProcW(editProcW, hWnd, msg, wParam, lParam);
 }
 
 static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -100,7 +115,7 @@ int WINAPI WinMain(HINSTANCE hInst, HINSTANCE, LPSTR, int)
     wc.lpszClassName = "QRTarget";
     RegisterClassA(&wc);
     hMain = CreateWindowA("QRTarget", "QR target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 420, 200, 360,
-                          160, NULL, NULL, hInst, NULL);
+                          190, NULL, NULL, hInst, NULL);
     HWND e1 = CreateWindowA("Edit", "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
                             10, 10, 320, 22, hMain, (HMENU)1, hInst, NULL);
     HWND e2 = CreateWindowA("Edit", "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
@@ -109,8 +124,11 @@ int WINAPI WinMain(HINSTANCE hInst, HINSTANCE, LPSTR, int)
                   hMain, (HMENU)3, hInst, NULL);
     hLog = CreateWindowA("Static", "", WS_CHILD, 0, 0, 0, 0, hMain, (HMENU)4, hInst, NULL);
     hMenuText = CreateWindowA("Static", "", WS_CHILD, 0, 0, 0, 0, hMain, (HMENU)5, hInst, NULL);
+    HWND e6 = CreateWindowW(L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
+                            10, 100, 320, 22, hMain, (HMENU)6, hInst, NULL);
     editProc = (WNDPROC)SetWindowLongPtrA(e1, GWLP_WNDPROC, (LONG_PTR)EditProc);
     SetWindowLongPtrA(e2, GWLP_WNDPROC, (LONG_PTR)EditProc);
+    editProcW = (WNDPROC)SetWindowLongPtrW(e6, GWLP_WNDPROC, (LONG_PTR)EditProcW);
     SetForegroundWindow(hMain);
     SetFocus(e1);
 

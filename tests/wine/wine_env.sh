@@ -62,6 +62,9 @@ wine_cleanup() {
     QR_XVFB_PID=
   fi
   if [ -n "${QR_TEMP_PREFIX:-}" ]; then
+    # A test that made a file or folder immutable (chattr +i) and did not
+    # live to undo it would leave a folder even root cannot remove.
+    chattr -R -i "$QR_TEMP_PREFIX/drive_c" 2>/dev/null
     rm -rf "$QR_TEMP_PREFIX"
     QR_TEMP_PREFIX=
   fi
