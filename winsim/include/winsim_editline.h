@@ -46,7 +46,8 @@ struct Combo {
 Combo createComboBox(HWND parent, int id);
 
 // The host's completion dialog: a top-level dialog with a sorted list box
-// (control 202) and a static text (control 200).
+// (control 202) and a static text (control 200), Unicode windows as the
+// host makes them.
 struct CompletionDialog {
     HWND dialog;
     HWND list;

@@ -486,6 +486,7 @@ CompletionDialog createCompletionDialog()
     dlg.cls = "#32770";
     dlg.title = "File list";
     dlg.style = WS_POPUP | WS_CAPTION;
+    dlg.unicode = true;
     CompletionDialog d;
     d.dialog = createWindow(dlg);
     WindowSpec list;
@@ -493,12 +494,14 @@ CompletionDialog createCompletionDialog()
     list.style = WS_CHILD | WS_VISIBLE | LBS_STANDARD;
     list.parent = d.dialog;
     list.id = 202;
+    list.unicode = true;
     d.list = createControl(list);
     WindowSpec pattern;
     pattern.cls = "Static";
     pattern.style = WS_CHILD | WS_VISIBLE;
     pattern.parent = d.dialog;
     pattern.id = 200;
+    pattern.unicode = true;
     d.pattern = createControl(pattern);
     return d;
 }
