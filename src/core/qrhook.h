@@ -131,6 +131,10 @@ LRESULT SendToHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 int AskHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* answer,
                   int wide = 0);
 
+// The settings file every part of the library uses (core/settings.cpp): the
+// path the host chose, else the name alone (the Windows folder).
+void SettingsFile(char* out, size_t size);
+
 // ---------------------------------------------------------------------------
 // Keyboard hook helpers (hotkeys/).
 extern "C" int StrCmpIMy(const char* a, const char* b);

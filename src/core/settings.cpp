@@ -10,7 +10,7 @@
 
 // The host may fill the path to its last byte without a terminator: it is
 // read with a bound, and a path that does not fit counts as none.
-static void SettingsFile(char* out, size_t size)
+void SettingsFile(char* out, size_t size)
 {
     size_t len = 0;
     while (len < sizeof chIniPath && chIniPath[len])

@@ -1,5 +1,6 @@
 // Shut-down, log-off and restart, the screen saver, the keyboard lock and the
 // replacement of the system's normal pointer.
+#include "core/contract.h"
 #include "core/qrhook.h"
 
 #include <string.h>
@@ -27,8 +28,7 @@ static const char kScrnSave[] = "SCRNSAVE.EXE";
 static const char kNoScreenSaver[] = "\x28\x82\xC8\x82\xB5\x29";
 // The host's settings file keeps a copy of the user's entry while it is
 // suppressed, so that the entry survives the end of the shared block.
-static const char kSettingsFile[] = "Quillrun.Ini";
-static const char kSettingsSection[] = "Quillrun";
+static const char kSettingsSection[] = QR_SETTINGS_SECTION;
 static const char kSavedScrnSaveKey[] = "SavedScrnSave";
 
 static const DWORD kNormalPointer = 32512;  // OCR_NORMAL
@@ -131,17 +131,19 @@ void ActToggleScreenSaver(void)
     if (bScrnSaveOn == 1) {
         bScrnSaveOn = 0;
         GetPrivateProfileStringA(kBoot, kScrnSave, kNoScreenSaver, chScrnSaveExe, 63, kSystemIni);
+        char settings[MAX_PATH];
+        SettingsFile(settings, sizeof settings);
         if (EntryHoldsSuppressionValue()) {
             // Suppressed already, by a press whose shared block has gone
             // since: the user's entry is the copy in the settings file (the
             // suppression value when there is none).  The copy stays there
             // until the restoring press.
             GetPrivateProfileStringA(kSettingsSection, kSavedScrnSaveKey, kNoScreenSaver, chScrnSaveExe,
-                                     63, kSettingsFile);
+                                     63, settings);
         } else {
             // The user's own entry replaces any copy that an earlier
             // suppression may have left.
-            WritePrivateProfileStringA(kSettingsSection, kSavedScrnSaveKey, chScrnSaveExe, kSettingsFile);
+            WritePrivateProfileStringA(kSettingsSection, kSavedScrnSaveKey, chScrnSaveExe, settings);
         }
         WritePrivateProfileStringA(kBoot, kScrnSave, kNoScreenSaver, kSystemIni);
     } else {
@@ -150,7 +152,7 @@ void ActToggleScreenSaver(void)
         bScrnSaveOn = 1;
         chScrnSaveExe[sizeof chScrnSaveExe - 1] = 0;
         WritePrivateProfileStringA(kBoot, kScrnSave, chScrnSaveExe, kSystemIni);
-        WritePrivateProfileStringA(kSettingsSection, kSavedScrnSaveKey, NULL, kSettingsFile);
+        WriteProfileStriMy(kSettingsSection, kSavedScrnSaveKey, NULL);
     }
 }
 

@@ -190,13 +190,19 @@ TEST_F(SystemActions, MissingScreenSaverEntryComesBackAsNone)
 
 // The shared block goes away while the entry is suppressed (the host and
 // every program holding the library ended): the user's entry is not lost.
+// The copy lies in the settings file the host chose.
 TEST_F(SystemActions, ScreenSaverEntrySurvivesTheEndOfTheSharedBlock)
 {
+    static const char kUserFile[] = "C:\\Users\\me\\Quillrun\\Quillrun.Ini";
+    ws::writeFile(kUserFile, "");
+    strcpy(chIniPath, kUserFile);
     SetScreenSaverEntry("SSTARS.SCR");
     Press(VK_F4);
     ASSERT_EQ(kNone, ScreenSaverEntry());
+    EXPECT_NE(std::string::npos, ws::readFile(kUserFile).find("SavedScrnSave=SSTARS.SCR"));
 
-    RestoreDefaults();  // a fresh block
+    RestoreDefaults();  // a fresh block, and the host tells the file again
+    strcpy(chIniPath, kUserFile);
     Press(VK_F4);       // finds the entry suppressed already
     EXPECT_EQ(kNone, ScreenSaverEntry());
     Press(VK_F4);
