@@ -36,14 +36,14 @@ void AskHost(UINT msg)
 extern "C" LRESULT CALLBACK FloorKeyHook(int code, WPARAM wParam, LPARAM lParam)
 {
     // History asks the host at every key event.
-    AskHost(1554);
+    AskHost(HM_HISTORY_ON);
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
 extern "C" LRESULT CALLBACK FloorCbtHook(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HCBT_SETFOCUS)
-        AskHost(10869);
+        AskHost(HM_POINTER_JUMP);
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
@@ -64,7 +64,7 @@ void BuildDesktop()
     bJapaneseEnv = 1;  // the block's initial value; one scenario changes it
     gHost = ws::createWindow(Win("Quillrun", WS_VISIBLE, NULL, RECT{0, 0, 100, 100}));
     ws::setHandler(gHost, [](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
-        return msg == 1554 || msg == 10869 ? 1 : 0;
+        return msg == HM_HISTORY_ON || msg == HM_POINTER_JUMP ? 1 : 0;
     });
     gApp = ws::createWindow(Win("Notepad", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL, RECT{0, 200, 800, 700}));
     gDialog = ws::createWindow(Win("#32770", WS_VISIBLE | WS_POPUP | WS_CAPTION, NULL, RECT{100, 100, 500, 300}));

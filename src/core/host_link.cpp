@@ -1,6 +1,7 @@
 // The library's boundary towards the host application: process attach, the
 // host window and instance, installing and removing the system-wide hooks,
 // and the host messages.
+#include "core/host_link.h"
 #include "core/qrhook.h"
 
 #if defined(_WIN32)
@@ -36,14 +37,13 @@ HWND FindHostWindow(void)
 // that is seen as hung (it has not read its queue for seconds) is not waited
 // for at all.  No answer, like no host window, counts as 0: the
 // host-controlled services are off.
-int AskHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* answer, int wide)
+int AskHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* answer, int wide,
+                  UINT limitMs)
 {
     DWORD_PTR result = 0;
     *answer = 0;
-    LRESULT sent = wide ? SendMessageTimeoutW(hWnd, msg, wParam, lParam, SMTO_ABORTIFHUNG,
-                                              kHostAnswerLimitMs, &result)
-                        : SendMessageTimeoutA(hWnd, msg, wParam, lParam, SMTO_ABORTIFHUNG,
-                                              kHostAnswerLimitMs, &result);
+    LRESULT sent = wide ? SendMessageTimeoutW(hWnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, limitMs, &result)
+                        : SendMessageTimeoutA(hWnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, limitMs, &result);
     if (!sent)
         return 0;
     *answer = (LRESULT)result;

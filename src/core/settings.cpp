@@ -7,6 +7,7 @@
 #include "core/contract.h"
 #include "core/qrhook.h"
 #include "core/text.h"
+#include "core/host_link.h"
 
 // The host may fill the path to its last byte without a terminator: it is
 // read with a bound, and a path that does not fit counts as none.

@@ -34,3 +34,11 @@ __asm__(".section .shared,\"b\"\n\t.text");
 #else
 #define QR_EXTERN_C extern
 #endif
+
+// The block's initial values (core/shared_block.cpp): written once, by the
+// first process that maps the library.  Each room with non-zero initial
+// values of its own sets them in its function.
+void SetBlockInitialValues(void);
+void WindowActionsInitialValues(void);
+void SystemActionsInitialValues(void);
+void FileDialogInitialValues(void);

@@ -19,11 +19,11 @@ HOOKPROC hPMacroHook QR_SHARED = 0;
 HHOOK hOldPMacroHook QR_SHARED = 0;
 int bPlayBackFirst QR_SHARED = 0;
 int iEventCnt QR_SHARED = 0;
-EVENTMSG SysEvent[1024] QR_SHARED = {};
+EVENTMSG SysEvent[QR_MACRO_RECORDS] QR_SHARED = {};
 int bIconAnimation QR_SHARED = 0;
 int iDlgContextID QR_SHARED = 0;
 int iZure QR_SHARED = 0;
-char chCtrlShift[28] QR_SHARED = "";
+char chCtrlShift[QR_LETTER_SWITCHES] QR_SHARED = "";
 int bFocusMoveClick QR_SHARED = 0;
 int iSelCursorIndex QR_SHARED = 0;
 int bKBLock QR_SHARED = 0;
@@ -38,10 +38,10 @@ HWND hDlgFileList QR_SHARED = 0;
 HWND hWndNowFocus QR_SHARED = 0;
 char chClassName[64] QR_SHARED = "";
 int bIsAlias QR_SHARED = 0;
-char chAlias[32][128] QR_SHARED = {};
+char chAlias[QR_RING_SLOTS][QR_ALIAS_TEXT] QR_SHARED = {};
 int iGetIndex QR_SHARED = 0;
 int iSetIndex QR_SHARED = 0;
-char chHist[32][256] QR_SHARED = {};
+char chHist[QR_RING_SLOTS][QR_HIST_TEXT] QR_SHARED = {};
 int bIsHistory QR_SHARED = 0;
 HCURSOR hPreCursor QR_SHARED = 0;
 HHOOK hCBTHook QR_SHARED = 0;
@@ -56,11 +56,11 @@ int bHeropa QR_SHARED = 0;
 // The exact text of the history ring and the alias table, slot for slot, as
 // the fields of Unicode windows held it; a slot counts only while the
 // code-page slot beside it is its code-page form (core/text.h).
-WCHAR wchHist[32][256] QR_SHARED = {};
-WCHAR wchAlias[32][128] QR_SHARED = {};
+WCHAR wchHist[QR_RING_SLOTS][QR_HIST_TEXT] QR_SHARED = {};
+WCHAR wchAlias[QR_RING_SLOTS][QR_ALIAS_TEXT] QR_SHARED = {};
 // The settings file the host chose (full path); empty: "Quillrun.Ini" in
 // the Windows folder.
-char chIniPath[260] QR_SHARED = "";
+char chIniPath[QR_INI_PATH] QR_SHARED = "";
 
 // The host link: shared, not exported.
 HINSTANCE hInstLib QR_SHARED = 0;
@@ -85,13 +85,13 @@ static LONG lBlockCreated QR_SHARED = 0;
 
 static void SetExportedInitialValues(void)
 {
-    iZure = 1024;
+    iZure = QR_INITIAL_ZURE;
     memcpy(chCtrlShift, "11111111111111111111111111", 27);
     bFocusMoveClick = 1;
     bJapaneseEnv = 1;
     bCtrlShift = 1;
     bCursorChange = 1;
-    lAida = 30000;
+    lAida = QR_INITIAL_AIDA;
     bIsHokan = 1;
     bIsAlias = 1;
     bIsHistory = 1;

@@ -1,7 +1,19 @@
-// Text of both widths; see text.h.
+// The text toolkit; see text.h.
 #include "core/text.h"
 
 #include <string.h>
+
+int DbcsHighByteLeads(char c)
+{
+    return IsDBCSLeadByte((BYTE)c) ? 1 : 0;
+}
+
+size_t CharSize(const char* text)
+{
+    if (text[0] == 0)
+        return 0;
+    return DbcsIsLeadByte(text[0]) && text[1] != 0 ? 2 : 1;
+}
 
 size_t CharSize(const WCHAR* text)
 {
@@ -60,6 +72,28 @@ template <class C> int FindChar(const C* text, char c)
     return -1;
 }
 
+template <class C> int FindLastChar(const C* text, char c)
+{
+    int last = -1;
+    for (size_t at = 0, step; (step = CharSize(text + at)) != 0; at += step)
+        if (step == 1 && text[at] == (C)(unsigned char)c)
+            last = (int)at;
+    return last;
+}
+
+template <class C> int Contains(const C* text, const C* needle)
+{
+    for (size_t at = 0, step;; at += step) {
+        size_t i = 0;
+        while (needle[i] && text[at + i] == needle[i])
+            ++i;
+        if (needle[i] == 0)
+            return 1;
+        if ((step = CharSize(text + at)) == 0)
+            return 0;
+    }
+}
+
 template <class C> size_t LastChars(const C* text, size_t len, int n)
 {
     size_t count = 0;
@@ -98,12 +132,62 @@ template <class C> int EqualNoCase(const C* a, const C* b, size_t n)
     return 1;
 }
 
+void CopyUpper(char* dst, const char* src, size_t size)
+{
+    if (size == 0)
+        return;
+    size_t at = 0;
+    for (size_t step; (step = CharSize(src + at)) != 0 && at + step < size; at += step) {
+        dst[at] = step == 1 ? UpperAscii(src[at]) : src[at];
+        if (step == 2)
+            dst[at + 1] = src[at + 1];
+    }
+    dst[at] = 0;
+}
+
+int CopyIfFits(char* dst, size_t size, const char* src)
+{
+    if (size == 0 || !src)
+        return 0;
+    size_t len = 0;
+    while (src[len])
+        if (++len >= size)
+            return 0;
+    memmove(dst, src, len + 1);
+    return 1;
+}
+
+template <class C> int AppendIfFits(C* dst, size_t size, const char* src)
+{
+    size_t len = 0, add = strlen(src);
+    while (len < size && dst[len])
+        ++len;
+    if (len + add + 1 > size)
+        return 0;
+    for (size_t i = 0; i <= add; ++i)
+        dst[len + i] = (C)(unsigned char)src[i];
+    return 1;
+}
+
+void ReadClassName(HWND hWnd, char* buf, int size)
+{
+    if (size <= 0)
+        return;
+    buf[0] = 0;
+    GetClassNameA(hWnd, buf, size);
+    // Older systems leave a name cut at the limit without its terminator.
+    buf[size - 1] = 0;
+}
+
 #define QR_BOTH_WIDTHS(C)                                                       \
     template void CopyBounded<C>(C*, size_t, const C*, size_t);                 \
     template size_t AfterLastOf<C>(const C*, const char*);                      \
     template int FindChar<C>(const C*, char);                                   \
+    template int FindLastChar<C>(const C*, char);                               \
+    template int Contains<C>(const C*, const C*);                               \
     template size_t LastChars<C>(const C*, size_t, int);                        \
-    template int EqualNoCase<C>(const C*, const C*, size_t);
+    template int EqualNoCase<C>(const C*, const C*, size_t);                    \
+    template int AppendIfFits<C>(C*, size_t, const char*);
 QR_BOTH_WIDTHS(char)
 QR_BOTH_WIDTHS(WCHAR)
 

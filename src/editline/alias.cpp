@@ -10,6 +10,7 @@
 // code-page form.
 #include "core/qrhook.h"
 #include "editline/editline.h"
+#include "core/text.h"
 
 #include <string.h>
 
@@ -38,7 +39,7 @@ static void ClearScratch(void)
 static void ActOn(int outcome)
 {
     if (outcome & ALIAS_SHOW_LIST)
-        PostMessageA(hWndHost, WM_SYSCOMMAND, 11, 0);
+        PostMessageA(hWndHost, WM_SYSCOMMAND, QR_SYSCMD_ALIAS_LIST, 0);
     if (outcome & ALIAS_BEEP)
         MessageBeep(0xFFFFFFFF);
 }

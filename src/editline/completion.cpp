@@ -6,11 +6,11 @@
 // a word empty it.
 #include "core/qrhook.h"
 #include "editline/editline.h"
+#include "core/host_link.h"
+#include "core/text.h"
 
 #include <string.h>
 
-#define QR_LIST_ID 202
-#define QR_PATTERN_ID 200
 #define VK_KEY_L 76
 #define VK_KEY_O 79
 
@@ -33,7 +33,7 @@ static WCHAR wchHokanEntry[256] QR_SHARED = {};
 
 static HWND FileList(void)
 {
-    return GetDlgItem(hDlgFileList, QR_LIST_ID);
+    return GetDlgItem(hDlgFileList, QR_COMPLETION_LIST_ID);
 }
 
 static int IsResetKey(WPARAM vk)
@@ -67,12 +67,19 @@ struct ListTalk {
     int silent;   // the host has not answered
 };
 
+// The listing makes the host read a whole folder, which may take seconds
+// (a large folder, a network drive, a cold disk).  The host is busy, not
+// hung: it gets a bound of its own.  A host that is hung (it has read no
+// message for seconds) is still not waited for at all.
+#define kListingLimitMs 5000
+
 static LRESULT AskList(ListTalk* t, UINT msg, WPARAM wParam, LPARAM lParam, int wide)
 {
     LRESULT answer = 0;
     if (t->silent)
         return 0;
-    if (!AskHostWindow(t->list, msg, wParam, lParam, &answer, wide) && IsWindow(t->list))
+    UINT limit = msg == LB_DIR ? kListingLimitMs : kHostAnswerLimitMs;
+    if (!AskHostWindow(t->list, msg, wParam, lParam, &answer, wide, limit) && IsWindow(t->list))
         t->silent = 1;
     return answer;
 }
@@ -157,7 +164,7 @@ template <class C> static int BuildList(ListTalk* t, C* line, C* pattern, C* ent
     entry[0] = 0;
     iHokanIndex = 0;
     CopyBounded(pattern, QR_LINE_TEXT, line + LastWordStart(line), QR_LINE_TEXT);
-    SetText(GetDlgItem(hDlgFileList, QR_PATTERN_ID), pattern);
+    SetText(GetDlgItem(hDlgFileList, QR_COMPLETION_PATTERN_ID), pattern);
     AskList(t, LB_DIR, DDL_DIRECTORY, (LPARAM)pattern, t->wide);
     return 1;
 }
@@ -167,6 +174,7 @@ template <class C> static int BuildList(ListTalk* t, C* line, C* pattern, C* ent
 template <class C> static int Complete(int key, C* line, C* pattern, C* entry, int wide)
 {
     ListTalk t = {FileList(), wide, 0, 0};
+    int cursor = iHokanIndex;
     line[0] = 0;
     ReadField(line);
     line[QR_LINE_TEXT - 1] = 0;
@@ -185,10 +193,12 @@ template <class C> static int Complete(int key, C* line, C* pattern, C* entry, i
             StepBackward(&t, entry);
         StepBackward(&t, entry);
     }
-    // A host that stopped answering on the way leaves the field and the last
-    // direction as they were.
-    if (t.silent)
+    // A host that stopped answering on the way leaves the field, the last
+    // direction and the cursor as they were.
+    if (t.silent) {
+        iHokanIndex = cursor;
         return 0;
+    }
     iHokanLastKey = key;
 
     // An entry or a completed line too long for the buffers leaves the field

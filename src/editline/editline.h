@@ -9,15 +9,23 @@
 // services keep exactly.
 #pragma once
 
+#include <windows.h>
+
 #include <stddef.h>
 
+#include "core/contract.h"
 #include "core/text.h"
 
-#define QR_RING_SLOTS 32
-#define QR_HIST_TEXT 256
-#define QR_ALIAS_TEXT 128
 #define QR_ALIAS_NAME 32     // 31 bytes and the terminator
 #define QR_LINE_TEXT 256
+
+// --- The field the services act on -----------------------------------------
+
+// One of the known single-line text field classes (ASCII case ignored).
+int IsEditClass(const char* className);
+// hwnd is a single-line field of a known edit class; its class name is read
+// into classBuf (limit bytes, terminator included).
+int IsRecognisedField(HWND hwnd, char* classBuf, int limit);
 
 // --- The history ring --------------------------------------------------------
 
@@ -41,9 +49,6 @@ int HistRingNewer(char ring[][QR_HIST_TEXT], int* getIndex, int* lastKey, int ke
 // Every other key sends the recall cursor back to the newest line.
 void HistRingRestart(int setIndex, int* getIndex);
 
-// The settings key of a slot: the slot number plus 1 in lower-case
-// hexadecimal, after prefix ("" or "Alias-").  out holds at least 16 bytes.
-void SlotKeyName(char* out, size_t size, const char* prefix, int slot);
 // A slot's text as a settings value: at most size - 1 bytes, CR and LF
 // turned into spaces so that the line cannot split in the file, and enclosed
 // in double quotes where the profile reader would otherwise drop blanks at
@@ -81,9 +86,6 @@ template <class C> size_t LastWordStart(const C* line);
 // The wildcard a word is listed with: "*" when it holds a dot, "*.*" when
 // not, NULL when it already holds '?' or '*'.
 template <class C> const char* CompletionWildcard(const C* word);
-// Appends the ASCII suffix when the result fits in size units; returns 0
-// (line kept) when it does not.
-template <class C> int AppendIfFits(C* line, size_t size, const char* suffix);
 // A directory entry "[name]" becomes "name" ("[..]" becomes "..").
 template <class C> void StripDirectoryBrackets(C* entry);
 // Replaces what follows the last space, tab or backslash (the whole line if

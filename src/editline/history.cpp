@@ -11,6 +11,8 @@
 #include "core/contract.h"
 #include "core/qrhook.h"
 #include "editline/editline.h"
+#include "core/host_link.h"
+#include "core/text.h"
 
 #include <string.h>
 
@@ -21,10 +23,6 @@
 static int iHistLastKey QR_SHARED = 0;
 // The history line buffer: the focus window's class name, then its text.
 static char chHistLine[256] QR_SHARED = "";
-// Settings key and value being written by HistryAndAliasSave.
-static char chHistKey[16] QR_SHARED = "";
-// Two bytes more than a slot: a value may be saved in quotes.
-static char chHistValue[258] QR_SHARED = "";
 // The exact text of a Unicode window's field.
 static WCHAR wchHistLine[256] QR_SHARED = {};
 
@@ -197,25 +195,33 @@ static void SaveExactText(int slot, const char* prefix, const WCHAR* exact, cons
     WriteProfileStriMy(QR_EXACT_SECTION, key, value);
 }
 
+// One slot's code-page text under its key.  Key and value are built on the
+// stack: the host's save and a shut-down hot key's save in another program
+// can run at the same moment, and buffers in the shared block would let one
+// write its value under the other's key.  A slot holds at most 255 (an alias
+// entry 127) characters; the host may have filled one to its last byte
+// without a terminator.
+static void SaveSlot(int slot, const char* prefix, const char* text, size_t size)
+{
+    char key[16];
+    char value[QR_HIST_TEXT + 2];  // a value may be saved in quotes
+    SlotKeyName(key, sizeof key, prefix, slot);
+    ProfileSafeCopy(value, sizeof value, text, size - 1);
+    WriteProfileStriMy(QR_SETTINGS_SECTION, key, value);
+}
+
 void WINAPI HistryAndAliasSave(void)
 {
-    // A slot holds at most 255 (an alias entry 127) characters; the host may
-    // have filled one to its last byte without a terminator.
     if (bIsHistory == 1) {
         for (int slot = 0; slot < 32; ++slot) {
-            SlotKeyName(chHistKey, sizeof chHistKey, "", slot);
-            ProfileSafeCopy(chHistValue, sizeof chHistValue, chHist[slot], sizeof chHist[slot] - 1);
-            WriteProfileStriMy(QR_SETTINGS_SECTION, chHistKey, chHistValue);
+            SaveSlot(slot, "", chHist[slot], QR_HIST_TEXT);
             SaveExactText(slot, "", wchHist[slot], chHist[slot], QR_HIST_TEXT);
         }
     }
     if (bIsAlias == 1) {
         for (int slot = 0; slot < 32; ++slot) {
-            SlotKeyName(chHistKey, sizeof chHistKey, "Alias-", slot);
-            ProfileSafeCopy(chHistValue, sizeof chHistValue, chAlias[slot], sizeof chAlias[slot] - 1);
-            WriteProfileStriMy(QR_SETTINGS_SECTION, chHistKey, chHistValue);
-            SaveExactText(slot, "Alias-", wchAlias[slot], chAlias[slot], QR_ALIAS_TEXT);
+            SaveSlot(slot, QR_ALIAS_KEY_PREFIX, chAlias[slot], QR_ALIAS_TEXT);
+            SaveExactText(slot, QR_ALIAS_KEY_PREFIX, wchAlias[slot], chAlias[slot], QR_ALIAS_TEXT);
         }
     }
-    chHistValue[0] = 0;
 }

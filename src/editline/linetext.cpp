@@ -4,6 +4,7 @@
 // (core/text.h); the only other platform call is the code-page form of a
 // UTF-16 alias definition.
 #include "editline/editline.h"
+#include "core/text.h"
 
 #include <string.h>
 
@@ -86,27 +87,6 @@ int HistRingNewer(char ring[][QR_HIST_TEXT], int* getIndex, int* lastKey, int ke
 void HistRingRestart(int setIndex, int* getIndex)
 {
     *getIndex = RingStepBack(setIndex);
-}
-
-void SlotKeyName(char* out, size_t size, const char* prefix, int slot)
-{
-    static const char kDigits[] = "0123456789abcdef";
-    char digits[12];
-    size_t n = 0;
-    unsigned value = (unsigned)slot + 1;
-    do {
-        digits[n++] = kDigits[value % 16];
-        value /= 16;
-    } while (value && n < sizeof digits);
-    size_t len = 0;
-    while (prefix[len] && len + 1 < size) {
-        out[len] = prefix[len];
-        ++len;
-    }
-    while (n && len + 1 < size)
-        out[len++] = digits[--n];
-    if (size)
-        out[len < size ? len : size - 1] = 0;
 }
 
 // The platform's profile reader drops blanks around a value and one pair of
@@ -315,16 +295,6 @@ template <class C> const char* CompletionWildcard(const C* word)
     return FindChar(word, '.') >= 0 ? "*" : "*.*";
 }
 
-template <class C> int AppendIfFits(C* line, size_t size, const char* suffix)
-{
-    size_t len = TextLength(line), add = strlen(suffix);
-    if (len + add + 1 > size)
-        return 0;
-    for (size_t i = 0; i <= add; ++i)
-        line[len + i] = (C)(unsigned char)suffix[i];
-    return 1;
-}
-
 template <class C> void StripDirectoryBrackets(C* entry)
 {
     if (entry[0] != '[')
@@ -350,7 +320,6 @@ template <class C> int ReplaceLastName(C* line, size_t size, const C* completion
     template int AliasRunLine<C>(C[][QR_ALIAS_TEXT], C*, C*, C*, size_t, int);          \
     template size_t LastWordStart<C>(const C*);                                        \
     template const char* CompletionWildcard<C>(const C*);                              \
-    template int AppendIfFits<C>(C*, size_t, const char*);                             \
     template void StripDirectoryBrackets<C>(C*);                                       \
     template int ReplaceLastName<C>(C*, size_t, const C*);
 QR_LINE_FUNCTIONS(char)

@@ -8,6 +8,7 @@
 // library "WinNLS32.Dll" where it exists.  Both are found, loaded and
 // released again at every call, and nothing about them is remembered.
 #include "core/qrhook.h"
+#include "core/text.h"
 #include "editline/editline.h"
 
 #include <string.h>
@@ -57,22 +58,10 @@ static const char* const kEditClasses[] = {
     "TMemo",          "ThunderTextBox",  "ThunderRTTextBox", "ThunderRT5TextBox",
 };
 
-static int SameNameNoCase(const char* a, const char* b)
-{
-    for (;; ++a, ++b) {
-        char x = (*a >= 'A' && *a <= 'Z') ? (char)(*a - 'A' + 'a') : *a;
-        char y = (*b >= 'A' && *b <= 'Z') ? (char)(*b - 'A' + 'a') : *b;
-        if (x != y)
-            return 0;
-        if (x == 0)
-            return 1;
-    }
-}
-
 int IsEditClass(const char* className)
 {
     for (const char* known : kEditClasses)
-        if (SameNameNoCase(className, known))
+        if (SameNoCase(className, known))
             return 1;
     return 0;
 }
@@ -81,9 +70,7 @@ int IsRecognisedField(HWND hwnd, char* classBuf, int limit)
 {
     if (hwnd == NULL)
         return 0;
-    classBuf[0] = 0;
-    GetClassNameA(hwnd, classBuf, limit);
-    classBuf[limit - 1] = 0;
+    ReadClassName(hwnd, classBuf, limit);
     if (!IsEditClass(classBuf))
         return 0;
     return (GetWindowLongA(hwnd, GWL_STYLE) & ES_MULTILINE) == 0;

@@ -8,6 +8,9 @@
 //   idle     hWndOya 0, lMoved 0: at start and after every destruction
 //   pending  hWndOya the parent of the control jumped to: after a jump
 #include "core/qrhook.h"
+#include "core/text.h"
+#include "core/host_link.h"
+#include "focus/focus.h"
 
 // Tick counts are compared in wrap-around arithmetic: the tick count of the
 // last jump and the time elapsed since then, as a signed value.  A negative
@@ -103,9 +106,7 @@ int WINAPI IsBackNeeded(int tick, HWND hWnd)
         // A window of the "bosa_" family closing soon after a jump brings
         // the pointer back wherever it stands.  The buffer is shared: a read
         // that fails must not leave another process's class name to decide.
-        chClassName[0] = 0;
-        GetClassNameA(hWnd, chClassName, sizeof chClassName);
-        chClassName[sizeof chClassName - 1] = 0;
+        ReadClassName(hWnd, chClassName, sizeof chClassName);
         return ClassHasBosaPrefix(chClassName);
     }
     POINT p = {0, 0};

@@ -3,36 +3,15 @@
 // user's own mouse action vetoes it (bFocusMoveClick).
 #include "core/qrhook.h"
 
-#include "core/dbcs.h"
+#include "core/text.h"
+#include "focus/focus.h"
 
 #include <string.h>
-
-static char FoldAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
-}
-
-// Whole-name comparison ignoring the case of ASCII letters.  Byte by byte is
-// enough here: every entry is plain ASCII, so a name with a double-byte
-// character already differs at its lead byte.
-static int SameClassName(const char* name, const char* entry)
-{
-    for (;; ++name, ++entry) {
-        if (FoldAscii(*name) != FoldAscii(*entry))
-            return 0;
-        if (!*name)
-            return 1;
-    }
-}
 
 // "bosa_" at the start, in any case; a shorter name does not match.
 int ClassHasBosaPrefix(const char* name)
 {
-    static const char kPrefix[] = "BOSA_";
-    for (int i = 0; i < 5; ++i)
-        if (!name[i] || FoldAscii(name[i]) != kPrefix[i])
-            return 0;
-    return 1;
+    return EqualNoCase(name, "bosa_", 5) && TextLength(name) >= 5;
 }
 
 static const char* const kJumpClasses[62] = {
@@ -68,7 +47,7 @@ static int Listed(const char* name, const char* const* list, int count)
 {
     for (int i = 0; i < count; ++i) {
         int prefixEntry = strcmp(list[i], "bosa_") == 0;
-        if (prefixEntry ? ClassHasBosaPrefix(name) : SameClassName(name, list[i]))
+        if (prefixEntry ? ClassHasBosaPrefix(name) : SameNoCase(name, list[i]))
             return 1;
     }
     return 0;
@@ -87,7 +66,7 @@ int ButtonEditListed(const char* name)
 // Controls inside windows of these classes never draw the pointer.
 static int ExcludedParentClass(const char* name)
 {
-    return SameClassName(name, "PROJECT") || SameClassName(name, "wndclass_pbrs");
+    return SameNoCase(name, "PROJECT") || SameNoCase(name, "wndclass_pbrs");
 }
 
 // The frame band of rectangle r: the outer rows and columns, widened by the
@@ -114,9 +93,7 @@ int FrameBandHit(RECT r, POINT p, int fx, int fy, int menu, int caption)
 // within the buffer whatever another process left in it.
 static void ReadClassName(HWND hWnd, int maxCount)
 {
-    chClassName[0] = 0;
-    GetClassNameA(hWnd, chClassName, maxCount);
-    chClassName[sizeof chClassName - 1] = 0;
+    ReadClassName(hWnd, chClassName, maxCount);
 }
 
 // Parent chains are never this deep; the bound only keeps a damaged chain
@@ -136,8 +113,8 @@ static HWND FindFrame(HWND hWnd)
         ReadClassName(w, sizeof chClassName - 1);
         // Upper-cased and searched by characters: a double-byte character
         // whose second byte reads as 'm' or 'M' never starts an "MDI".
-        DbcsCopyUpper(chClassName, chClassName, sizeof chClassName);
-        if (DbcsContains(chClassName, "MDI"))
+        CopyUpper(chClassName, chClassName, sizeof chClassName);
+        if (Contains(chClassName, "MDI"))
             return previous;
         if (style & WS_POPUP)
             return w;

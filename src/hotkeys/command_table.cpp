@@ -1,7 +1,11 @@
 // The Ctrl+Shift command table: 54 keys, each with its action and whether the
 // focused program is kept from seeing the key.
+#include "core/host_link.h"
 #include "core/qrhook.h"
 #include "hotkeys/hotkeys.h"
+#include "hotkeys/system_actions.h"
+#include "hotkeys/window_actions.h"
+#include "macro/macro.h"
 
 static void SendHotKeyToHost(WPARAM vk)
 {
@@ -9,7 +13,7 @@ static void SendHotKeyToHost(WPARAM vk)
 }
 
 // Ctrl+Shift+Backspace: 0 -> 1 with a beep; any other value -> 0 silently.
-static void CmdToggleFocusMoveClick(WPARAM)
+static void CmdToggleFocusMoveClick(void)
 {
     if (bFocusMoveClick == 0) {
         bFocusMoveClick = 1;
@@ -19,133 +23,112 @@ static void CmdToggleFocusMoveClick(WPARAM)
     }
 }
 
-static void CmdMeFocusOff(WPARAM)
+static void CmdMeFocusOff(void)
 {
     bMeFocus = 0;
     Mem();
 }
 
-static void CmdRunFlagsOff(WPARAM)
+static void CmdRunFlagsOff(void)
 {
     bRun2 = bRun3 = bRun4 = bRun5 = bRun6 = 0;
 }
 
-// Ctrl+Shift+A and F11 bring the host to the front before telling it.  F11's
-// code 0x7A goes to the host unchanged.
+// Ctrl+Shift+A and F11 bring the host to the front before telling it.
 static void CmdHostToFront(WPARAM vk)
 {
     SetForegroundWindow(hWndHost);
     SendHotKeyToHost(vk);
 }
 
-static void CmdInputMethodOn(WPARAM)
+static void CmdInputMethodOn(void)
 {
     if (bJapaneseEnv == 1)
         FepEnable();
 }
 
-static void CmdHostP(WPARAM) { SendHostMessage(HM_HOST_P, 0, 0); }
-static void CmdReset(WPARAM) { MySetReset(); }
-static void CmdHelp(WPARAM) { HelpOnHotKey(); }
-static void CmdStyleReport(WPARAM)
+static void CmdHostP(void) { SendHostMessage(HM_HOST_P, 0, 0); }
+static void CmdReset(void) { MySetReset(); }
+static void CmdStyleReport(void)
 {
     bMeFocus = 0;
     StyleBitPrint();
 }
 
-static void CmdClose(WPARAM) { ActCloseWindowUnderPointer(); }
-static void CmdScreenCentre(WPARAM) { ActPointerToScreenCentre(); }
-static void CmdIconAnimation(WPARAM) { ActToggleIconAnimation(); }
-static void CmdHostWindow(WPARAM) { ActToggleHostWindow(); }
-static void CmdBottom(WPARAM) { ActUnderPointerToBottom(); }
-static void CmdDisable(WPARAM) { ActDisableWindowUnderPointer(); }
-static void CmdEnable(WPARAM) { ActEnableDisabledWindow(); }
-static void CmdTopmost(WPARAM) { ActUnderPointerTopmost(); }
-static void CmdRaiseZure(WPARAM) { ActRaiseZure(); }
-static void CmdLowerZure(WPARAM) { ActLowerZure(); }
-static void CmdRaiseAida(WPARAM) { ActRaiseAida(); }
-static void CmdLowerAida(WPARAM) { ActLowerAida(); }
-static void CmdBorder(WPARAM) { ActToggleStyle(1); }
-static void CmdCaption(WPARAM) { ActToggleStyle(2); }
-static void CmdDlgFrame(WPARAM) { ActToggleStyle(3); }
-static void CmdMaxBox(WPARAM) { ActToggleStyle(4); }
-static void CmdMinBox(WPARAM) { ActToggleStyle(5); }
-static void CmdSysMenu(WPARAM) { ActToggleStyle(6); }
-static void CmdThickFrame(WPARAM) { ActToggleStyle(7); }
-static void CmdCloseAll(WPARAM) { ActSysCommandToAll(SC_CLOSE); }
-static void CmdRestoreAll(WPARAM) { ActSysCommandToAll(SC_RESTORE); }
-static void CmdMaximizeAll(WPARAM) { ActSysCommandToAll(SC_MAXIMIZE); }
-static void CmdMinimizeAll(WPARAM) { ActSysCommandToAll(SC_MINIMIZE); }
-static void CmdArrange(WPARAM) { ActArrangeIcons(); }
-static void CmdListBoxExtent(WPARAM) { ActListBoxExtentUnderPointer(); }
-static void CmdListViewRow(WPARAM) { ActListViewFullRowUnderPointer(); }
-static void CmdFontReset(WPARAM) { ActResetFontUnderPointer(); }
-static void CmdShutDown(WPARAM) { ActShutDown(); }
-static void CmdLogOff(WPARAM) { ActLogOff(); }
-static void CmdRestart(WPARAM) { ActRestart(); }
-static void CmdScreenSaverToggle(WPARAM) { ActToggleScreenSaver(); }
-static void CmdScreenSaverStart(WPARAM) { ActStartScreenSaver(); }
-static void CmdKeyboardLock(WPARAM) { ActToggleKeyboardLock(); }
-static void CmdRecord(WPARAM) { ActToggleRecording(); }
-static void CmdPlayTimed(WPARAM) { ActStartPlayback(0); }
-static void CmdPlayAtOnce(WPARAM) { ActStartPlayback(1); }
+// A row runs an action without an argument, or one with the row's argument.
+static constexpr HotKeyCommand Do(UINT vk, void (*run)(void), int swallow)
+{
+    return HotKeyCommand{vk, run, NULL, 0, swallow};
+}
+static constexpr HotKeyCommand With(UINT vk, void (*run)(WPARAM), WPARAM arg, int swallow)
+{
+    return HotKeyCommand{vk, NULL, run, arg, swallow};
+}
 
 static const HotKeyCommand kCommands[] = {
-    {0x08, CmdToggleFocusMoveClick, 1},  // Backspace
-    {0x0D, CmdMeFocusOff, 1},            // Enter
-    {0x20, CmdClose, 1},                 // Space
-    {0x25, CmdScreenCentre, 0},          // Left
-    {0x27, CmdRunFlagsOff, 0},           // Right
-    {0x2D, CmdIconAnimation, 1},         // Insert
-    {0x2E, CmdHostWindow, 1},            // Delete
-    {'0', CmdBottom, 0},
-    {'1', SendHotKeyToHost, 1},
-    {'2', SendHotKeyToHost, 1},
-    {'3', SendHotKeyToHost, 1},
-    {'4', SendHotKeyToHost, 1},
-    {'5', SendHotKeyToHost, 1},
-    {'6', SendHotKeyToHost, 1},
-    {'7', CmdDisable, 0},
-    {'8', CmdEnable, 0},
-    {'9', CmdTopmost, 0},
-    {'A', CmdHostToFront, 1},
-    {'B', CmdRaiseZure, 1},
-    {'C', CmdBorder, 1},
-    {'D', CmdLowerAida, 1},
-    {'E', CmdRaiseAida, 1},
-    {'F', CmdCaption, 1},
-    {'G', CmdDlgFrame, 1},
-    {'H', CmdMaxBox, 1},
-    {'I', CmdCloseAll, 1},
-    {'J', CmdRestoreAll, 1},
-    {'K', CmdArrange, 1},
-    {'L', CmdMinBox, 1},
-    {'M', CmdInputMethodOn, 1},
-    {'N', CmdMaximizeAll, 1},
-    {'O', CmdSysMenu, 1},
-    {'P', CmdHostP, 1},
-    {'Q', CmdShutDown, 1},
-    {'R', CmdLogOff, 1},
-    {'S', SendHotKeyToHost, 1},
-    {'T', CmdThickFrame, 1},
-    {'U', CmdMinimizeAll, 1},
-    {'V', CmdLowerZure, 1},
-    {'W', CmdKeyboardLock, 1},
-    {'X', SendHotKeyToHost, 1},
-    {'Y', CmdRestart, 1},
-    {'Z', CmdReset, 1},
-    {VK_F1, CmdHelp, 0},
-    {VK_F2, CmdListBoxExtent, 0},
-    {VK_F3, CmdListViewRow, 0},
-    {VK_F4, CmdScreenSaverToggle, 0},
-    {VK_F6, CmdRecord, 0},
-    {VK_F7, CmdScreenSaverStart, 1},
-    {VK_F8, CmdFontReset, 0},
-    {VK_F9, CmdPlayTimed, 0},
-    {VK_F11, CmdHostToFront, 1},
-    {VK_F12, CmdPlayAtOnce, 0},
-    {VK_OEM_5, CmdStyleReport, 1},       // key 220
+    Do(0x08, CmdToggleFocusMoveClick, 1),  // Backspace
+    Do(0x0D, CmdMeFocusOff, 1),            // Enter
+    Do(0x20, ActCloseWindowUnderPointer, 1),  // Space
+    Do(0x25, ActPointerToScreenCentre, 0),    // Left
+    Do(0x27, CmdRunFlagsOff, 0),           // Right
+    Do(0x2D, ActToggleIconAnimation, 1),   // Insert
+    Do(0x2E, ActToggleHostWindow, 1),      // Delete
+    Do('0', ActUnderPointerToBottom, 0),
+    With('1', SendHotKeyToHost, '1', 1),
+    With('2', SendHotKeyToHost, '2', 1),
+    With('3', SendHotKeyToHost, '3', 1),
+    With('4', SendHotKeyToHost, '4', 1),
+    With('5', SendHotKeyToHost, '5', 1),
+    With('6', SendHotKeyToHost, '6', 1),
+    Do('7', ActDisableWindowUnderPointer, 0),
+    Do('8', ActEnableDisabledWindow, 0),
+    Do('9', ActUnderPointerTopmost, 0),
+    With('A', CmdHostToFront, 'A', 1),
+    Do('B', ActRaiseZure, 1),
+    With('C', ActToggleStyle, 1, 1),  // border
+    Do('D', ActLowerAida, 1),
+    Do('E', ActRaiseAida, 1),
+    With('F', ActToggleStyle, 2, 1),  // caption
+    With('G', ActToggleStyle, 3, 1),  // dialog frame
+    With('H', ActToggleStyle, 4, 1),  // maximize box
+    With('I', ActSysCommandToAll, SC_CLOSE, 1),
+    With('J', ActSysCommandToAll, SC_RESTORE, 1),
+    Do('K', ActArrangeIcons, 1),
+    With('L', ActToggleStyle, 5, 1),  // minimize box
+    Do('M', CmdInputMethodOn, 1),
+    With('N', ActSysCommandToAll, SC_MAXIMIZE, 1),
+    With('O', ActToggleStyle, 6, 1),  // system menu
+    Do('P', CmdHostP, 1),
+    Do('Q', ActShutDown, 1),
+    Do('R', ActLogOff, 1),
+    With('S', SendHotKeyToHost, 'S', 1),
+    With('T', ActToggleStyle, 7, 1),  // thick frame
+    With('U', ActSysCommandToAll, SC_MINIMIZE, 1),
+    Do('V', ActLowerZure, 1),
+    Do('W', ActToggleKeyboardLock, 1),
+    With('X', SendHotKeyToHost, 'X', 1),
+    Do('Y', ActRestart, 1),
+    Do('Z', CmdReset, 1),
+    Do(VK_F1, HelpOnHotKey, 0),
+    Do(VK_F2, ActListBoxExtentUnderPointer, 0),
+    Do(VK_F3, ActListViewFullRowUnderPointer, 0),
+    Do(VK_F4, ActToggleScreenSaver, 0),
+    Do(VK_F6, ActToggleRecording, 0),
+    Do(VK_F7, ActStartScreenSaver, 1),
+    Do(VK_F8, ActResetFontUnderPointer, 0),
+    With(VK_F9, ActStartPlayback, 0, 0),
+    With(VK_F11, CmdHostToFront, VK_F11, 1),  // 0x7A goes to the host unchanged
+    With(VK_F12, ActStartPlayback, 1, 0),
+    Do(VK_OEM_5, CmdStyleReport, 1),       // key 220
 };
+
+void RunHotKeyCommand(const HotKeyCommand* command)
+{
+    if (command->run)
+        command->run();
+    else
+        command->runWith(command->arg);
+}
 
 const HotKeyCommand* FindHotKeyCommand(WPARAM vk)
 {

@@ -3,7 +3,7 @@
 // on the desktop, so it allocates nothing and a key without Ctrl and Shift
 // leaves after the three service calls and at most two GetKeyState calls.
 #include "core/qrhook.h"
-#include "core/dbcs.h"
+#include "core/text.h"
 #include "hotkeys/hotkeys.h"
 
 #include <string.h>
@@ -22,8 +22,8 @@ static OFSTRUCT ofHelpHotKey QR_SHARED = {};
 // so that two different Japanese names never compare equal.
 int StrCmpIMy(const char* a, const char* b)
 {
-    DbcsCopyUpper(chCmpBuf1, a, sizeof chCmpBuf1);
-    DbcsCopyUpper(chCmpBuf2, b, sizeof chCmpBuf2);
+    CopyUpper(chCmpBuf1, a, sizeof chCmpBuf1);
+    CopyUpper(chCmpBuf2, b, sizeof chCmpBuf2);
     return strcmp(chCmpBuf1, chCmpBuf2);
 }
 
@@ -39,9 +39,9 @@ int BuildHelpPath(OFSTRUCT* probe)
     // Older systems leave a truncated name without its terminator.
     chKeyHookBuf[sizeof chKeyHookBuf - 1] = 0;
     size_t len = strlen(chKeyHookBuf);
-    if (DbcsLastChars(chKeyHookBuf, len, 2) == 0)
+    if (LastChars(chKeyHookBuf, len, 2) == 0)
         return 0;  // two characters or fewer
-    memcpy(chKeyHookBuf + DbcsLastChars(chKeyHookBuf, len, 3), "Hlp", 4);
+    memcpy(chKeyHookBuf + LastChars(chKeyHookBuf, len, 3), "Hlp", 4);
     return OpenFile(chKeyHookBuf, probe, OF_EXIST) != HFILE_ERROR;
 }
 
@@ -123,7 +123,7 @@ LRESULT CALLBACK DllKeyHook(int code, WPARAM wParam, LPARAM lParam)
     const HotKeyCommand* command = FindHotKeyCommand(wParam);
     if (!command)
         return CallNextHookEx(hKeyHook, code, wParam, lParam);
-    command->run(wParam);
+    RunHotKeyCommand(command);
     LRESULT next = CallNextHookEx(hKeyHook, code, wParam, lParam);
     return command->swallow ? 1 : next;
 }

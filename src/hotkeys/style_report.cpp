@@ -2,6 +2,7 @@
 // handle, the parent's handle and the names of the style bits of the window
 // under the pointer, with the control-specific names chosen by class name.
 #include "core/qrhook.h"
+#include "core/text.h"
 #include "hotkeys/style_report.h"
 
 #include <string.h>
@@ -149,31 +150,13 @@ const Family kFamilies[] = {
     {STYLE_FAMILY_STATIC, kStaticClasses, kStaticStyles, QR_COUNT(kStaticStyles)},
 };
 
-// Whole-name comparison that ignores the case of ASCII letters only.  It
-// reads the two names and writes nothing, so it needs no scratch buffers and
-// no length limit.
-int SameClassName(const char* a, const char* b)
-{
-    for (;; ++a, ++b) {
-        char x = *a, y = *b;
-        if (x >= 'a' && x <= 'z')
-            x = (char)(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z')
-            y = (char)(y - 'a' + 'A');
-        if (x != y)
-            return 0;
-        if (!x)
-            return 1;
-    }
-}
-
 const Family* FamilyOfClass(const char* className)
 {
     if (!className || !className[0])
         return NULL;
     for (const Family& family : kFamilies)
         for (const char* const* name = family.classes; *name; ++name)
-            if (SameClassName(className, *name))
+            if (SameNoCase(className, *name))
                 return &family;
     return NULL;
 }
@@ -262,9 +245,7 @@ void WINAPI StyleBitPrint(void)
     HWND hWnd = WindowFromPoint(pt);
     if (!hWnd)
         return;
-    chClassName[0] = 0;
-    GetClassNameA(hWnd, chClassName, 63);
-    chClassName[sizeof chClassName - 1] = 0;
+    ReadClassName(hWnd, chClassName, 63);
     bStyleBusy = 1;
     PrtWindowStyle(chClassName, hWnd);
     bStyleBusy = 0;

@@ -6,6 +6,8 @@
 #include <string.h>
 
 #include "hotkeys/system_actions.h"
+#include "core/host_link.h"
+#include "hotkeys/hotkeys.h"
 
 // Ctrl+Shift+F4: 1 while the screen-saver entry holds the user's value (from
 // the block's creation on: SystemActionsInitialValues).

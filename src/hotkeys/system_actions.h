@@ -1,5 +1,13 @@
-// Helpers of the shut-down, screen-saver, lock and pointer actions.
+// The shut-down, screen-saver, lock and pointer actions of the Ctrl+Shift
+// command table, and their plain helpers.
 #pragma once
+
+void ActShutDown(void);            // Q
+void ActLogOff(void);              // R
+void ActRestart(void);             // Y
+void ActToggleScreenSaver(void);   // F4
+void ActStartScreenSaver(void);    // F7
+void ActToggleKeyboardLock(void);  // W
 
 // The host cursor named by an index of the cursor table, NULL outside it.
 const char* CursorNameAt(int index);

@@ -3,7 +3,9 @@
 // and act on the foreground window, the window under the pointer, every
 // top-level window, the desktop's icons or the host window.
 #include "core/qrhook.h"
+#include "core/text.h"
 #include "hotkeys/window_actions.h"
+#include "hotkeys/hotkeys.h"
 
 #include <commctrl.h>
 
@@ -97,7 +99,7 @@ static int* ToggleStateOfKind(int kind)
     return NULL;
 }
 
-void ActToggleStyle(int kind)
+void ActToggleStyle(WPARAM kind)
 {
     int* state = ToggleStateOfKind(kind);
     if (!state)
@@ -159,9 +161,7 @@ void ActCloseWindowUnderPointer(void)
     HWND hWnd = WindowUnderPointer();
     if (!hWnd)
         return;
-    chCloseClass[0] = 0;
-    GetClassNameA(hWnd, chCloseClass, sizeof chCloseClass - 1);
-    chCloseClass[sizeof chCloseClass - 1] = 0;
+    ReadClassName(hWnd, chCloseClass, sizeof chCloseClass - 1);
     if (!IsClosableClass(chCloseClass))
         return;
     SendMessageA(hWnd, WM_CLOSE, 0, 0);
@@ -188,9 +188,7 @@ void ActListBoxExtentUnderPointer(void)
 {
     POINT pt = {0, 0};
     GetCursorPos(&pt);
-    chKeyHookBuf[0] = 0;
-    GetClassNameA(WindowFromPoint(pt), chKeyHookBuf, sizeof chKeyHookBuf - 1);
-    chKeyHookBuf[sizeof chKeyHookBuf - 1] = 0;
+    ReadClassName(WindowFromPoint(pt), chKeyHookBuf, sizeof chKeyHookBuf - 1);
     if (IsExtentListBoxClass(chKeyHookBuf))
         SendMessageA(WindowFromPoint(pt), LB_SETHORIZONTALEXTENT, 1600, 0);
 }

@@ -1,7 +1,28 @@
-// Plain helpers of the window actions, kept apart from the platform calls.
+// The window actions of the Ctrl+Shift command table, and their plain
+// helpers, kept apart from the platform calls.
 #pragma once
 
 #include <windows.h>
+
+// The actions, each run on the key-down of its Ctrl+Shift key.
+void ActCloseWindowUnderPointer(void);       // Space
+void ActPointerToScreenCentre(void);         // Left
+void ActToggleIconAnimation(void);           // Insert
+void ActToggleHostWindow(void);              // Delete
+void ActUnderPointerToBottom(void);          // 0
+void ActDisableWindowUnderPointer(void);     // 7
+void ActEnableDisabledWindow(void);          // 8
+void ActUnderPointerTopmost(void);           // 9
+void ActRaiseZure(void);                     // B
+void ActLowerZure(void);                     // V
+void ActRaiseAida(void);                     // E
+void ActLowerAida(void);                     // D
+void ActToggleStyle(WPARAM kind);            // C F G H L O T: kinds 1 to 7
+void ActSysCommandToAll(WPARAM command);     // I J N U
+void ActArrangeIcons(void);                  // K
+void ActListBoxExtentUnderPointer(void);     // F2
+void ActListViewFullRowUnderPointer(void);   // F3
+void ActResetFontUnderPointer(void);         // F8
 
 // The style bits SetWS sets or clears for a kind (1 to 7); 0 for any other.
 LONG WindowStyleOfKind(int kind);

@@ -7,8 +7,9 @@
 #include <stddef.h>
 #include <string.h>
 
-#include "core/dbcs.h"
+#include "core/text.h"
 #include "launch/launch.h"
+#include "core/host_link.h"
 
 // The custom dialog.  Pattern "*.Exe", extension ".Exe" and the drives and
 // directories (0x4010) until the first dialog sets them
@@ -37,9 +38,9 @@ void FileDialogInitialValues(void)
 }
 
 enum {
-    IDC_FILE_NAME = 100,
-    IDC_DIRECTORY = 101,
-    IDC_FILE_LIST = 102,
+    IDC_FILE_NAME = QR_FILEOPEN_NAME_ID,
+    IDC_DIRECTORY = QR_FILEOPEN_DIR_ID,
+    IDC_FILE_LIST = QR_FILEOPEN_LIST_ID,
 };
 static const int kHelpContextFileOpen = 600;
 
@@ -74,54 +75,7 @@ static const char kFilter[] =
 // "Run any program", in Shift-JIS.
 static const char kTitle[] = "\x94\x43\x88\xD3\x82\xCC\x83\x76\x83\x8D\x83\x4F\x83\x89\x83\x80\x82\xF0\x8E\xC0\x8D\x73";
 
-// ---------------------------------------------------------------------------
-// Text helpers.
-
-int CopyText(char* dest, int size, const char* src)
-{
-    if (!dest || size <= 0 || !src)
-        return 0;
-    int len = 0;
-    while (src[len]) {
-        if (++len >= size)
-            return 0;
-    }
-    memmove(dest, src, (size_t)len + 1);
-    return 1;
-}
-
-int AppendText(char* dest, int size, const char* src)
-{
-    if (!dest || size <= 0 || !src)
-        return 0;
-    int len = 0;
-    while (len < size && dest[len])
-        ++len;
-    if (len >= size)
-        return 0;
-    return CopyText(dest + len, size - len, src);
-}
-
-const char* FindCharMy(const char* text, char c)
-{
-    for (const char* p = text; *p; p = CharNextA(p))
-        if (*p == c)
-            return p;
-    return NULL;
-}
-
-const char* FindLastCharMy(const char* text, char c)
-{
-    const char* p = text + lstrlenA(text);
-    while (p > text) {
-        p = CharPrevA(text, p);
-        if (*p == c)
-            return p;
-    }
-    return NULL;
-}
-
-static int ContainsBlank(const char* text) { return FindCharMy(text, ' ') != NULL; }
+static int ContainsBlank(const char* text) { return FindChar(text, ' ') >= 0; }
 
 // Centres a window on the desktop, keeping its size and z-order.
 static void CentreOnDesktop(HWND hwnd)
@@ -146,36 +100,35 @@ static int FileExistsMy(const char* path)
 
 int ResolveCommandLine(const char* path, char* dest, int destSize, FileExistsFn exists)
 {
-    if (!CopyText(chResolveCopy, sizeof chResolveCopy, path))
+    if (!CopyIfFits(chResolveCopy, sizeof chResolveCopy, path))
         return 0;
     // A picked file whose folder holds a blank ("C:\Program Files\...") is
     // the whole path: cut at the blank it would name nothing.
-    if (FindCharMy(chResolveCopy, ' ') && exists(chResolveCopy))
-        return CopyText(dest, destSize, chResolveCopy);
+    if (ContainsBlank(chResolveCopy) && exists(chResolveCopy))
+        return CopyIfFits(dest, (size_t)destSize, chResolveCopy);
+    // The program part ends at the first blank; its name after its last
+    // backslash.
     int lastSlash = -1;
-    const char* p = chResolveCopy;
-    while (*p && *p != ' ') {
-        if (*p == '\\')
-            lastSlash = (int)(p - chResolveCopy);
-        p = CharNextA(p);
-    }
-    int n = (int)(p - chResolveCopy);
-    if (*p != ' ') {
+    size_t n = 0;
+    for (size_t step; chResolveCopy[n] != ' ' && (step = CharSize(chResolveCopy + n)) != 0; n += step)
+        if (step == 1 && chResolveCopy[n] == '\\')
+            lastSlash = (int)n;
+    if (chResolveCopy[n] != ' ') {
         // No parameters: a name that exists with ".Exe" added counts as found.
         // An extension is a dot among the last four characters (of a
         // Japanese name, up to eight bytes).
-        CopyText(chResolveWork, sizeof chResolveWork, chResolveCopy);
+        CopyIfFits(chResolveWork, sizeof chResolveWork, chResolveCopy);
         int len = lstrlenA(chResolveWork);
-        size_t lastFour = DbcsLastChars(chResolveWork, (size_t)len, 4);
-        int hasExtension = DbcsFind(chResolveWork + lastFour, '.') >= 0;
-        int testable = hasExtension || AppendText(chResolveWork, sizeof chResolveWork, ".Exe");
+        size_t lastFour = LastChars(chResolveWork, (size_t)len, 4);
+        int hasExtension = FindChar(chResolveWork + lastFour, '.') >= 0;
+        int testable = hasExtension || AppendIfFits(chResolveWork, sizeof chResolveWork, ".Exe");
         if (testable && exists(chResolveWork))
             lastSlash = -1;
     }
-    memcpy(chResolveWork, chResolveCopy, (size_t)n);
+    memcpy(chResolveWork, chResolveCopy, n);
     chResolveWork[n] = 0;
     const char* result = exists(chResolveWork) ? chResolveCopy : chResolveCopy + (lastSlash + 1);
-    return CopyText(dest, destSize, result);
+    return CopyIfFits(dest, (size_t)destSize, result);
 }
 
 // ---------------------------------------------------------------------------
@@ -221,7 +174,7 @@ static int RunCommonDialog(HWND hOwner, int withHook, OFSTRUCT* ofs)
         MessageBeep(0);
         return 0;
     }
-    if (GetProfileIMy("Quillrun", "ExecDialogCheck", 0) == 1)
+    if (GetProfileIMy(QR_SETTINGS_SECTION, QR_KEY_EXEC_DIALOG_CHECK, 0) == 1)
         MessageBoxA(hWndHost, ofs->szPathName, "Command Line", MB_OK);
     return 1;
 }
@@ -238,7 +191,7 @@ static void ListIntoDialog(HWND hDlg, char* text)
 // too long for it is refused with a beep) and goes into the edit field.
 static void AdoptPattern(HWND hDlg, const char* pattern)
 {
-    if (!CopyText(chDlgFileSpec, sizeof chDlgFileSpec, pattern))
+    if (!CopyIfFits(chDlgFileSpec, sizeof chDlgFileSpec, pattern))
         MessageBeep(0);
     SetDlgItemTextA(hDlg, IDC_FILE_NAME, chDlgFileSpec);
 }
@@ -256,23 +209,23 @@ static void FileOpenOk(HWND hDlg)
     // A command line with parameters is taken as it stands.
     if (ContainsBlank(chDlgFileName)) {
         if (lpDlgOfStruct)
-            CopyText(lpDlgOfStruct->szPathName, sizeof lpDlgOfStruct->szPathName, chDlgFileName);
+            CopyIfFits(lpDlgOfStruct->szPathName, sizeof lpDlgOfStruct->szPathName, chDlgFileName);
         AcceptDialog(hDlg);
         return;
     }
 
     // A directory or drive: list it with the current pattern.
     int len = lstrlenA(chDlgFileName);
-    const char* last = CharPrevA(chDlgFileName, chDlgFileName + len);
-    if (*last == '\\' || *last == ':') {
-        if (!AppendText(chDlgFileName, sizeof chDlgFileName, chDlgFileSpec)) {
+    char last = chDlgFileName[LastChars(chDlgFileName, (size_t)len, 1)];
+    if (last == '\\' || last == ':') {
+        if (!AppendIfFits(chDlgFileName, sizeof chDlgFileName, chDlgFileSpec)) {
             MessageBeep(0);
             return;
         }
     }
 
     // A pattern: list it and keep it.
-    if (FindCharMy(chDlgFileName, '*') || FindCharMy(chDlgFileName, '?')) {
+    if (FindChar(chDlgFileName, '*') >= 0 || FindChar(chDlgFileName, '?') >= 0) {
         if (DlgDirListA(hDlg, chDlgFileName, IDC_FILE_LIST, IDC_DIRECTORY, wDlgDirAttr))
             AdoptPattern(hDlg, chDlgFileName);
         else
@@ -281,8 +234,8 @@ static void FileOpenOk(HWND hDlg)
     }
 
     // A directory named without the backslash.
-    if (AppendText(chDlgFileName, sizeof chDlgFileName, "\\") &&
-        AppendText(chDlgFileName, sizeof chDlgFileName, chDlgFileSpec) &&
+    if (AppendIfFits(chDlgFileName, sizeof chDlgFileName, "\\") &&
+        AppendIfFits(chDlgFileName, sizeof chDlgFileName, chDlgFileSpec) &&
         DlgDirListA(hDlg, chDlgFileName, IDC_FILE_LIST, IDC_DIRECTORY, wDlgDirAttr)) {
         AdoptPattern(hDlg, chDlgFileName);
         return;
@@ -296,15 +249,15 @@ static void FileOpenOk(HWND hDlg)
         return;
     }
     if (OpenFile(chDlgFileName, ofs, OF_EXIST) == HFILE_ERROR) {
-        if (!AppendText(chDlgFileName, sizeof chDlgFileName, chDlgDefExt) ||
+        if (!AppendIfFits(chDlgFileName, sizeof chDlgFileName, chDlgDefExt) ||
             OpenFile(chDlgFileName, ofs, OF_EXIST) == HFILE_ERROR) {
             MessageBeep(0);
             return;
         }
     }
     ofs->szPathName[sizeof ofs->szPathName - 1] = 0;
-    const char* slash = FindLastCharMy(ofs->szPathName, '\\');
-    if (!CopyText(chDlgFileName, sizeof chDlgFileName, slash ? slash + 1 : ofs->szPathName)) {
+    int slash = FindLastChar(ofs->szPathName, '\\');
+    if (!CopyIfFits(chDlgFileName, sizeof chDlgFileName, ofs->szPathName + slash + 1)) {
         MessageBeep(0);
         return;
     }
@@ -318,7 +271,7 @@ static void FileListNotification(HWND hDlg, UINT notification)
         return;
     BOOL isDirectory = DlgDirSelectExA(hDlg, chDlgFileName, sizeof chDlgFileName, IDC_FILE_LIST);
     chDlgFileName[sizeof chDlgFileName - 1] = 0;
-    if (isDirectory && !AppendText(chDlgFileName, sizeof chDlgFileName, chDlgFileSpec)) {
+    if (isDirectory && !AppendIfFits(chDlgFileName, sizeof chDlgFileName, chDlgFileSpec)) {
         MessageBeep(0);
         return;
     }
@@ -370,7 +323,7 @@ static INT_PTR CALLBACK FileOpenDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPAR
 int WINAPI DoFileOpenDlg(HINSTANCE hInst, HWND hOwner, LPCSTR fileSpec, LPCSTR defExt, UINT attributes,
                          LPSTR outName, OFSTRUCT* ofs)
 {
-    UINT kind = GetProfileIMy("Quillrun", "KindOfDialogBox", 0);
+    UINT kind = GetProfileIMy(QR_SETTINGS_SECTION, QR_KEY_KIND_OF_DIALOG, 0);
     if (kind == 1 || kind == 2) {
         int result = RunCommonDialog(hOwner, kind == 1, ofs);
         bDlg = 0;
@@ -379,9 +332,9 @@ int WINAPI DoFileOpenDlg(HINSTANCE hInst, HWND hOwner, LPCSTR fileSpec, LPCSTR d
 
     // A pattern or extension too long for its buffer is refused with a beep,
     // as every other refusal of the dialogs: the last one stays.
-    if (!CopyText(chDlgFileSpec, sizeof chDlgFileSpec, fileSpec))
+    if (!CopyIfFits(chDlgFileSpec, sizeof chDlgFileSpec, fileSpec))
         MessageBeep(0);
-    if (!CopyText(chDlgDefExt, sizeof chDlgDefExt, defExt))
+    if (!CopyIfFits(chDlgDefExt, sizeof chDlgDefExt, defExt))
         MessageBeep(0);
     wDlgDirAttr = (WORD)attributes;
     lpDlgOfStruct = ofs;

@@ -17,10 +17,3 @@ const char* ShellErrorText(UINT_PTR result);
 typedef int (*FileExistsFn)(const char* path);
 int ResolveCommandLine(const char* path, char* dest, int destSize, FileExistsFn exists);
 
-// Character search by characters of the system code page.
-const char* FindCharMy(const char* text, char c);
-const char* FindLastCharMy(const char* text, char c);
-// Appends src to dest[size]; 0, with dest unchanged, when it does not fit.
-int AppendText(char* dest, int size, const char* src);
-// Copies src into dest[size]; 0, with dest unchanged, when it does not fit.
-int CopyText(char* dest, int size, const char* src);

@@ -5,7 +5,7 @@
 #include <shellapi.h>
 #include <string.h>
 
-#include "core/dbcs.h"
+#include "core/text.h"
 #include "launch/launch.h"
 
 static char chExecProgram[64] QR_SHARED = "";
@@ -16,7 +16,7 @@ static int IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 int SplitCommandLine(const char* line, char* program, int programSize, char* param, int paramSize)
 {
     int sep = -1;
-    for (size_t i = 0, step; (step = DbcsCharSize(line + i)) != 0; i += step)
+    for (size_t i = 0, step; (step = CharSize(line + i)) != 0; i += step)
         if (step == 1 && IsBlankOrTab(line[i])) {
             sep = (int)i;
             break;

@@ -5,11 +5,13 @@
 // action is offered to the host first (host message HM_MACRO), and again
 // when the journal hook is refused.
 #include "core/qrhook.h"
+#include "core/host_link.h"
+#include "macro/macro.h"
 
 #include <string.h>
 
 // The last index a recording fills; the record behind it stays zero.
-static const UINT kMacroLimit = 1023;
+static const UINT kMacroLimit = QR_MACRO_LIMIT;
 
 // Tick count when the first record of the recording was stored.
 static int lRecordStart QR_SHARED = 0;
@@ -48,7 +50,7 @@ void ActToggleRecording(void)
     }
 }
 
-void ActStartPlayback(int atOnce)
+void ActStartPlayback(WPARAM atOnce)
 {
     if (bMacro == 1)
         return;

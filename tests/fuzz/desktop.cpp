@@ -59,7 +59,7 @@ void FuzzResetDesktop()
     gWindowCount = 0;
     HWND host = Make("Quillrun", WS_VISIBLE | WS_OVERLAPPEDWINDOW, NULL, RECT{0, 0, 200, 100});
     ws::setHandler(host, [](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT {
-        return msg == 1554 || msg == 10869 ? 1 : 0;
+        return msg == HM_HISTORY_ON || msg == HM_POINTER_JUMP ? 1 : 0;
     });
     HWND dlg = Make("#32770", WS_VISIBLE | WS_POPUP | WS_CAPTION, NULL, RECT{100, 100, 500, 400});
     Make("Button", WS_VISIBLE | WS_CHILD | WS_TABSTOP, dlg, RECT{120, 350, 200, 380}, 1);

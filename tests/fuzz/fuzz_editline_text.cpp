@@ -7,6 +7,7 @@
 #include "core/qrhook.h"
 #include "desktop.h"
 #include "editline/editline.h"
+#include "core/text.h"
 
 static char gRing[QR_RING_SLOTS][QR_HIST_TEXT];
 static char gAliases[QR_RING_SLOTS][QR_ALIAS_TEXT];

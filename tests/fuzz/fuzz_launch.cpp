@@ -14,7 +14,9 @@
 #include "core/qrhook.h"
 #include "desktop.h"
 #include "hotkeys/system_actions.h"
+#include "core/text.h"
 #include "launch/launch.h"
+#include "macro/macro.h"
 
 namespace {
 
@@ -64,11 +66,10 @@ void TextParts(FuzzInput& in)
     dest.check();
 
     char c = (char)in.byte();
-    const char* first = FindCharMy(line, c);
-    const char* last = FindLastCharMy(line, c);
-    size_t len = strlen(line);
-    if ((first && (first < line || first >= line + len || *first != c)) ||
-        (last && (last < line || last >= line + len || *last != c)) || (!first != !last))
+    int first = FindChar(line, c), last = FindLastChar(line, c);
+    int len = (int)strlen(line);
+    if ((first >= 0 && (first >= len || line[first] != c)) || (last >= 0 && (last >= len || line[last] != c)) ||
+        (first < 0) != (last < 0) || first > last)
         __builtin_trap();
 
     static Guarded saver;

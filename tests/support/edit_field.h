@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         HookedDesktop::SetUp();
-        hostAnswers[1554] = 1;  // the host's history option is on
+        hostAnswers[HM_HISTORY_ON] = 1;  // the host's history option is on
         field = NewField("Edit", 0);
     }
 

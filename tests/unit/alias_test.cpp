@@ -11,7 +11,7 @@ protected:
     void SetUp() override
     {
         EditFieldDesktop::SetUp();
-        hostAnswers[1554] = 0;  // history off unless a test wants it
+        hostAnswers[HM_HISTORY_ON] = 0;  // history off unless a test wants it
         // The program records its line at the moment the key reaches it.
         ws::setHandler(field, [this](HWND h, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
             if (msg == WM_KEYDOWN)
@@ -196,7 +196,7 @@ TEST_F(Aliases, TabExpandsAndReachesTheProgram)
 
 TEST_F(Aliases, HistoryStoresTheExpandedLineAndTheDefinitionLine)
 {
-    hostAnswers[1554] = 1;
+    hostAnswers[HM_HISTORY_ON] = 1;
     Run("alias ll dir /w");
     Run("ll c:\\");
     EXPECT_STREQ("alias ll dir /w", chHist[0]);

@@ -16,7 +16,7 @@ protected:
     void SetUp() override
     {
         EditFieldDesktop::SetUp();
-        hostAnswers[1554] = 0;  // history off: only completion acts
+        hostAnswers[HM_HISTORY_ON] = 0;  // history off: only completion acts
         dlg = ws::createCompletionDialog();
         hDlgFileList = dlg.dialog;
         ws::writeFile("C:\\AUTOEXEC.BAT", "");
@@ -182,7 +182,7 @@ TEST_F(Completion, ResetKeysEmptyTheListAnywhereAndPassOn)
     // Completion comes before history: an Up that history takes for itself
     // has emptied the list all the same.
     bIsHokan = 1;
-    hostAnswers[1554] = 1;
+    hostAnswers[HM_HISTORY_ON] = 1;
     strcpy(chHist[0], "dir");
     iSetIndex = 1;
     hWndNowFocus = field;
@@ -355,6 +355,51 @@ TEST_F(Completion, KeysAndFieldsThatAreLeftAlone)
         EXPECT_EQ("type c:\\au", Text()) << c.name;
         EXPECT_TRUE(List().empty()) << c.name;
     }
+}
+
+// A listing that takes the host longer than a host message's bound (a large
+// folder, a network drive, a cold disk) is waited for: the host answers,
+// only late.  A host that never answers is not.
+TEST_F(Completion, ASlowListingCompletesOnTheFirstPress)
+{
+    struct Row {
+        DWORD listingMs;
+        bool completes;
+    } rows[] = {{200, true}, {1500, true}, {4500, true}, {8000, false}};
+    for (const Row& r : rows) {
+        Press(VK_BACK);
+        ws::answerLate(dlg.list, r.listingMs, LB_DIR);
+        Type("type c:\\au");
+        DWORD start = GetTickCount();
+        EXPECT_EQ(r.completes ? 1 : 0, Step('L').hookResult) << r.listingMs << " ms";
+        EXPECT_EQ(r.completes ? "type c:\\AUTOEXEC.BAT" : "type c:\\au", Text()) << r.listingMs << " ms";
+        EXPECT_LE(GetTickCount() - start, r.completes ? r.listingMs : 5000u) << r.listingMs << " ms";
+    }
+}
+
+// A host that stops answering in the middle of a step leaves the field, the
+// direction and the cursor as they were: the next step after it answers
+// again goes on from the entry shown last.
+TEST_F(Completion, AStepTheHostCutsShortKeepsTheCursor)
+{
+    ws::writeFile("C:\\AUTOEXEC.NEW", "");
+    Type("type c:\\au");
+    Step('L');
+    Step('L');
+    ASSERT_EQ("type c:\\AUTOEXEC.DOS", Text());
+    bool armed = true;
+    ws::setHandler(dlg.list, [&](HWND h, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+        if (msg == LB_GETTEXTLEN && armed) {
+            armed = false;
+            ws::stopResponding(dlg.dialog);  // answers this one, then no more
+        }
+        return ws::controlProc(h, msg, w, l);
+    });
+    EXPECT_EQ(0, Step('L').hookResult);
+    EXPECT_EQ("type c:\\AUTOEXEC.DOS", Text());
+    ws::resumeResponding(dlg.dialog);
+    EXPECT_EQ(1, Step('L').hookResult);
+    EXPECT_EQ("type c:\\AUTOEXEC.NEW", Text());
 }
 
 TEST_F(Completion, ShiftAndAltAreNotTested)

@@ -1,6 +1,7 @@
 // The host's file-open dialogs: its own "FileOpen" dialog, the common dialog
 // with and without the centring hook, and the resolution of a chosen path.
 #include "hooked_desktop.h"
+#include "core/text.h"
 #include "launch/launch.h"
 
 #include <winsim/sim_dialogs.h>
@@ -447,10 +448,10 @@ TEST(CommandLineResolution, ResultThatDoesNotFitIsRefused)
 TEST(CommandLineResolution, CharacterSearchSkipsSecondBytes)
 {
     const char text[] = "\x95\x5C" "a\\b\x95\x5C";
-    EXPECT_EQ(text + 3, FindCharMy(text, '\\'));
-    EXPECT_EQ(text + 3, FindLastCharMy(text, '\\'));
-    EXPECT_EQ(nullptr, FindCharMy("abc", '\\'));
-    EXPECT_EQ(nullptr, FindLastCharMy("", '\\'));
+    EXPECT_EQ(3, FindChar(text, '\\'));
+    EXPECT_EQ(3, FindLastChar(text, '\\'));
+    EXPECT_EQ(-1, FindChar("abc", '\\'));
+    EXPECT_EQ(-1, FindLastChar("", '\\'));
 }
 
 }  // namespace

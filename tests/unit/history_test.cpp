@@ -357,7 +357,7 @@ TEST_F(History, GatesLetKeysPassUntouched)
         const char* name;
         std::function<void()> arrange;
     } cases[] = {
-        {"history switched off by the host", [this] { hostAnswers[1554] = 0; }},
+        {"history switched off by the host", [this] { hostAnswers[HM_HISTORY_ON] = 0; }},
         {"no host window", [this] { DestroyWindow(host); }},
         {"host not answering", [this] { ws::stopResponding(host); }},
         {"no focus window", [] { hWndNowFocus = NULL; }},
@@ -398,13 +398,13 @@ TEST_F(History, GatesLetKeysPassUntouched)
 
 TEST_F(History, HostIsAskedFirstAtEveryEvent)
 {
-    hostAnswers[1554] = 0;
+    hostAnswers[HM_HISTORY_ON] = 0;
     Press('A');
     Press(VK_UP);
-    EXPECT_EQ(4u, HostMessages(1554).size()) << "presses and releases";
+    EXPECT_EQ(4u, HostMessages(HM_HISTORY_ON).size()) << "presses and releases";
     EXPECT_EQ(0, Hist(-1, VK_UP, 0));
-    EXPECT_EQ(5u, HostMessages(1554).size()) << "a negative hook code is asked about too";
-    for (const ws::Message& m : HostMessages(1554)) {
+    EXPECT_EQ(5u, HostMessages(HM_HISTORY_ON).size()) << "a negative hook code is asked about too";
+    for (const ws::Message& m : HostMessages(HM_HISTORY_ON)) {
         EXPECT_EQ(0u, m.wParam);
         EXPECT_EQ(0, m.lParam);
     }
@@ -493,13 +493,24 @@ TEST_F(History, HostWrittenIndexesAndSlotsStayInsideTheRing)
 class HistorySave : public EditFieldDesktop {
 protected:
     std::string Ini() { return ws::readFile("Quillrun.Ini"); }
-    // The writes into the code-page section, in order.
-    std::vector<std::string> CodePageWrites()
+    // One profile write as the recorder saw it.
+    struct Write {
+        std::string key, value;
+        bool operator==(const Write& o) const { return key == o.key && value == o.value; }
+    };
+    // The writes into the code-page section of the settings file, in order.
+    std::vector<Write> CodePageWrites()
     {
-        std::vector<std::string> out;
-        for (const std::string& w : ws::callsTo("WritePrivateProfileStringA"))
-            if (w.rfind("WritePrivateProfileStringA(\"Quillrun\",", 0) == 0)
-                out.push_back(w);
+        std::vector<Write> out;
+        const std::string prefix = "WritePrivateProfileStringA(\"Quillrun\", \"";
+        for (const std::string& w : ws::callsTo("WritePrivateProfileStringA")) {
+            if (w.rfind(prefix, 0) != 0)
+                continue;
+            size_t keyEnd = w.find('"', prefix.size());
+            size_t valueStart = keyEnd + 4, valueEnd = w.find("\", \"", valueStart);
+            out.push_back({w.substr(prefix.size(), keyEnd - prefix.size()), w.substr(valueStart, valueEnd - valueStart)});
+            EXPECT_NE(std::string::npos, w.find(", \"Quillrun.Ini\")")) << w;
+        }
         return out;
     }
 };
@@ -513,18 +524,20 @@ TEST_F(HistorySave, KeysAreLowerCaseHexOfTheSlotPlusOne)
     strcpy(chAlias[0], "ll,dir /w");
     strcpy(chAlias[31], "x,y");
     HistryAndAliasSave();
-    std::vector<std::string> writes = CodePageWrites();
+    std::vector<Write> writes = CodePageWrites();
     ASSERT_EQ(64u, writes.size());
-    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"1\", \"zero\", \"Quillrun.Ini\")", writes[0]);
-    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"2\", \"\", \"Quillrun.Ini\")", writes[1]);
-    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"a\", \"\", \"Quillrun.Ini\")", writes[9]);
-    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"b\", \"ten\", \"Quillrun.Ini\")", writes[10]);
-    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"10\", \"\", \"Quillrun.Ini\")", writes[15]);
-    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"1b\", \"twenty-six\", \"Quillrun.Ini\")", writes[26]);
-    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"20\", \"last\", \"Quillrun.Ini\")", writes[31]);
-    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"Alias-1\", \"ll,dir /w\", \"Quillrun.Ini\")", writes[32]);
-    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"Alias-f\", \"\", \"Quillrun.Ini\")", writes[46]);
-    EXPECT_EQ("WritePrivateProfileStringA(\"Quillrun\", \"Alias-20\", \"x,y\", \"Quillrun.Ini\")", writes[63]);
+    const struct {
+        size_t at;
+        Write write;
+    } expected[] = {
+        {0, {"1", "zero"}},        {1, {"2", ""}},           {9, {"a", ""}},          {10, {"b", "ten"}},
+        {15, {"10", ""}},          {26, {"1b", "twenty-six"}}, {31, {"20", "last"}},
+        {32, {"Alias-1", "ll,dir /w"}}, {46, {"Alias-f", ""}}, {63, {"Alias-20", "x,y"}},
+    };
+    for (const auto& e : expected)
+        EXPECT_TRUE(e.write == writes[e.at]) << "write " << e.at << ": expected " << e.write.key << "=\""
+                                             << e.write.value << "\", actual " << writes[e.at].key << "=\""
+                                             << writes[e.at].value << "\"";
     std::string ini = Ini();
     EXPECT_NE(std::string::npos, ini.find("1b=twenty-six\r\n"));
     EXPECT_NE(std::string::npos, ini.find("Alias-1=ll,dir /w\r\n"));
@@ -544,12 +557,10 @@ TEST_F(HistorySave, FlagsMustBeExactlyOne)
         bIsHistory = c.history;
         bIsAlias = c.alias;
         HistryAndAliasSave();
-        std::vector<std::string> writes = CodePageWrites();
+        std::vector<Write> writes = CodePageWrites();
         EXPECT_EQ(c.writes, writes.size()) << "history " << c.history << ", alias " << c.alias;
         if (c.first && !writes.empty())
-            EXPECT_EQ(std::string("WritePrivateProfileStringA(\"Quillrun\", \"") + c.first +
-                          "\", \"\", \"Quillrun.Ini\")",
-                      writes[0]);
+            EXPECT_EQ(c.first, writes[0].key) << "history " << c.history << ", alias " << c.alias;
     }
 }
 
@@ -585,6 +596,24 @@ TEST_F(HistorySave, ExactTextGoesBesideWhereTheCodePageLosesIt)
         if (r.saved)
             EXPECT_TRUE(ExactFromValue(back, 256, value) && r.text == back) << r.key << ": " << value;
     }
+}
+
+// The host's save and a shut-down hot key's save in another program can run
+// at the same moment: neither may write a value under another key or blank
+// one.  The second save here runs while the first is inside its last write.
+TEST_F(HistorySave, TwoSavesAtOnceWriteEveryValueUnderItsKey)
+{
+    strcpy(chHist[0], "zero");
+    strcpy(chAlias[31], "x,y");
+    ws::runDuringProfileWrite([](const std::string& section, const std::string& key) {
+        return section == "Quillrun" && key == "Alias-20";
+    }, [] { HistryAndAliasSave(); });
+    HistryAndAliasSave();
+    char value[64];
+    GetPrivateProfileStringA("Quillrun", "Alias-20", "", value, sizeof value, "Quillrun.Ini");
+    EXPECT_STREQ("x,y", value);
+    GetPrivateProfileStringA("Quillrun", "1", "", value, sizeof value, "Quillrun.Ini");
+    EXPECT_STREQ("zero", value);
 }
 
 // A line holding CR or LF would add lines (even keys) to the settings file.

@@ -123,7 +123,7 @@ TEST(HostLink, RefusedInstallStoresANullHandleAndRemovalCopes)
 TEST(HostLink, MySetResetReturnsTheHostsReply)
 {
     HWND host = ws::createWindow(Desc("Quillrun"));
-    ws::setHandler(host, [](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT { return msg == 23907 ? 77 : 0; });
+    ws::setHandler(host, [](HWND, UINT msg, WPARAM, LPARAM) -> LRESULT { return msg == HM_RESET ? 77 : 0; });
     EXPECT_EQ(77, MySetReset());
     ASSERT_EQ(1u, ws::messages(host).size());
     EXPECT_EQ(23907u, ws::messages(host)[0].msg);

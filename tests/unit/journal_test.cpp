@@ -3,6 +3,7 @@
 // low-level hooks and SendInput.
 #include "hooked_desktop.h"
 #include "macro_engine.h"
+#include "macro/macro.h"
 
 #include <winsim/sim_system.h>
 

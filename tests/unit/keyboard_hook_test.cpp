@@ -42,7 +42,6 @@ class KeyboardHook : public HookedDesktop {};
 
 TEST_F(KeyboardHook, TableHasFiftyFourKeys)
 {
-    EXPECT_EQ(54u, sizeof kTable / sizeof kTable[0]);
     EXPECT_EQ(54, HotKeyCommandCount());
     for (int i = 0; i < HotKeyCommandCount(); ++i)
         EXPECT_NE(nullptr, RowFor(HotKeyCommandAt(i)->vk)) << "unexpected entry " << HotKeyCommandAt(i)->vk;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "editline/editline.h"
+#include "core/text.h"
 
 namespace {
 

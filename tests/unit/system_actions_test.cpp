@@ -2,6 +2,7 @@
 // pointer shape.
 #include "hooked_desktop.h"
 #include "hotkeys/system_actions.h"
+#include "hotkeys/hotkeys.h"
 
 #include <winsim/sim_system.h>
 

@@ -53,6 +53,12 @@ LONG style(HWND hwnd);
 // platform's rule for a program that is not responding).
 void stopResponding(HWND hwnd);
 void resumeResponding(HWND hwnd);
+// The window takes ms to answer message msg (0: every message) sent to it or
+// to its controls, as a host listing a large folder does (ms 0: at once
+// again).  The clock moves on by ms; SendMessageTimeoutA with a shorter
+// time-out fails once its time-out has passed, and the message is handled
+// all the same, as the platform lets a message that timed out run to its end.
+void answerLate(HWND hwnd, DWORD ms, UINT msg = 0);
 void setFocus(HWND hwnd);          // no CBT notification: the test's own set-up
 void setForeground(HWND hwnd);
 // Focus and activation as the platform does them, with the CBT notifications

@@ -90,6 +90,15 @@ void stopResponding(HWND hwnd)
     }
 }
 
+void answerLate(HWND hwnd, DWORD ms, UINT msg)
+{
+    std::lock_guard<std::recursive_mutex> lock(deskLock());
+    if (SimWindow* w = findWindow(hwnd)) {
+        w->answerDelay = ms;
+        w->answerDelayMsg = msg;
+    }
+}
+
 void resumeResponding(HWND hwnd)
 {
     std::lock_guard<std::recursive_mutex> lock(deskLock());
@@ -197,11 +206,22 @@ static SimWindow* stoppedWindowOf(SimWindow* w)
     return nullptr;
 }
 
+// How long the thread of a window (or of the window holding it) takes to
+// answer.
+static DWORD answerDelayOf(SimWindow* w, UINT msg)
+{
+    for (int depth = 0; w && depth < 64; ++depth, w = findWindow(w->parent))
+        if (w->answerDelay && (w->answerDelayMsg == 0 || w->answerDelayMsg == msg))
+            return w->answerDelay;
+    return 0;
+}
+
 LRESULT SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 {
     std::lock_guard<std::recursive_mutex> lock(deskLock());
     if (stoppedWindowOf(findWindow(hWnd)))
         return 0;  // the platform would wait until the thread reads again
+    advanceTick(answerDelayOf(findWindow(hWnd), Msg));
     return deliver(hWnd, Msg, wParam, lParam, false);
 }
 
@@ -222,6 +242,13 @@ LRESULT SendMessageTimeoutA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, U
             advanceTick(uTimeout);  // the whole time-out is waited for
         return 0;
     }
+    DWORD delay = answerDelayOf(w, Msg);
+    if (delay > uTimeout) {
+        advanceTick(uTimeout);
+        deliver(hWnd, Msg, wParam, lParam, false);
+        return 0;
+    }
+    advanceTick(delay);
     LRESULT r = deliver(hWnd, Msg, wParam, lParam, false);
     if (lpdwResult)
         *lpdwResult = (DWORD_PTR)r;

@@ -2,6 +2,8 @@
 // and the string functions of KERNEL32.
 #include "state.h"
 
+#include <winsim/sim_system.h>
+
 #include <ctype.h>
 #include <stdlib.h>
 #include <string.h>
@@ -129,6 +131,21 @@ void setModuleFileName(HINSTANCE inst, const std::string& name)
 
 // --- Profiles --------------------------------------------------------------
 
+static std::function<bool(const std::string&, const std::string&)> gDuringWrite;
+static std::function<void()> gDuringWriteFn;
+static ResetHook gDuringWriteReset([] {
+    gDuringWrite = nullptr;
+    gDuringWriteFn = nullptr;
+});
+
+void runDuringProfileWrite(std::function<bool(const std::string&, const std::string&)> when,
+                           std::function<void()> fn)
+{
+    gDuringWrite = std::move(when);
+    gDuringWriteFn = std::move(fn);
+}
+
+
 static std::vector<std::string> readLines(const std::string& host)
 {
     std::vector<std::string> lines;
@@ -228,6 +245,12 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
 {
     if (!lpAppName || !lpFileName)
         return FALSE;
+    if (gDuringWrite && gDuringWrite(lpAppName, lpKeyName ? lpKeyName : "")) {
+        std::function<void()> fn = std::move(gDuringWriteFn);
+        gDuringWrite = nullptr;
+        gDuringWriteFn = nullptr;
+        fn();
+    }
     std::string host = hostPath(lpFileName, true);
     std::vector<std::string> lines = readLines(host);
     std::vector<std::string> out;

@@ -29,6 +29,8 @@ struct SimWindow {
     // The window's thread reads no messages since this tick (stopResponding).
     bool stopped = false;
     DWORD stoppedSince = 0;
+    DWORD answerDelay = 0;  // answerLate
+    UINT answerDelayMsg = 0;
 };
 
 struct SimHook {

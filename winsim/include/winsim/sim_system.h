@@ -21,6 +21,12 @@ int openTokenCount();
 // does while this one is between opening its token and adjusting it.
 void runDuringNextPrivilegeLookup(std::function<void()> fn);
 
+// Runs fn once, inside the next WritePrivateProfileStringA whose section and
+// key make when() true, before that call reads its texts: what another
+// process does while this one is inside a profile write.
+void runDuringProfileWrite(std::function<bool(const std::string& section, const std::string& key)> when,
+                           std::function<void()> fn);
+
 // WinExec answers this (33 unless a test chooses another).
 void setWinExecResult(UINT result);
 // ShellExecuteA answers what the function returns for the file and the
