@@ -1,5 +1,5 @@
 // The host's side of the macro hot keys: the "MacroHooks" setting, the
-// answer to the library's host message 15015, the playback timer, and the
+// answer to the library's host message HM_MACRO, the playback timer, and the
 // macro line of the host window.
 #pragma once
 
@@ -7,9 +7,9 @@
 
 #include <stddef.h>
 
+#include "core/contract.h"
 #include "qrlib.h"
 
-#define HM_MACRO 15015  // wParam: VK_F6, F9 or F12; lParam 1: the journal hook was refused
 
 // Binds the library's macro table, reads the setting and keeps the line
 // lineId of the host window up to date; onChange (may be NULL) runs whenever
@@ -18,7 +18,7 @@ void MacroInit(HWND hWnd, int lineId, const QrLib* lib, void (*onChange)(void));
 // Ends a recording or playback the host runs and removes its hooks.
 void MacroEnd(void);
 
-// The answer to host message 15015: 1 when the host has taken the action.
+// The answer to host message HM_MACRO: 1 when the host has taken the action.
 LRESULT MacroHostMessage(WPARAM vk, LPARAM journalRefused);
 
 // The setting: 1 low-level hooks and SendInput, 0 journal hooks.

@@ -1,5 +1,5 @@
 // The host's macro recorder and player, for systems without journal hooks.
-// The library offers every macro hot key to the host (host message 15015).
+// The library offers every macro hot key to the host (host message HM_MACRO).
 // When the host takes it, low-level keyboard and mouse hooks in the host's
 // thread record into the library's macro table, and SendInput plays the
 // table back.  Records keep the layout the journal hooks use, so a recording
@@ -11,6 +11,8 @@
 // the platform calls in the thread that installed them).  Builds on winsim
 // too, for the unit tests.
 #pragma once
+
+#include "core/contract.h"
 
 #include <windows.h>
 
@@ -24,7 +26,7 @@ struct MacroTable {
 };
 
 // A recording fills at most this many records; the one behind stays zero.
-#define MACRO_RECORD_LIMIT 1023
+#define MACRO_RECORD_LIMIT QR_MACRO_LIMIT  // the library's: the last record stays empty
 // dwExtraInfo of every event the player injects: the recorder and the stop
 // key leave such events alone.
 #define MACRO_INJECTED_MARK ((ULONG_PTR)0x51524D43)

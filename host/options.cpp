@@ -1,32 +1,85 @@
 #include "options.h"
 
+#include "resource.h"
+
 #include "core/text.h"
 
 #include <stdio.h>
 #include <string.h>
 
-const OptionKey kOptionKeys[] = {
-    {"History", &HostOptions::history, 1},
-    {"PointerJump", &HostOptions::pointerJump, 1},
-    {"Alias", &HostOptions::alias, 1},
-    {"Hokan", &HostOptions::hokan, 1},
-    {"CtrlShift", &HostOptions::ctrlShift, 1},
-    {"Heropa", &HostOptions::heropa, 0},
-    {"SaveHistory", &HostOptions::saveHistory, 1},
-    {"ButtonEditOnly", &HostOptions::buttonEditOnly, 0},
-    {"Zure", &HostOptions::zure, 1024},
-    {"Aida", &HostOptions::aida, 30000},
-    {"CursorChange", &HostOptions::cursorChange, 0},
-    {"CursorIndex", &HostOptions::cursorIndex, 0},
+const HostOption kHostOptions[] = {
+    {"History", 1, IDM_HISTORY, NULL, 0},  // answer to HM_HISTORY_ON
+    {"PointerJump", 1, IDM_JUMP, NULL, 0},  // answer to HM_POINTER_JUMP
+    {"Alias", 1, IDM_ALIAS, &QrLib::bIsAlias, 0},
+    {"Hokan", 1, IDM_HOKAN, &QrLib::bIsHokan, 0},
+    {"CtrlShift", 1, IDM_CTRLSHIFT, &QrLib::bCtrlShift, 0},
+    {"Heropa", 0, IDM_HEROPA, &QrLib::bHeropa, 0},
+    {"SaveHistory", 1, IDM_SAVEHISTORY, &QrLib::bIsHistory, 0},
+    {"ButtonEditOnly", 0, 0, &QrLib::bButtonEditOnly, 0},
+    {"Zure", QR_INITIAL_ZURE, 0, &QrLib::iZure, 1},
+    {"Aida", QR_INITIAL_AIDA, 0, &QrLib::lAida, 1},
+    // The host's choice: the standard arrow after the keyboard lock.
+    {"CursorChange", 0, 0, &QrLib::bCursorChange, 0},
+    {"CursorIndex", 0, 0, &QrLib::iSelCursorIndex, 0},
 };
-const int kOptionKeyCount = sizeof kOptionKeys / sizeof kOptionKeys[0];
+const int kHostOptionCount = sizeof kHostOptions / sizeof kHostOptions[0];
+static_assert(sizeof kHostOptions / sizeof kHostOptions[0] <= QR_HOST_OPTIONS_MAX,
+              "HostOptions holds every option");
 
 void DefaultOptions(HostOptions* o)
 {
     memset(o, 0, sizeof *o);
-    for (int i = 0; i < kOptionKeyCount; ++i)
-        o->*kOptionKeys[i].field = kOptionKeys[i].def;
+    for (int i = 0; i < kHostOptionCount; ++i)
+        o->value[i] = kHostOptions[i].def;
     NormaliseLetterSwitches("", o->ctrlShiftKeys);
+}
+
+static int RowOfMenu(int menuId)
+{
+    for (int i = 0; i < kHostOptionCount; ++i)
+        if (menuId != 0 && kHostOptions[i].menuId == menuId)
+            return i;
+    return -1;
+}
+
+int OptionOn(const HostOptions* o, int menuId)
+{
+    int row = RowOfMenu(menuId);
+    return row >= 0 && o->value[row] != 0;
+}
+
+void ApplyOptions(const HostOptions* o, QrLib* lib)
+{
+    for (int i = 0; i < kHostOptionCount; ++i)
+        if (kHostOptions[i].libValue)
+            *(lib->*kHostOptions[i].libValue) = o->value[i];
+    memcpy(lib->chCtrlShift, o->ctrlShiftKeys, QR_LETTER_SWITCHES);
+}
+
+int ToggleOption(HostOptions* o, QrLib* lib, int menuId)
+{
+    int row = RowOfMenu(menuId);
+    if (row < 0)
+        return 0;
+    o->value[row] = o->value[row] ? 0 : 1;
+    if (kHostOptions[row].libValue)
+        *(lib->*kHostOptions[row].libValue) = o->value[row];
+    return 1;
+}
+
+void CheckOptionItems(const HostOptions* o, HMENU menu)
+{
+    for (int i = 0; i < kHostOptionCount; ++i)
+        if (kHostOptions[i].menuId)
+            CheckMenuItem(menu, (UINT)kHostOptions[i].menuId,
+                          MF_BYCOMMAND | (o->value[i] ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void KeepTunedOptions(HostOptions* o, const QrLib* lib)
+{
+    for (int i = 0; i < kHostOptionCount; ++i)
+        if (kHostOptions[i].tunedByHotKeys)
+            o->value[i] = *(lib->*kHostOptions[i].libValue);
 }
 
 void NormaliseLetterSwitches(const char* text, char out[28])
@@ -36,16 +89,6 @@ void NormaliseLetterSwitches(const char* text, char out[28])
         out[i] = (i < len && text[i] == '0') ? '0' : '1';
     out[26] = 0;
     out[27] = 0;
-}
-
-void HistoryKey(int slot, char* out, size_t size)
-{
-    snprintf(out, size, "%x", (unsigned)(slot + 1));
-}
-
-void AliasKey(int slot, char* out, size_t size)
-{
-    snprintf(out, size, "Alias-%x", (unsigned)(slot + 1));
 }
 
 // FNV-1a, 64 bits: a few thousand steps every couple of seconds.
@@ -60,42 +103,56 @@ template <class C> static unsigned long long Mix(unsigned long long h, const C* 
     return (h ^ 0x10000) * 0x100000001b3ULL;  // a slot's end, unlike any unit
 }
 
-unsigned long long TablesFingerprint(const char hist[QR_HIST_SLOTS][QR_HIST_TEXT],
-                                     const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT],
-                                     const WCHAR exactHist[QR_HIST_SLOTS][QR_HIST_TEXT],
-                                     const WCHAR exactAlias[QR_HIST_SLOTS][QR_ALIAS_TEXT], int next)
+unsigned long long TablesFingerprint(const char hist[QR_RING_SLOTS][QR_HIST_TEXT],
+                                     const char alias[QR_RING_SLOTS][QR_ALIAS_TEXT],
+                                     const WCHAR exactHist[QR_RING_SLOTS][QR_HIST_TEXT],
+                                     const WCHAR exactAlias[QR_RING_SLOTS][QR_ALIAS_TEXT], int next)
 {
     unsigned long long h = 0xcbf29ce484222325ULL;
-    for (int i = 0; i < QR_HIST_SLOTS; ++i)
+    for (int i = 0; i < QR_RING_SLOTS; ++i)
         h = Mix(h, hist[i], QR_HIST_TEXT);
-    for (int i = 0; i < QR_HIST_SLOTS; ++i)
+    for (int i = 0; i < QR_RING_SLOTS; ++i)
         h = Mix(h, alias[i], QR_ALIAS_TEXT);
-    for (int i = 0; i < QR_HIST_SLOTS; ++i)
+    for (int i = 0; i < QR_RING_SLOTS; ++i)
         h = Mix(h, exactHist[i], QR_HIST_TEXT);
-    for (int i = 0; i < QR_HIST_SLOTS; ++i)
+    for (int i = 0; i < QR_RING_SLOTS; ++i)
         h = Mix(h, exactAlias[i], QR_ALIAS_TEXT);
     char slot[16];
     snprintf(slot, sizeof slot, "%d", next);
     return Mix(h, slot, sizeof slot);
 }
 
-int PreviousSlot(int slot)
+unsigned long long LibraryTablesPrint(const QrLib* lib)
 {
-    return slot <= 0 ? QR_HIST_SLOTS - 1 : slot - 1;
+    return TablesFingerprint(lib->chHist, lib->chAlias, lib->wchHist, lib->wchAlias, *lib->iSetIndex);
 }
 
-int NextHistorySlot(const char hist[QR_HIST_SLOTS][QR_HIST_TEXT], int saved)
+int SaveTables(QrLib* lib, unsigned long long* saved, int (*save)(QrLib* lib))
+{
+    unsigned long long before = LibraryTablesPrint(lib);
+    if (!save(lib))
+        return 0;
+    *saved = before;
+    return 1;
+}
+
+int PreviousSlot(int slot)
+{
+    return slot <= 0 ? QR_RING_SLOTS - 1 : slot - 1;
+}
+
+int NextHistorySlot(const char hist[QR_RING_SLOTS][QR_HIST_TEXT], int saved)
 {
     int last = -1, empty = 0;
-    for (int i = 0; i < QR_HIST_SLOTS; ++i) {
+    for (int i = 0; i < QR_RING_SLOTS; ++i) {
         if (hist[i][0])
             last = i;
         else
             ++empty;
     }
-    if (saved >= 0 && saved < QR_HIST_SLOTS && (empty == 0 || hist[saved][0] == 0))
+    if (saved >= 0 && saved < QR_RING_SLOTS && (empty == 0 || hist[saved][0] == 0))
         return saved;
-    return (last + 1) % QR_HIST_SLOTS;
+    return (last + 1) % QR_RING_SLOTS;
 }
 
 template <class C> static void Put(C* out, size_t* used, const C* text, size_t len)
@@ -105,14 +162,14 @@ template <class C> static void Put(C* out, size_t* used, const C* text, size_t l
 }
 
 template <class C>
-int FormatAliasList(const C alias[QR_HIST_SLOTS][QR_ALIAS_TEXT], C* out, size_t size)
+int FormatAliasList(const C alias[QR_RING_SLOTS][QR_ALIAS_TEXT], C* out, size_t size)
 {
     static const C kBetween[] = {' ', '=', ' '}, kEnd[] = {'\n'};
     if (size == 0)
         return 0;
     size_t used = 0;
     int count = 0;
-    for (int i = 0; i < QR_HIST_SLOTS; ++i) {
+    for (int i = 0; i < QR_RING_SLOTS; ++i) {
         // An entry is NAME,VALUE within its 128 units; the host may have
         // filled it without a terminator, so it is read with a bound.
         const C* entry = alias[i];
@@ -135,13 +192,13 @@ int FormatAliasList(const C alias[QR_HIST_SLOTS][QR_ALIAS_TEXT], C* out, size_t 
     out[used] = 0;
     return count;
 }
-template int FormatAliasList<char>(const char[QR_HIST_SLOTS][QR_ALIAS_TEXT], char*, size_t);
-template int FormatAliasList<WCHAR>(const WCHAR[QR_HIST_SLOTS][QR_ALIAS_TEXT], WCHAR*, size_t);
+template int FormatAliasList<char>(const char[QR_RING_SLOTS][QR_ALIAS_TEXT], char*, size_t);
+template int FormatAliasList<WCHAR>(const WCHAR[QR_RING_SLOTS][QR_ALIAS_TEXT], WCHAR*, size_t);
 
-void ExactAliasTable(const char alias[QR_HIST_SLOTS][QR_ALIAS_TEXT],
-                     const WCHAR exact[QR_HIST_SLOTS][QR_ALIAS_TEXT], WCHAR out[QR_HIST_SLOTS][QR_ALIAS_TEXT])
+void ExactAliasTable(const char alias[QR_RING_SLOTS][QR_ALIAS_TEXT],
+                     const WCHAR exact[QR_RING_SLOTS][QR_ALIAS_TEXT], WCHAR out[QR_RING_SLOTS][QR_ALIAS_TEXT])
 {
-    for (int i = 0; i < QR_HIST_SLOTS; ++i) {
+    for (int i = 0; i < QR_RING_SLOTS; ++i) {
         if (ExactTied(exact[i], QR_ALIAS_TEXT, alias[i], QR_ALIAS_TEXT))
             CopyBounded(out[i], QR_ALIAS_TEXT, exact[i], QR_ALIAS_TEXT);
         else
@@ -163,11 +220,7 @@ void DescribeHotKey(WPARAM vk, int count, char* out, size_t size)
 
 size_t FolderLength(const char* path)
 {
-    size_t folder = 0;
-    for (const char* p = path; *p; p = CharNextA(p))
-        if (*p == '\\')
-            folder = (size_t)(p - path) + 1;
-    return folder;
+    return AfterLastOf(path, "\\");
 }
 
 int LibraryPathBeside(const char* program, char* out, size_t size)

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#define QR_INI_PATH 260
+#include "core/contract.h"
 
 struct QrLib {
     HMODULE dll;
@@ -32,7 +32,7 @@ struct QrLib {
     int* bJapaneseEnv;
     int* bDlg;
     int* bKBLock;
-    char* chCtrlShift;  // 28 bytes
+    char* chCtrlShift;  // QR_LETTER_SWITCHES bytes
     char (*chHist)[256];
     char (*chAlias)[128];
     WCHAR (*wchHist)[256];
@@ -42,7 +42,7 @@ struct QrLib {
     int* iSetIndex;
     HWND* hDlgFileList;
     HCURSOR* hPreCursor;
-    EVENTMSG* SysEvent;  // 1024 records
+    EVENTMSG* SysEvent;  // QR_MACRO_RECORDS records
     int* iEventCnt;
     int* bMacro;
     HHOOK* hOldPMacroHook;

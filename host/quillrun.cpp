@@ -1,28 +1,24 @@
 // Quillrun: the host program of QRHook.dll.  It loads the library, hands it
-// the main window, fills the shared settings from "Quillrun.Ini", installs
-// the hooks, answers the library's host messages and removes the hooks again
-// when it ends.
+// the main window, fills the shared settings from the settings file,
+// installs the hooks, answers the library's host messages and removes the
+// hooks again when it ends.  Here: the window procedure and WinMain; the
+// options, the settings file, the window's making, the macro side, the icon
+// and the start-up value each have a file of their own.
 #include <windows.h>
 
 #include <stdio.h>
 #include <string.h>
 
+#include "core/contract.h"
 #include "macro.h"
+#include "main_window.h"
 #include "options.h"
 #include "qrlib.h"
 #include "resource.h"
 #include "run_program.h"
 #include "settings.h"
+#include "startup.h"
 #include "tray.h"
-
-// Host messages the library sends (synchronously, from other programs' key
-// strokes and focus changes: each is answered at once).
-#define HM_HOTKEY 9782        // wParam: the hot key's virtual-key code
-#define HM_HISTORY_ON 1554    // answer non-zero while history is on
-#define HM_POINTER_JUMP 10869 // answer non-zero while the pointer may jump
-#define HM_HOST_P 1081        // Ctrl+Shift+P: show the options
-#define HM_RESET 23907        // Ctrl+Shift+Z: options back to defaults
-#define SYSCMD_ALIAS_LIST 11  // WM_SYSCOMMAND posted by "Alias" + Tab
 
 // Work the host does after it has answered a host message.
 #define WM_APP_TO_FRONT (WM_APP + 1)
@@ -45,22 +41,6 @@ static int saveFailed;  // the last save did not reach the settings file
 static int ended;
 
 // --- Settings ---------------------------------------------------------------
-
-// Writes every option into the library's shared variables.
-static void ApplyOptions(void)
-{
-    *lib.bIsAlias = opts.alias;
-    *lib.bIsHokan = opts.hokan;
-    *lib.bCtrlShift = opts.ctrlShift;
-    *lib.bHeropa = opts.heropa;
-    *lib.bIsHistory = opts.saveHistory;
-    *lib.bButtonEditOnly = opts.buttonEditOnly;
-    *lib.iZure = opts.zure;
-    *lib.lAida = opts.aida;
-    *lib.bCursorChange = opts.cursorChange;
-    *lib.iSelCursorIndex = opts.cursorIndex;
-    memcpy(lib.chCtrlShift, opts.ctrlShiftKeys, 28);
-}
 
 static void UpdateStateLine(void);
 
@@ -89,8 +69,7 @@ static void SaveIfChanged(void)
 static void SaveAll(void)
 {
     // The tuning values may have been changed with hot keys: keep them.
-    opts.zure = *lib.iZure;
-    opts.aida = *lib.lAida;
+    KeepTunedOptions(&opts, &lib);
     int ok = SaveOptions(&lib, &opts);
     ok = SaveHistoryAndAliases(&lib) && ok;
     SaveDone(ok);
@@ -153,7 +132,7 @@ static void ShowAbout(void)
 // The aliases as the user wrote them, also what the code page cannot write.
 static void ShowAliases(void)
 {
-    static WCHAR exact[QR_HIST_SLOTS][QR_ALIAS_TEXT];
+    static WCHAR exact[QR_RING_SLOTS][QR_ALIAS_TEXT];
     static WCHAR text[32 * (QR_ALIAS_TEXT + 4) + 64];
     ExactAliasTable(lib.chAlias, lib.wchAlias, exact);
     if (FormatAliasList(exact, text, sizeof text / sizeof text[0]) == 0)
@@ -161,51 +140,17 @@ static void ShowAliases(void)
     MessageBoxW(hWndMain, text, L"Quillrun aliases", MB_OK);
 }
 
-static int* OptionOfCommand(int id)
-{
-    switch (id) {
-    case IDM_HISTORY: return &opts.history;
-    case IDM_JUMP: return &opts.pointerJump;
-    case IDM_ALIAS: return &opts.alias;
-    case IDM_HOKAN: return &opts.hokan;
-    case IDM_CTRLSHIFT: return &opts.ctrlShift;
-    case IDM_HEROPA: return &opts.heropa;
-    case IDM_SAVEHISTORY: return &opts.saveHistory;
-    }
-    return NULL;
-}
-
-static void ToggleOption(int id)
-{
-    int* option = OptionOfCommand(id);
-    if (!option)
-        return;
-    *option = *option ? 0 : 1;
-    // Only the switch that changed goes to the library: the tuning values
-    // the hot keys changed meanwhile stay as they are.
-    switch (id) {
-    case IDM_ALIAS: *lib.bIsAlias = opts.alias; break;
-    case IDM_HOKAN: *lib.bIsHokan = opts.hokan; break;
-    case IDM_CTRLSHIFT: *lib.bCtrlShift = opts.ctrlShift; break;
-    case IDM_HEROPA: *lib.bHeropa = opts.heropa; break;
-    case IDM_SAVEHISTORY: *lib.bIsHistory = opts.saveHistory; break;
-    }
-    SaveOptionsNow();
-}
-
 static void ResetOptions(void)
 {
     DefaultOptions(&opts);
     MacroDefaultSetting();
-    ApplyOptions();
+    ApplyOptions(&opts, &lib);
 }
 
-static void CheckOptionItems(HMENU menu)
+// The options' check marks and the items that show a state of the host.
+static void CheckMenuItems(HMENU menu)
 {
-    static const int ids[] = {IDM_HISTORY, IDM_JUMP,  IDM_ALIAS,      IDM_HOKAN,
-                              IDM_CTRLSHIFT, IDM_HEROPA, IDM_SAVEHISTORY};
-    for (int id : ids)
-        CheckMenuItem(menu, id, MF_BYCOMMAND | (*OptionOfCommand(id) ? MF_CHECKED : MF_UNCHECKED));
+    CheckOptionItems(&opts, menu);
     CheckMenuItem(menu, IDM_HOOKS, MF_BYCOMMAND | (hooksOn ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDM_MACROHOOKS, MF_BYCOMMAND | (MacroUsesLowLevel() ? MF_CHECKED : MF_UNCHECKED));
     CheckMenuItem(menu, IDM_STARTUP, MF_BYCOMMAND | (StartupIsOn() ? MF_CHECKED : MF_UNCHECKED));
@@ -215,7 +160,7 @@ static void ShowOptionsMenu(void)
 {
     ToFront();
     HMENU options = GetSubMenu(GetMenu(hWndMain), 1);
-    CheckOptionItems(options);
+    CheckMenuItems(options);
     POINT pt;
     GetCursorPos(&pt);
     TrackPopupMenu(options, TPM_LEFTALIGN | TPM_TOPALIGN, pt.x, pt.y, 0, hWndMain, NULL);
@@ -240,7 +185,10 @@ static void OnCommand(int id)
         SaveOptionsNow();
         break;
     case IDM_ABOUT: ShowAbout(); break;
-    default: ToggleOption(id); break;
+    default:
+        if (ToggleOption(&opts, &lib, id))
+            SaveOptionsNow();
+        break;
     }
 }
 
@@ -267,15 +215,13 @@ static void Shutdown(void)
     SystemParametersInfoA(SPI_SETCURSORS, 0, NULL, 0);
 }
 
-static SIZE LayoutMainWindow(HWND hWnd, UINT dpi);
-
 static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case HM_HISTORY_ON:
-        return opts.history ? 1 : 0;
+        return OptionOn(&opts, IDM_HISTORY);
     case HM_POINTER_JUMP:
-        return opts.pointerJump ? 1 : 0;
+        return OptionOn(&opts, IDM_JUMP);
     case HM_HOTKEY: {
         char line[96];
         DescribeHotKey(wParam, ++hotKeyCount, line, sizeof line);
@@ -303,24 +249,17 @@ static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
         SaveOptionsNow();
         return 0;
     case WM_SYSCOMMAND:
-        if (wParam == SYSCMD_ALIAS_LIST) {
+        if (wParam == QR_SYSCMD_ALIAS_LIST) {
             ShowAliases();
             return 0;
         }
         break;
     case WM_INITMENUPOPUP:
-        CheckOptionItems((HMENU)wParam);
+        CheckMenuItems((HMENU)wParam);
         return 0;
-    case WM_DPICHANGED: {
-        // Moved to a screen of another DPI (Windows 8.1 and later): the
-        // suggested rectangle keeps the window where it was dropped, at the
-        // new size.
-        const RECT* r = (const RECT*)lParam;
-        SetWindowPos(hWnd, NULL, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        LayoutMainWindow(hWnd, LOWORD(wParam));
+    case WM_DPICHANGED:
+        MainWindowDpiChanged(hWnd, wParam, lParam);
         return 0;
-    }
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;
@@ -353,156 +292,11 @@ static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     return DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
-static INT_PTR CALLBACK HokanDlgProc(HWND, UINT msg, WPARAM, LPARAM)
-{
-    return msg == WM_INITDIALOG;
-}
-
-// The completion dialog's list box keeps the names of the folders it lists.
-// A dialog made with the W call has Unicode controls: the list box then
-// lists and keeps every name exactly, also those the code page cannot
-// write, and answers each reader in its own width.
-static HWND CreateCompletionDialog(void)
-{
-    return CreateDialogW(hInst, L"FileList", hWndMain, HokanDlgProc);
-}
-
-// The main window's three lines, in pixels at 96 DPI.  The host declares
-// itself per-monitor DPI aware (quillrun.manifest): the system stretches
-// nothing for it, so every size is scaled to the window's DPI here.
-#define MAIN_LINES 3
-static const int mainLineIds[MAIN_LINES] = {IDC_STATE_LINE, IDC_HOTKEY_LINE, IDC_MACRO_LINE};
-#define LINE_MARGIN 10
-#define LINE_WIDTH 350
-#define LINE_HEIGHT 18
-#define LINE_GAP 4
-#define LINE_CHARS 50  // room for the longest line, in average characters of the font
-static HFONT mainFont;
-
-// Functions of newer versions of Windows, looked up at run time: Windows 7
-// and 8 would refuse to start a host that imports them.
-static FARPROC User32Proc(const char* name)
-{
-    return GetProcAddress(GetModuleHandleA("user32.dll"), name);
-}
-
-static UINT ScreenDpi(void)
-{
-    HDC dc = GetDC(NULL);
-    int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(NULL, dc);
-    return dpi > 0 ? (UINT)dpi : USER_DEFAULT_SCREEN_DPI;
-}
-
-// GetDpiForWindow came with Windows 10 1607.  Before it the window starts on
-// the primary screen (CW_USEDEFAULT), whose DPI the screen's DC gives; moved
-// to a screen of another DPI on 8.1, it is told by WM_DPICHANGED.
-static UINT WindowDpi(HWND hWnd)
-{
-    typedef UINT(WINAPI * GetDpiForWindowFn)(HWND);
-    FARPROC p = User32Proc("GetDpiForWindow");
-    UINT dpi = p ? reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void (*)(void)>(p))(hWnd) : 0;
-    return dpi ? dpi : ScreenDpi();
-}
-
-// The system's message font at the given DPI.  SystemParametersInfoForDpi
-// (Windows 10 1607) gives it for any DPI; SystemParametersInfo gives it for
-// the screen's DPI only, and the stock DEFAULT_GUI_FONT is fixed at that DPI
-// too.
-static HFONT CreateLineFont(UINT dpi)
-{
-    typedef BOOL(WINAPI * SpiForDpiFn)(UINT, UINT, PVOID, UINT, UINT);
-    NONCLIENTMETRICSW ncm;
-    memset(&ncm, 0, sizeof ncm);
-    ncm.cbSize = sizeof ncm;
-    FARPROC p = User32Proc("SystemParametersInfoForDpi");
-    if (!p || !reinterpret_cast<SpiForDpiFn>(reinterpret_cast<void (*)(void)>(p))(
-                  SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0, dpi)) {
-        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
-            return NULL;
-        ncm.lfMessageFont.lfHeight = MulDiv(ncm.lfMessageFont.lfHeight, (int)dpi, (int)ScreenDpi());
-    }
-    return CreateFontIndirectW(&ncm.lfMessageFont);
-}
-
-// Gives the three lines the font and the places for the DPI, and returns the
-// client size they need.  A line is never lower than its font, nor narrower
-// than LINE_CHARS of it: the user may have made the text larger than the
-// DPI alone would.
-static SIZE LayoutMainWindow(HWND hWnd, UINT dpi)
-{
-    HFONT font = CreateLineFont(dpi);
-    HFONT old = mainFont;
-    mainFont = font;
-    if (!font)
-        font = (HFONT)GetStockObject(DEFAULT_GUI_FONT);
-    TEXTMETRICA tm;
-    HDC dc = GetDC(hWnd);
-    HGDIOBJ before = SelectObject(dc, font);
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, before);
-    ReleaseDC(hWnd, dc);
-
-    int margin = MulDiv(LINE_MARGIN, (int)dpi, USER_DEFAULT_SCREEN_DPI);
-    int gap = MulDiv(LINE_GAP, (int)dpi, USER_DEFAULT_SCREEN_DPI);
-    int width = MulDiv(LINE_WIDTH, (int)dpi, USER_DEFAULT_SCREEN_DPI);
-    if (width < LINE_CHARS * tm.tmAveCharWidth)
-        width = LINE_CHARS * tm.tmAveCharWidth;
-    int height = MulDiv(LINE_HEIGHT, (int)dpi, USER_DEFAULT_SCREEN_DPI);
-    if (height < tm.tmHeight)
-        height = tm.tmHeight;
-    for (int i = 0; i < MAIN_LINES; i++) {
-        HWND line = GetDlgItem(hWnd, mainLineIds[i]);
-        SendMessageA(line, WM_SETFONT, (WPARAM)font, TRUE);
-        MoveWindow(line, margin, margin + i * (height + gap), width, height, TRUE);
-    }
-    // Only once no line uses it any more.
-    if (old)
-        DeleteObject(old);
-    SIZE client = {2 * margin + width, 2 * margin + MAIN_LINES * height + (MAIN_LINES - 1) * gap};
-    return client;
-}
-
-static HWND CreateMainWindow(void)
-{
-    WNDCLASSA wc;
-    memset(&wc, 0, sizeof wc);
-    wc.lpfnWndProc = MainProc;
-    wc.hInstance = hInst;
-    wc.hIcon = LoadIconA(NULL, (LPCSTR)IDI_APPLICATION);
-    wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
-    wc.lpszClassName = "Quillrun";
-    if (!RegisterClassA(&wc))
-        return NULL;
-    // Created at its size for 96 DPI and sized again below, once its DPI
-    // is known.
-    HWND hWnd = CreateWindowA("Quillrun", "Quillrun", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 380, 142, NULL, NULL, hInst, NULL);
-    if (!hWnd)
-        return NULL;
-    for (int i = 0; i < MAIN_LINES; i++)
-        CreateWindowA("Static", mainLineIds[i] == IDC_HOTKEY_LINE ? "No hot key received yet." : "",
-                      WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hWnd, (HMENU)(INT_PTR)mainLineIds[i], hInst, NULL);
-    SIZE client = LayoutMainWindow(hWnd, WindowDpi(hWnd));
-    // The caption, the frame and the menu bar are the system's, already at
-    // the window's DPI: measured here rather than computed, which would take
-    // AdjustWindowRectExForDpi (Windows 10 1607 and later).
-    RECT outer, inner;
-    GetWindowRect(hWnd, &outer);
-    GetClientRect(hWnd, &inner);
-    SetWindowPos(hWnd, NULL, 0, 0, client.cx + (outer.right - outer.left) - inner.right,
-                 client.cy + (outer.bottom - outer.top) - inner.bottom,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return hWnd;
-}
-
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
 {
     hInst = hInstance;
     // One host per desktop: a second one would refill the shared tables.
-    HWND running = FindWindowA("Quillrun", NULL);
+    HWND running = FindWindowA(QR_HOST_CLASS, NULL);
     if (running) {
         // It may be hidden behind its icon: it shows itself.
         PostMessageA(running, WM_APP_TO_FRONT, 0, 0);
@@ -515,7 +309,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
         MessageBoxA(NULL, error, "Quillrun", MB_OK | MB_ICONSTOP);
         return 1;
     }
-    hWndMain = CreateMainWindow();
+    hWndMain = CreateMainWindow(hInst, MainProc);
     if (!hWndMain) {
         MessageBoxA(NULL, "The main window cannot be created.", "Quillrun", MB_OK | MB_ICONSTOP);
         FreeLibrary(lib.dll);
@@ -528,10 +322,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
     saveFailed = !ChooseSettingsFile(&lib);
     MacroInit(hWndMain, IDC_MACRO_LINE, &lib, UpdateTrayTip);
     LoadOptions(&lib, &opts);
-    ApplyOptions();
+    ApplyOptions(&opts, &lib);
     *lib.bJapaneseEnv = lib.GetProfileIMy("intl", "iCountry", 1) == 81 ? 1 : 0;
     LoadHistoryAndAliases(&lib);
-    hDlgHokan = CreateCompletionDialog();
+    hDlgHokan = CreateCompletionDialog(hInst, hWndMain);
     *lib.hDlgFileList = hDlgHokan;
     *lib.hPreCursor = CopyCursor(LoadCursorA(NULL, (LPCSTR)IDC_ARROW));
     SetTimer(hWndMain, TIMER_AUTOSAVE, AUTOSAVE_EVERY_MS, NULL);

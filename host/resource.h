@@ -1,6 +1,8 @@
 // Resource and control numbers of the host program.
 #pragma once
 
+#include "core/contract.h"
+
 #define IDR_MAINMENU 1
 #define IDI_QUILLRUN 2
 
@@ -26,10 +28,10 @@
 #define IDC_MACRO_LINE 310
 
 // The completion dialog: the pattern line and the listing.
-#define IDC_HOKAN_PATTERN 200
-#define IDC_HOKAN_LIST 202
+#define IDC_HOKAN_PATTERN QR_COMPLETION_PATTERN_ID
+#define IDC_HOKAN_LIST QR_COMPLETION_LIST_ID
 
 // The "FileOpen" template.
-#define IDC_FO_NAME 100
-#define IDC_FO_DIR 101
-#define IDC_FO_LIST 102
+#define IDC_FO_NAME QR_FILEOPEN_NAME_ID
+#define IDC_FO_DIR QR_FILEOPEN_DIR_ID
+#define IDC_FO_LIST QR_FILEOPEN_LIST_ID

@@ -22,6 +22,16 @@ int PickedFile(const char* recordPath, int picked, char* out, size_t size, IsFil
     return isFile(out);
 }
 
+int WorkingFolderOf(const char* path, char* out, size_t size)
+{
+    size_t length = FolderLength(path);
+    if (length == 0 || length >= size)
+        return 0;
+    memcpy(out, path, length);
+    out[length == 3 && path[1] == ':' ? 3 : length - 1] = 0;  // "C:\" keeps its backslash
+    return 1;
+}
+
 static int IsFile(const char* path)
 {
     DWORD a = GetFileAttributesA(path);
@@ -33,12 +43,8 @@ static int IsFile(const char* path)
 static void RunFile(HWND owner, const char* path)
 {
     char folder[MAX_PATH];
-    strcpy(folder, path);
-    size_t length = FolderLength(folder);
-    if (length > 0)
-        folder[length == 3 && folder[1] == ':' ? 3 : length - 1] = 0;  // "C:\" keeps its backslash
-    UINT_PTR result =
-        (UINT_PTR)ShellExecuteA(owner, NULL, path, NULL, length > 0 ? folder : NULL, SW_SHOWNORMAL);
+    int hasFolder = WorkingFolderOf(path, folder, sizeof folder);
+    UINT_PTR result = (UINT_PTR)ShellExecuteA(owner, NULL, path, NULL, hasFolder ? folder : NULL, SW_SHOWNORMAL);
     if (result > 32)
         return;
     char text[96];
@@ -70,7 +76,7 @@ void RunProgram(QrLib* lib, HINSTANCE inst, HWND owner)
     // The host's own dialog hands back a picked file's name in the output
     // buffer and its path in the record; a text typed with a blank comes
     // back in both unchanged.  The common dialogs leave the buffer alone.
-    int kind = (int)lib->GetProfileIMy("Quillrun", "KindOfDialogBox", 0);
+    int kind = (int)lib->GetProfileIMy(QR_SETTINGS_SECTION, QR_KEY_KIND_OF_DIALOG, 0);
     int picked = kind != 1 && kind != 2 && strcmp(name, of.szPathName) != 0;
     char path[MAX_PATH];
     if (PickedFile(of.szPathName, picked, path, sizeof path, IsFile))

@@ -16,3 +16,8 @@ void RunProgram(QrLib* lib, HINSTANCE inst, HWND owner);
 // the text names no existing file (a command line: the launcher's business).
 typedef int (*IsFileFn)(const char* path);
 int PickedFile(const char* recordPath, int picked, char* out, size_t size, IsFileFn isFile);
+
+// The folder a picked file runs in: its own, without the closing backslash
+// except for a drive's root ("C:\").  0 when the path names no folder or the
+// folder does not fit in size bytes.
+int WorkingFolderOf(const char* path, char* out, size_t size);

@@ -96,9 +96,8 @@ static void MakeFolder(void)
 void LoadOptions(QrLib* lib, HostOptions* opts)
 {
     DefaultOptions(opts);
-    for (int i = 0; i < kOptionKeyCount; ++i)
-        opts->*kOptionKeys[i].field =
-            (int)lib->GetProfileIMy(QR_SETTINGS_SECTION, kOptionKeys[i].key, kOptionKeys[i].def);
+    for (int i = 0; i < kHostOptionCount; ++i)
+        opts->value[i] = (int)lib->GetProfileIMy(QR_SETTINGS_SECTION, kHostOptions[i].key, kHostOptions[i].def);
     char keys[64] = "";
     GetPrivateProfileStringA(QR_SETTINGS_SECTION, QR_KEY_CTRLSHIFT_KEYS, "", keys, sizeof keys,
                              settingsFile);
@@ -110,19 +109,14 @@ int SaveOptions(QrLib* lib, const HostOptions* opts)
     MakeFolder();
     int ok = 1;
     char value[16];
-    for (int i = 0; i < kOptionKeyCount; ++i) {
-        snprintf(value, sizeof value, "%d", opts->*kOptionKeys[i].field);
-        ok &= lib->WriteProfileStriMy(QR_SETTINGS_SECTION, kOptionKeys[i].key, value) != 0;
+    for (int i = 0; i < kHostOptionCount; ++i) {
+        snprintf(value, sizeof value, "%d", opts->value[i]);
+        ok &= lib->WriteProfileStriMy(QR_SETTINGS_SECTION, kHostOptions[i].key, value) != 0;
     }
     ok &= lib->WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_CTRLSHIFT_KEYS, opts->ctrlShiftKeys) != 0;
     ok &= MacroSaveSetting();
     Flush();
     return ok;
-}
-
-static unsigned long long CurrentTables(QrLib* lib)
-{
-    return TablesFingerprint(lib->chHist, lib->chAlias, lib->wchHist, lib->wchAlias, *lib->iSetIndex);
 }
 
 // The exact text of a slot, from the file's own section: empty when the slot
@@ -140,12 +134,12 @@ static void LoadExactText(const char* key, WCHAR* exact, size_t units)
 void LoadHistoryAndAliases(QrLib* lib)
 {
     char key[16];
-    for (int i = 0; i < QR_HIST_SLOTS; ++i) {
-        HistoryKey(i, key, sizeof key);
+    for (int i = 0; i < QR_RING_SLOTS; ++i) {
+        SlotKeyName(key, sizeof key, "", i);
         GetPrivateProfileStringA(QR_SETTINGS_SECTION, key, "", lib->chHist[i], QR_HIST_TEXT,
                                  settingsFile);
         LoadExactText(key, lib->wchHist[i], QR_HIST_TEXT);
-        AliasKey(i, key, sizeof key);
+        SlotKeyName(key, sizeof key, QR_ALIAS_KEY_PREFIX, i);
         GetPrivateProfileStringA(QR_SETTINGS_SECTION, key, "", lib->chAlias[i], QR_ALIAS_TEXT,
                                  settingsFile);
         LoadExactText(key, lib->wchAlias[i], QR_ALIAS_TEXT);
@@ -154,29 +148,30 @@ void LoadHistoryAndAliases(QrLib* lib)
     int next = NextHistorySlot(lib->chHist, saved);
     *lib->iSetIndex = next;
     *lib->iGetIndex = PreviousSlot(next);
-    savedTables = CurrentTables(lib);
+    savedTables = LibraryTablesPrint(lib);
 }
 
 int TablesChangedSinceSave(QrLib* lib)
 {
-    return CurrentTables(lib) != savedTables;
+    return LibraryTablesPrint(lib) != savedTables;
 }
 
 // The ring's store slot, the history and the aliases, flushed to the disk.
 // The library's save says nothing of its writes: the store slot, written
 // after it into the same file, tells whether the file took them.
-int SaveHistoryAndAliases(QrLib* lib)
+static int WriteTables(QrLib* lib)
 {
-    // Taken first: a change made while the save runs is saved next time.
-    unsigned long long now = CurrentTables(lib);
     char next[16];
     snprintf(next, sizeof next, "%d", *lib->iSetIndex);
     MakeFolder();
     lib->HistryAndAliasSave();
     int ok = lib->WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, next) != 0;
     Flush();
-    // A save that failed is tried again at the next look.
-    if (ok)
-        savedTables = now;
     return ok;
+}
+
+// A save that failed is tried again at the next look.
+int SaveHistoryAndAliases(QrLib* lib)
+{
+    return SaveTables(lib, &savedTables, WriteTables);
 }

@@ -1,11 +1,11 @@
 #include "tray.h"
 
+#include "core/text.h"
+
 #include <shellapi.h>
 #include <string.h>
 
 static const UINT kIconId = 1;
-static const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-static const char kRunValue[] = "Quillrun";
 
 static HWND trayWnd;
 static HINSTANCE trayInst;
@@ -14,18 +14,10 @@ static UINT taskbarCreated;
 static int shown;
 static char tip[128];
 
-// Copies at most size - 1 bytes, never half of a double-byte character.
+// The shell takes at most size - 1 bytes, never half of a character.
 static void CopyTip(char* dest, size_t size, const char* src)
 {
-    const char* end = src;
-    while (*end) {
-        const char* next = CharNextA(end);
-        if ((size_t)(next - src) >= size)
-            break;
-        end = next;
-    }
-    memcpy(dest, src, (size_t)(end - src));
-    dest[end - src] = 0;
+    CopyBounded(dest, size, src, (size_t)-1);
 }
 
 static BOOL Notify(DWORD what)
@@ -124,43 +116,4 @@ int TrayMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 1;
     }
     return 0;
-}
-
-int StartupIsOn(void)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return 0;
-    DWORD type = 0;
-    LONG r = RegQueryValueExA(key, kRunValue, NULL, &type, NULL, NULL);
-    RegCloseKey(key);
-    return r == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ);
-}
-
-int SetStartup(int on)
-{
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL) !=
-        ERROR_SUCCESS)
-        return 0;
-    LONG r;
-    if (on) {
-        // Quoted: the program's folder may hold blanks.
-        char value[MAX_PATH + 3];
-        DWORD len = GetModuleFileNameA(NULL, value + 1, MAX_PATH);
-        if (len == 0 || len >= MAX_PATH) {
-            RegCloseKey(key);
-            return 0;
-        }
-        value[0] = '"';
-        value[len + 1] = '"';
-        value[len + 2] = 0;
-        r = RegSetValueExA(key, kRunValue, 0, REG_SZ, (const BYTE*)value, len + 3);
-    } else {
-        r = RegDeleteValueA(key, kRunValue);
-        if (r == ERROR_FILE_NOT_FOUND)
-            r = ERROR_SUCCESS;
-    }
-    RegCloseKey(key);
-    return r == ERROR_SUCCESS;
 }

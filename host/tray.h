@@ -1,5 +1,4 @@
-// The host's notification-area icon and its place among the programs that
-// start with Windows.
+// The host's notification-area icon.
 #pragma once
 
 #include <windows.h>
@@ -19,10 +18,3 @@ void TrayRemove(void);
 // The icon's messages and the shell's "TaskbarCreated" (the notification
 // area was made anew, without the icon): 1 when msg was one of them.
 int TrayMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
-// Options > Start with Windows: the value "Quillrun" under
-// HKCU\Software\Microsoft\Windows\CurrentVersion\Run holding the quoted path
-// of the running program.
-int StartupIsOn(void);
-// Writes (on) or removes (off) the value; 1 when that worked.
-int SetStartup(int on);

@@ -6,6 +6,8 @@
 // pointer on the centre of the window that takes the focus.
 #include <windows.h>
 
+#include "core/contract.h"
+
 static LRESULT AskHost(UINT msg)
 {
     DWORD_PTR answer = 0;
@@ -16,13 +18,13 @@ static LRESULT AskHost(UINT msg)
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK FloorKeyHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    AskHost(1554);
+    AskHost(HM_HISTORY_ON);
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK FloorCbtHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_SETFOCUS && AskHost(10869)) {
+    if (code == HCBT_SETFOCUS && AskHost(HM_POINTER_JUMP)) {
         RECT r;
         if (GetWindowRect((HWND)wParam, &r))
             SetCursorPos(r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2);

@@ -220,7 +220,7 @@ int main()
     while (GetTickCount() - begin < 20000) {
         LARGE_INTEGER start, end;
         QueryPerformanceCounter(&start);
-        host.Ask(1554);
+        host.Ask(HM_HISTORY_ON);
         QueryPerformanceCounter(&end);
         answers.push_back(Seconds(start, end) * 1000);
         if (hist && answers.size() % 200 == 0)

@@ -100,7 +100,7 @@ int main(int argc, char** argv)
             Check(b.Window() && IsWindow(b.Window()), "the second program ended");
             Check(host.Process().Running(), "the host ended");
             DWORD t0 = GetTickCount();
-            Check(host.Ask(1554) != -1 && GetTickCount() - t0 < 2000, "the host did not answer at once");
+            Check(host.Ask(HM_HISTORY_ON) != -1 && GetTickCount() - t0 < 2000, "the host did not answer at once");
         }
     }
 

@@ -50,7 +50,7 @@ char* WineDesktop::Text(const char* name)
     return v;
 }
 
-HWND WineDesktop::FileList() { return GetDlgItem(*lib.Var<HWND>("hDlgFileList"), 202); }
+HWND WineDesktop::FileList() { return GetDlgItem(*lib.Var<HWND>("hDlgFileList"), QR_COMPLETION_LIST_ID); }
 
 std::string WineDesktop::ListEntry(int i)
 {

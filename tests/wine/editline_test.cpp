@@ -66,7 +66,7 @@ TEST_F(EditLine, HistoryOffInTheHostLetsUpThrough)
     qr::Tap(VK_RETURN);
     ASSERT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "ls") == 0; }));
     host.Command(IDM_HISTORY);  // Options > History: off
-    ASSERT_TRUE(qr::WaitFor([&] { return host.Ask(1554) == 0; }));
+    ASSERT_TRUE(qr::WaitFor([&] { return host.Ask(HM_HISTORY_ON) == 0; }));
     target.SetText(1, "");
     target.ClearLog();
     qr::Tap(VK_UP);
@@ -74,7 +74,7 @@ TEST_F(EditLine, HistoryOffInTheHostLetsUpThrough)
     EXPECT_NE(std::string::npos, log.find(Down(VK_UP))) << "log:" << log;
     EXPECT_EQ("", target.Text(1));
     host.Command(IDM_HISTORY);  // on again
-    ASSERT_TRUE(qr::WaitFor([&] { return host.Ask(1554) != 0; }));
+    ASSERT_TRUE(qr::WaitFor([&] { return host.Ask(HM_HISTORY_ON) != 0; }));
 }
 
 // Defined in the target's field, expanded in a field of this process.
@@ -120,7 +120,7 @@ TEST_F(EditLine, CtrlLCompletesFromTheHostsListBox)
     qr::CtrlTap('L');
     ASSERT_TRUE(qr::WaitFor([&] { return ListCount() == 3; })) << "entries listed: " << ListCount();
     char pattern[128] = "";
-    GetWindowTextA(GetDlgItem(*lib.Var<HWND>("hDlgFileList"), 200), pattern, sizeof pattern);
+    GetWindowTextA(GetDlgItem(*lib.Var<HWND>("hDlgFileList"), QR_COMPLETION_PATTERN_ID), pattern, sizeof pattern);
     EXPECT_STREQ("c:\\qrcomplete\\al*.*", pattern);
 
     // The entries in the list box's own order, directories without brackets.

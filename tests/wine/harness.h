@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "core/contract.h"
+
 #include <functional>
 #include <string>
 #include <vector>

@@ -4,28 +4,12 @@
 
 #include <string.h>
 
-#include "options.h"
+#include <string>
+#include <vector>
 
-TEST(HostSettingsKeys, SlotKeysAreTheSlotNumberPlusOneInLowerCaseHex)
-{
-    struct Case {
-        int slot;
-        const char* history;
-        const char* alias;
-    };
-    const Case cases[] = {
-        {0, "1", "Alias-1"},   {8, "9", "Alias-9"},    {9, "a", "Alias-a"},
-        {10, "b", "Alias-b"},  {15, "10", "Alias-10"}, {26, "1b", "Alias-1b"},
-        {31, "20", "Alias-20"},
-    };
-    for (const Case& c : cases) {
-        char key[16];
-        HistoryKey(c.slot, key, sizeof key);
-        EXPECT_STREQ(c.history, key) << "history slot " << c.slot;
-        AliasKey(c.slot, key, sizeof key);
-        EXPECT_STREQ(c.alias, key) << "alias slot " << c.slot;
-    }
-}
+#include "options.h"
+#include "resource.h"
+#include "run_program.h"
 
 static void Fill(char hist[32][256], const char* used)  // used: '1' marks a non-empty slot
 {
@@ -86,22 +70,47 @@ TEST(HostOptionsFile, LetterSwitchesAreAlways26ZerosOrOnes)
     }
 }
 
-TEST(HostOptionsFile, DefaultsMatchTheLibrarysInitialValues)
+// Each Options item turns its own switch over, and that switch alone, in
+// the host and in the library; Reset brings back the documented defaults.
+TEST(HostOptionsTable, EachMenuItemDrivesItsOwnSwitch)
 {
+    static int vars[12];
+    QrLib lib;
+    memset(&lib, 0, sizeof lib);
+    int* QrLib::*const members[] = {&QrLib::bIsAlias, &QrLib::bIsHokan, &QrLib::bCtrlShift, &QrLib::bHeropa,
+                                     &QrLib::bIsHistory, &QrLib::bButtonEditOnly, &QrLib::iZure, &QrLib::lAida,
+                                     &QrLib::bCursorChange, &QrLib::iSelCursorIndex};
+    for (size_t i = 0; i < sizeof members / sizeof members[0]; ++i)
+        lib.*members[i] = &vars[i];
+    static char letters[28];
+    lib.chCtrlShift = letters;
+    struct Row {
+        int menuId;
+        int* QrLib::*drives;  // NULL: the host's own answer
+        int def;
+    } rows[] = {
+        {IDM_HISTORY, NULL, 1},       {IDM_JUMP, NULL, 1},         {IDM_ALIAS, &QrLib::bIsAlias, 1},
+        {IDM_HOKAN, &QrLib::bIsHokan, 1}, {IDM_CTRLSHIFT, &QrLib::bCtrlShift, 1},
+        {IDM_HEROPA, &QrLib::bHeropa, 0}, {IDM_SAVEHISTORY, &QrLib::bIsHistory, 1},
+    };
     HostOptions o;
-    memset(&o, 0x55, sizeof o);
     DefaultOptions(&o);
-    EXPECT_EQ(1, o.history);
-    EXPECT_EQ(1, o.pointerJump);
-    EXPECT_EQ(1, o.alias);
-    EXPECT_EQ(1, o.hokan);
-    EXPECT_EQ(1, o.ctrlShift);
-    EXPECT_EQ(0, o.heropa);
-    EXPECT_EQ(1, o.saveHistory);
-    EXPECT_EQ(1024, o.zure);
-    EXPECT_EQ(30000, o.aida);
-    EXPECT_EQ(0, o.cursorChange);
-    EXPECT_STREQ("11111111111111111111111111", o.ctrlShiftKeys);
+    ApplyOptions(&o, &lib);
+    EXPECT_EQ(1024, *lib.iZure);
+    EXPECT_EQ(30000, *lib.lAida);
+    EXPECT_STREQ("11111111111111111111111111", letters);
+    for (const Row& r : rows) {
+        EXPECT_EQ(r.def, OptionOn(&o, r.menuId)) << "item " << r.menuId;
+        int before[12];
+        memcpy(before, vars, sizeof vars);
+        EXPECT_TRUE(ToggleOption(&o, &lib, r.menuId));
+        EXPECT_EQ(!r.def, OptionOn(&o, r.menuId)) << "item " << r.menuId;
+        for (size_t i = 0; i < 12; ++i) {
+            bool driven = r.drives && &vars[i] == lib.*r.drives;
+            EXPECT_EQ(driven ? !r.def : before[i], vars[i]) << "item " << r.menuId << ", variable " << i;
+        }
+    }
+    EXPECT_FALSE(ToggleOption(&o, &lib, IDM_RUN)) << "not an option";
 }
 
 TEST(HostAliasList, ListsDefinedAliasesAndStopsAtTheBufferEnd)
@@ -231,4 +240,92 @@ TEST(HostLibraryPath, BesideTheProgramWhateverItsName)
     }
     char tiny[12];
     EXPECT_EQ(0, LibraryPathBeside("C:\\QR\\Quillrun.exe", tiny, sizeof tiny)) << "does not fit";
+}
+
+// A change made while a save runs (a line stored in another program
+// meanwhile) is saved at the next look; a save that failed is tried again.
+TEST(HostAutosave, AChangeDuringASaveIsSavedNextTime)
+{
+    static char hist[32][256], alias[32][128];
+    static WCHAR exactHist[32][256], exactAlias[32][128];
+    static int next;
+    QrLib lib;
+    memset(&lib, 0, sizeof lib);
+    lib.chHist = hist;
+    lib.chAlias = alias;
+    lib.wchHist = exactHist;
+    lib.wchAlias = exactAlias;
+    lib.iSetIndex = &next;
+    struct Row {
+        const char* name;
+        int (*save)(QrLib*);
+        bool changedAfter;
+    } rows[] = {
+        {"a quiet save", [](QrLib*) { return 1; }, false},
+        {"a line stored during the save", [](QrLib* l) { strcpy(l->chHist[3], "meanwhile"); ++*l->iSetIndex; return 1; }, true},
+        {"a save that failed", [](QrLib*) { return 0; }, true},
+    };
+    for (const Row& r : rows) {
+        memset(hist, 0, sizeof hist);
+        strcpy(hist[0], "dir");
+        next = 1;
+        unsigned long long saved = 0;
+        EXPECT_EQ(r.save != rows[2].save, SaveTables(&lib, &saved, r.save) != 0) << r.name;
+        EXPECT_EQ(r.changedAfter, LibraryTablesPrint(&lib) != saved) << r.name;
+    }
+}
+
+// File > Run: the host's own dialog writes a picked file's path in the OEM
+// character set; the host converts it, and keeps the text as it came where
+// only that names a file (Wine's existence test leaves it in ANSI).  The
+// file runs in its own folder, a drive's root keeping its backslash.
+TEST(HostRunProgram, APickedFileIsFoundAndRunsInItsOwnFolder)
+{
+    static std::vector<std::string> existing;
+    IsFileFn isFile = [](const char* path) {
+        for (const std::string& e : existing)
+            if (e == path)
+                return 1;
+        return 0;
+    };
+    char oem[] = "C:\\caf\x82\\a.exe";  // e-acute in the OEM set of an English desktop
+    char ansi[sizeof oem];
+    OemToCharBuffA(oem, ansi, sizeof oem);
+    struct Row {
+        const char* name;
+        std::vector<std::string> files;
+        int picked;
+        int found;
+        std::string path;
+    } rows[] = {
+        {"picked, converted", {ansi}, 1, 1, ansi},
+        {"picked, only the text as it came", {oem}, 1, 1, oem},
+        {"typed: never converted", {ansi, oem}, 0, 1, oem},
+        {"no such file: a command line", {}, 1, 0, ""},
+    };
+    for (const Row& r : rows) {
+        existing = r.files;
+        char out[MAX_PATH] = "";
+        EXPECT_EQ(r.found, PickedFile(oem, r.picked, out, sizeof out, isFile)) << r.name;
+        if (r.found) {
+            EXPECT_EQ(r.path, out) << r.name;
+        }
+    }
+
+    struct Folder {
+        const char* path;
+        const char* folder;  // nullptr: none
+    } folders[] = {
+        {"C:\\app.exe", "C:\\"},
+        {"C:\\Program Files\\Tool\\app.exe", "C:\\Program Files\\Tool"},
+        {"\\\\server\\share\\app.exe", "\\\\server\\share"},
+        {"app.exe", nullptr},
+    };
+    for (const Folder& f : folders) {
+        char out[MAX_PATH] = "";
+        EXPECT_EQ(f.folder != nullptr, WorkingFolderOf(f.path, out, sizeof out) != 0) << f.path;
+        if (f.folder) {
+            EXPECT_STREQ(f.folder, out) << f.path;
+        }
+    }
 }

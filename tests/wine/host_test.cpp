@@ -71,7 +71,7 @@ TEST_F(HostProgram, IconInTheNotificationAreaKeepsTheHostResident)
     qr::Settle(300);
     EXPECT_TRUE(host.Process().Running()) << "closing the window ended the host";
     EXPECT_EQ(1u, TrayIcons().size());
-    EXPECT_EQ(1, host.Ask(1554)) << "the hidden host answers the library";
+    EXPECT_EQ(1, host.Ask(HM_HISTORY_ON)) << "the hidden host answers the library";
 
     // The shell's icon window passes the mouse on to the host.
     PostMessageA(icon, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(4, 4));
@@ -137,17 +137,17 @@ TEST_F(HostProgram, StartWithWindowsWritesAndRemovesTheRunValue)
 
 TEST_F(HostProgram, AnswersHistoryAndJumpQuestionsByItsOptions)
 {
-    EXPECT_EQ(1, host.Ask(1554)) << "history on by default";
-    EXPECT_EQ(1, host.Ask(10869)) << "pointer jump on by default";
+    EXPECT_EQ(1, host.Ask(HM_HISTORY_ON)) << "history on by default";
+    EXPECT_EQ(1, host.Ask(HM_POINTER_JUMP)) << "pointer jump on by default";
     host.Command(IDM_HISTORY);
-    EXPECT_EQ(0, host.Ask(1554)) << "history switched off in the menu";
-    EXPECT_EQ(1, host.Ask(10869));
+    EXPECT_EQ(0, host.Ask(HM_HISTORY_ON)) << "history switched off in the menu";
+    EXPECT_EQ(1, host.Ask(HM_POINTER_JUMP));
     host.Command(IDM_JUMP);
-    EXPECT_EQ(0, host.Ask(10869)) << "pointer jump switched off in the menu";
+    EXPECT_EQ(0, host.Ask(HM_POINTER_JUMP)) << "pointer jump switched off in the menu";
     // The reset (Ctrl+Shift+Z, MySetReset) answers 1 and switches both on.
-    EXPECT_EQ(1, host.Ask(23907));
-    EXPECT_EQ(1, host.Ask(1554));
-    EXPECT_EQ(1, host.Ask(10869));
+    EXPECT_EQ(1, host.Ask(HM_RESET));
+    EXPECT_EQ(1, host.Ask(HM_HISTORY_ON));
+    EXPECT_EQ(1, host.Ask(HM_POINTER_JUMP));
 }
 
 TEST_F(HostProgram, MenuTogglesWriteTheSharedSwitches)
@@ -173,7 +173,7 @@ TEST_F(HostProgram, MenuTogglesWriteTheSharedSwitches)
     host.Command(IDM_HEROPA);
     host.Command(IDM_ALIAS);
     Int("iZure") = 77;
-    EXPECT_EQ(1, host.Ask(23907));
+    EXPECT_EQ(1, host.Ask(HM_RESET));
     EXPECT_EQ(0, Int("bHeropa"));
     EXPECT_EQ(1, Int("bIsAlias"));
     EXPECT_EQ(1024, Int("iZure"));
@@ -199,8 +199,8 @@ TEST_F(HostProgram, CompletionDialogIsHiddenAndListsNamesExactly)
     GetWindowThreadProcessId(dlg, &dlgPid);
     GetWindowThreadProcessId(host.Window(), &hostPid);
     EXPECT_EQ(hostPid, dlgPid) << "the completion dialog belongs to the host";
-    HWND list = GetDlgItem(dlg, 202);
-    ASSERT_NE(nullptr, GetDlgItem(dlg, 200)) << "no pattern line 200";
+    HWND list = GetDlgItem(dlg, QR_COMPLETION_LIST_ID);
+    ASSERT_NE(nullptr, GetDlgItem(dlg, QR_COMPLETION_PATTERN_ID)) << "no pattern line 200";
     ASSERT_NE(nullptr, list) << "no list box 202";
     EXPECT_TRUE(IsWindowUnicode(list)) << "an ANSI list box would keep only the code page's names";
 
@@ -237,7 +237,7 @@ TEST_F(HostProgram, AliasListIsShownWhenTheLibraryAsks)
     qr::MessageBoxWatcher boxes;
     strcpy(Text("chAlias") + 3 * 128, "ll,dir /w");
     // What the library posts for the keyword "Alias" alone with Tab.
-    PostMessageA(host.Window(), WM_SYSCOMMAND, 11, 0);
+    PostMessageA(host.Window(), WM_SYSCOMMAND, QR_SYSCMD_ALIAS_LIST, 0);
     EXPECT_TRUE(boxes.WaitForBox("ll = dir /w"));
     std::vector<std::string> texts = boxes.Texts();
     ASSERT_EQ(1u, texts.size());
@@ -265,7 +265,7 @@ TEST_F(HostWithSettings, SettingsFileFillsTheSharedBlockAtStartUp)
     EXPECT_EQ(0, Int("bIsAlias"));
     EXPECT_EQ(1, Int("bHeropa"));
     EXPECT_EQ(1, Int("bIsHokan")) << "a key that is missing keeps its default";
-    EXPECT_EQ(0, host.Ask(1554)) << "History=0: the history service is off";
+    EXPECT_EQ(0, host.Ask(HM_HISTORY_ON)) << "History=0: the history service is off";
     EXPECT_STREQ("01111111111111111111111111", Text("chCtrlShift"));
     const char(*hist)[256] = lib.Var<char[256]>("chHist");
     const char(*alias)[128] = lib.Var<char[128]>("chAlias");
@@ -351,7 +351,7 @@ TEST_F(HostProgram, StoppedHostHoldsUpOtherProgramsKeysOnlyBriefly)
 
     ASSERT_TRUE(qr::UnixSignal(pid, "CONT"));
     ASSERT_TRUE(qr::WaitFor([&] { return qr::UnixState(pid) != 'T'; }));
-    ASSERT_TRUE(qr::WaitFor([&] { return host.Ask(1554) == 1; })) << "the host does not answer again";
+    ASSERT_TRUE(qr::WaitFor([&] { return host.Ask(HM_HISTORY_ON) == 1; })) << "the host does not answer again";
     ASSERT_TRUE(target.Focus(1));
     target.SetText(1, "");
     qr::TypeText("after");
@@ -402,6 +402,47 @@ TEST_F(HostProgram, KilledHostKeepsTheLineStoredSecondsBefore)
     ASSERT_TRUE(host.Start()) << "the host did not start again";
     EXPECT_STREQ("kept after a kill", Text("chHist"));
     EXPECT_EQ(1, Int("iSetIndex"));
+}
+
+// The end of a session as the host sees it, message by message.  A session
+// end that another program cancelled (WM_ENDSESSION with FALSE) leaves the
+// host as it was: hooks, autosave timer, icon.  One that goes on ends the
+// host's work once, whatever follows (here the WM_DESTROY of a close).
+static LRESULT SendToHost(HWND host, UINT msg, WPARAM wParam)
+{
+    DWORD_PTR r = 0;
+    SendMessageTimeoutA(host, msg, wParam, 0, SMTO_ABORTIFHUNG, 5000, &r);
+    return (LRESULT)r;
+}
+
+TEST_F(HostProgram, ACancelledSessionEndKeepsHooksTimerAndIcon)
+{
+    EXPECT_EQ(TRUE, SendToHost(host.Window(), WM_QUERYENDSESSION, 0));
+    SendToHost(host.Window(), WM_ENDSESSION, FALSE);
+    EXPECT_EQ("Hooks installed.", host.StateLine());
+    target.SetText(1, "after a cancelled end");
+    qr::Tap(VK_RETURN);
+    EXPECT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "after a cancelled end") == 0; }))
+        << "the keyboard hook is gone";
+    EXPECT_TRUE(qr::WaitFor([&] { return qr::ReadSetting("1") == "after a cancelled end"; }, 6000))
+        << "the autosave timer is gone";
+    PostMessageA(host.Window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(qr::WaitFor([&] { return !IsWindowVisible(host.Window()); }));
+    qr::Settle(300);
+    EXPECT_TRUE(host.Process().Running()) << "the icon is gone: closing ended the host";
+}
+
+TEST_F(HostProgram, AnEndedSessionEndsTheHostsWorkOnce)
+{
+    strcpy(Text("chHist"), "before the end");
+    Int("iSetIndex") = 1;
+    SendToHost(host.Window(), WM_ENDSESSION, TRUE);
+    EXPECT_EQ("before the end", qr::ReadSetting("1"));
+    EXPECT_EQ("Hooks removed (Options > Hooks installed).", host.StateLine());
+    strcpy(Text("chHist"), "after the end");
+    PostMessageA(host.Window(), WM_CLOSE, 0, 0);  // no icon now: the window is destroyed
+    EXPECT_TRUE(host.Process().WaitExit(5000));
+    EXPECT_EQ("before the end", qr::ReadSetting("1")) << "the destroyed window saved a second time";
 }
 
 // Log-off or shut-down (wineboot -e -f: WM_QUERYENDSESSION and WM_ENDSESSION
