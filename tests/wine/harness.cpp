@@ -132,11 +132,11 @@ int Run(const std::string& commandLine, DWORD timeoutMs)
     return (int)code;
 }
 
-// Wine shows the Unix root as drive Z:, /proc included.
-static std::string ReadProcFile(const std::string& pid, const char* name)
+// The whole of a file, "" when it cannot be read.
+static std::string ReadFileText(const std::string& winPath)
 {
-    HANDLE f = CreateFileA(("Z:\\proc\\" + pid + "\\" + name).c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE f = CreateFileA(winPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           NULL, OPEN_EXISTING, 0, NULL);
     if (f == INVALID_HANDLE_VALUE)
         return "";
     std::string text;
@@ -146,6 +146,12 @@ static std::string ReadProcFile(const std::string& pid, const char* name)
         text.append(buf, n);
     CloseHandle(f);
     return text;
+}
+
+// Wine shows the Unix root as drive Z:, /proc included.
+static std::string ReadProcFile(const std::string& pid, const char* name)
+{
+    return ReadFileText("Z:\\proc\\" + pid + "\\" + name);
 }
 
 int UnixPid(const char* exeName)
@@ -452,10 +458,27 @@ bool SetImmutable(const std::string& winPath, bool immutable)
     char* path = unixName(wide);
     if (!path)
         return false;
+    // Wine gives no handle for a Unix program it starts, so chattr's end is
+    // seen through a marker file its shell writes.  Probing before it ends
+    // can leave the probe file in a folder that turned immutable meanwhile.
+    static int calls;
+    char marker[64];
+    snprintf(marker, sizeof marker, "/tmp/qr-chattr-%lu-%d", GetCurrentProcessId(), ++calls);
+    std::string winMarker = std::string("Z:") + marker;
+    for (char& c : winMarker)
+        c = c == '/' ? '\\' : c;
     Program p;
-    bool started = Start(std::string("/usr/bin/chattr ") + (immutable ? "+i " : "-i ") + path, &p);
+    bool started = Start(std::string("/bin/sh -c \"/usr/bin/chattr ") + (immutable ? "+i '" : "-i '") + path +
+                             "'; echo $? >" + marker + "\"",
+                         &p);
     HeapFree(GetProcessHeap(), 0, path);
-    return started && WaitFor([&] { return Writable(winPath) != immutable; });
+    std::string status;
+    bool ended = started && WaitFor([&] {
+        status = ReadFileText(winMarker);
+        return !status.empty();
+    });
+    DeleteFileA(winMarker.c_str());
+    return ended && status[0] == '0' && Writable(winPath) != immutable;
 }
 
 bool WriteSettings(const std::vector<std::string>& lines)
