@@ -190,14 +190,15 @@ TEST_F(Launch, FileOpenDialogNavigatesAndFindsTheFile)
         int result;
     } run = {open, (HINSTANCE)templates, "", {}, -2};
     Int("bDlg") = 1;
-    HANDLE thread = CreateThread(
-        NULL, 0,
-        [](void* p) -> DWORD {
+    struct Opener {
+        static DWORD WINAPI Open(void* p)
+        {
             Run* r = (Run*)p;
             r->result = r->open(r->inst, NULL, "*.Exe", ".Exe", 0x4010, r->out, &r->ofs);
             return 0;
-        },
-        &run, 0, NULL);
+        }
+    };
+    HANDLE thread = CreateThread(NULL, 0, Opener::Open, &run, 0, NULL);
     ASSERT_NE((HANDLE)NULL, thread);
 
     HWND dlg = qr::WaitForWindow("#32770", "Run a program");

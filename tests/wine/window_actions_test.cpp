@@ -66,8 +66,9 @@ protected:
             std::string out;
         } walk = {0, ""};
         GetWindowThreadProcessId(target.Window(), &walk.pid);
-        EnumWindows(
-            [](HWND h, LPARAM l) -> BOOL {
+        struct Each {
+            static BOOL CALLBACK Window(HWND h, LPARAM l)
+            {
                 Walk* w = (Walk*)l;
                 DWORD pid = 0;
                 GetWindowThreadProcessId(h, &pid);
@@ -76,8 +77,9 @@ protected:
                 if (pid == w->pid)
                     w->out += std::string(" ") + cls + (IsWindowVisible(h) ? "(visible)" : "(hidden)");
                 return TRUE;
-            },
-            (LPARAM)&walk);
+            }
+        };
+        EnumWindows(Each::Window, (LPARAM)&walk);
         DWORD_PTR r;
         walk.out += SendMessageTimeoutA(target.Window(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &r)
                         ? "; target answers" : "; target hangs";

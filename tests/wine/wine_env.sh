@@ -5,6 +5,10 @@
 #   wine_temp_prefix    exports WINEPREFIX as a fresh temporary folder
 #   wine_prepare        makes the prefix (no Mono/Gecko installers)
 #   wine_cleanup        ends the wine server and Xvfb, removes a temp prefix
+#   wine_i686_dir       prints the private loader folder for 32-bit programs
+#   wine_use_i686       sets WINE64 to that folder's wine64: 32-bit Windows
+#                       programs then run too (under qemu-i386); fails when
+#                       the folder is missing (wine_i686_loader.sh makes it)
 
 wine_find() {
   WINE64=${WINE64:-/usr/lib/wine/wine64}
@@ -16,6 +20,18 @@ wine_find() {
   # No Mono or Gecko installers when a prefix is made.
   export WINEDLLOVERRIDES="mscoree,mshtml=d"
   return 0
+}
+
+wine_i686_dir() {
+  echo "${XDG_CACHE_HOME:-$HOME/.cache}/quillrun/wine-i686"
+}
+
+wine_use_i686() {
+  local dir
+  dir=$(wine_i686_dir)
+  [ -x "$dir/lib/wine/wine64" ] && [ -x "$dir/lib/wine/wine" ] || return 1
+  WINE64=$dir/lib/wine/wine64
+  WINESERVER=$dir/lib/wine/wineserver
 }
 
 wine_virtual_display() {

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Makes the private Wine loader folder in which 32-bit Windows programs run:
+# this kernel runs no 32-bit program, so Wine's 32-bit loader runs under
+# qemu-i386.  Safe to run again: it does nothing when the folder is complete.
+#
+# Why a folder of our own: Wine 8 starts every 32-bit program through the
+# file "wine" beside the wine64 it was started from.  Here "wine" is a script
+# that runs the real 32-bit loader under qemu-user 10, so every 32-bit process
+# of a Wine started from this folder's wine64 runs that way, whoever starts
+# it.  The loaders find Wine's libraries and data relative to themselves, so
+# the folder mirrors /usr's layout with links.  Debian 12's own qemu (7.2)
+# ignores MAP_FIXED_NOREPLACE, with which Wine's 32-bit start-up reserves its
+# address space: each 32-bit start then takes about a minute.  qemu-user 10
+# from bookworm-backports honours it (half a second); it is fetched into a
+# private apt folder, the system's apt sources stay as they are.
+# The folder is wine_i686_dir of wine_env.sh.
+set -euo pipefail
+. "$(dirname "$0")/wine_env.sh"
+dir=$(wine_i686_dir)
+[ -x "$dir/lib/wine/qemu-i386" ] && [ -x "$dir/lib/wine/wine" ] && exit 0
+[ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ] || {
+  echo "wine32:i386 and wine64 are needed for the 32-bit loader folder" >&2; exit 1; }
+echo "Making the 32-bit Wine loader folder $dir (qemu-user 10 from bookworm-backports)"
+apt=$dir/apt
+rm -rf "$dir"
+mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$dir/lib/wine" \
+         "$dir/lib/x86_64-linux-gnu" "$dir/lib/i386-linux-gnu" "$dir/share"
+echo "deb http://deb.debian.org/debian bookworm-backports main" >"$apt/sources.list"
+opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
+      -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o APT::Sandbox::User=root)
+apt-get "${opts[@]}" update -qq
+(cd "$apt" && apt-get "${opts[@]}" download -qq qemu-user/bookworm-backports)
+dpkg-deb --fsys-tarfile "$apt"/qemu-user_*.deb | tar -x -C "$apt" ./usr/bin/qemu-i386
+cp "$apt/usr/bin/qemu-i386" "$dir/lib/wine/qemu-i386"
+rm -rf "$apt"
+cp /usr/lib/wine/wine64 "$dir/lib/wine/wine64"
+cp /usr/lib/wine/wine "$dir/lib/wine/wine32-loader"
+ln -s /usr/lib/wine/wineserver "$dir/lib/wine/wineserver"
+ln -s /usr/lib/x86_64-linux-gnu/wine "$dir/lib/x86_64-linux-gnu/wine"
+ln -s /usr/lib/i386-linux-gnu/wine "$dir/lib/i386-linux-gnu/wine"
+ln -s /usr/share/wine "$dir/share/wine"
+cat >"$dir/lib/wine/wine" <<'SCRIPT'
+#!/bin/sh
+# Wine's 32-bit loader under qemu-user 10 (see wine_i686_loader.sh).
+here=$(dirname "$(readlink -f "$0")")
+exec "$here/qemu-i386" "$here/wine32-loader" "$@"
+SCRIPT
+chmod +x "$dir/lib/wine/wine"
+"$dir/lib/wine/qemu-i386" --version | head -1
