@@ -9,6 +9,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "companion.h"
 #include "core/contract.h"
 #include "macro.h"
 #include "main_window.h"
@@ -89,21 +90,25 @@ static void UpdateTrayTip(void)
 
 static void UpdateStateLine(void)
 {
-    char line[MAX_PATH + 96];
-    snprintf(line, sizeof line, "%s%s%s",
+    char line[MAX_PATH + 192];
+    snprintf(line, sizeof line, "%s%s%s%s",
              hooksOn ? "Hooks installed." : "Hooks removed (Options > Hooks installed).",
              saveFailed ? " Settings and history NOT saved: cannot write " : "",
-             saveFailed ? SettingsFile() : "");
+             saveFailed ? SettingsFile() : "", CompanionTrouble());
     SetDlgItemTextA(hWndMain, IDC_STATE_LINE, line);
     UpdateTrayTip();
 }
 
 static void SetHooks(int on)
 {
+    // The 32-bit companion serves 32-bit programs exactly while the host's
+    // own hooks are in.
     if (on && !hooksOn) {
         lib.SetMyHook(0, 0);
         lib.SetMyCBTHook(0, 0);
+        CompanionStart(hWndMain);
     } else if (!on && hooksOn) {
+        CompanionStop();
         lib.ResetMyHook(0, 0);
     }
     hooksOn = on;
@@ -264,9 +269,14 @@ static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
         OnCommand(LOWORD(wParam));
         return 0;
     case WM_TIMER:
-        if (wParam == TIMER_AUTOSAVE)
+        if (wParam == TIMER_AUTOSAVE) {
             SaveIfChanged();
+            if (CompanionWatch(hWnd))
+                UpdateStateLine();
+        }
         return 0;
+    case WM_COPYDATA:
+        return CompanionCopyData(&lib, hWnd, (HWND)wParam, (const COPYDATASTRUCT*)lParam);
     case WM_CLOSE:
         // With the icon in the notification area the host stays resident.
         if (TrayShown())
@@ -292,9 +302,13 @@ static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     return DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR commandLine, int nCmdShow)
 {
     hInst = hInstance;
+    // Started by the 64-bit host to serve 32-bit programs beside it.
+    HWND host = CompanionHostOf(commandLine);
+    if (host)
+        return CompanionMain(hInstance, host);
     // One host per desktop: a second one would refill the shared tables.
     HWND running = FindWindowA(QR_HOST_CLASS, NULL);
     if (running) {

@@ -298,3 +298,121 @@ TEST(SharedBlock, ValuesAreSeenFromAnotherThreadWithoutNotice)
 }
 
 }  // namespace
+
+// --- The exchange of the tables between the two widths -------------------------
+
+#include "pair_tables.h"
+
+namespace {
+
+// Tables given as their lines, oldest first, ring starting at `first`; and
+// their aliases by slot.
+struct PairSide {
+    int first;
+    std::vector<const char*> lines;
+    std::vector<const char*> aliases;
+    int zure;
+};
+
+PairTables Tables(const PairSide& side)
+{
+    PairTables t;
+    memset(&t, 0, sizeof t);
+    int slot = side.first;
+    for (const char* line : side.lines) {
+        strcpy(t.hist[slot], line);
+        for (size_t i = 0; line[i]; ++i)
+            t.exactHist[slot][i] = (WCHAR)(unsigned char)line[i];
+        slot = (slot + 1) % QR_RING_SLOTS;
+    }
+    t.setIndex = slot;
+    for (size_t i = 0; i < side.aliases.size(); ++i)
+        strcpy(t.alias[i], side.aliases[i]);
+    t.values[QR_PAIR_VALUE_KBLOCK] = side.zure;
+    return t;
+}
+
+// The lines from the newest back, as Up shows them, and the aliases.
+std::string Shown(const PairTables& t)
+{
+    std::string out;
+    for (int i = 0, slot = PairNewestSlot(&t); i < QR_RING_SLOTS && t.hist[slot][0]; ++i) {
+        out += std::string(t.hist[slot]) + "|";
+        slot = (slot + QR_RING_SLOTS - 1) % QR_RING_SLOTS;
+    }
+    out += " aliases:";
+    for (int slot = 0; slot < QR_RING_SLOTS; ++slot)
+        if (t.alias[slot][0])
+            out += std::string(" ") + t.alias[slot];
+    return out + " value:" + std::to_string(t.values[QR_PAIR_VALUE_KBLOCK]);
+}
+
+struct MergeRow {
+    const char* scenario;
+    PairSide into, base, changed;
+    int added;
+    const char* shown;
+};
+
+const MergeRow kMergeRows[] = {
+    {"nothing changed on the other side",
+     {0, {"a", "b"}, {"x,1"}, 0}, {0, {"a"}, {"x,1"}, 0}, {0, {"a"}, {"x,1"}, 0},
+     0, "b|a| aliases: x,1 value:0"},
+    {"a line stored on the other side goes after the newest",
+     {0, {"a"}, {}, 0}, {0, {"a"}, {}, 0}, {0, {"a", "b"}, {}, 0},
+     1, "b|a| aliases: value:0"},
+    {"lines stored on both sides at once are all kept",
+     {0, {"a", "mine"}, {}, 0}, {0, {"a"}, {}, 0}, {0, {"a", "theirs1", "theirs2"}, {}, 0},
+     2, "theirs2|theirs1|mine|a| aliases: value:0"},
+    {"the ring wraps on the other side",
+     {30, {"a", "b"}, {}, 0}, {30, {"a", "b"}, {}, 0}, {30, {"a", "b", "c", "d"}, {}, 0},
+     2, "d|c|b|a| aliases: value:0"},
+    {"a line equal to the newest is not stored twice",
+     {0, {"a", "same"}, {}, 0}, {0, {"a"}, {}, 0}, {0, {"a", "same"}, {}, 0},
+     0, "same|a| aliases: value:0"},
+    {"an alias written on the other side",
+     {0, {}, {"x,1"}, 0}, {0, {}, {"x,1"}, 0}, {0, {}, {"x,1", "y,2"}, 0},
+     0, " aliases: x,1 y,2 value:0"},
+    {"the same alias slot written on both sides: the other entry moves to a free slot",
+     {0, {}, {"x,1", "mine,1"}, 0}, {0, {}, {"x,1"}, 0}, {0, {}, {"x,1", "theirs,2"}, 0},
+     0, " aliases: x,1 mine,1 theirs,2 value:0"},
+    {"an alias removed on the other side",
+     {0, {}, {"x,1", "y,2"}, 0}, {0, {}, {"x,1", "y,2"}, 0}, {0, {}, {"x,1"}, 0},
+     0, " aliases: x,1 value:0"},
+    {"a value switched on the other side",
+     {0, {}, {}, 0}, {0, {}, {}, 0}, {0, {}, {}, 1},
+     0, " aliases: value:1"},
+    {"a value switched on this side only stays",
+     {0, {}, {}, 1}, {0, {}, {}, 0}, {0, {}, {}, 0},
+     0, " aliases: value:1"},
+};
+
+TEST(PairExchange, EachSidesChangesReachTheOtherAndNothingIsLost)
+{
+    for (const MergeRow& row : kMergeRows) {
+        PairTables into = Tables(row.into), base = Tables(row.base), changed = Tables(row.changed);
+        EXPECT_EQ(row.added, MergePairChanges(&into, &base, &changed)) << row.scenario;
+        EXPECT_EQ(row.shown, Shown(into)) << row.scenario;
+    }
+}
+
+// The host takes the companion's change, the companion the host's tables and
+// what its programs stored meanwhile: both end with one ring in one order.
+TEST(PairExchange, ARoundTripLeavesBothSidesWithTheSameRing)
+{
+    PairTables common = Tables({0, {"a"}, {}, 0});
+    PairTables host = Tables({0, {"a", "host line"}, {}, 0});
+    PairTables sentByCompanion = Tables({0, {"a", "companion line"}, {}, 0});
+    PairTables companionNow = Tables({0, {"a", "companion line", "stored meanwhile"}, {}, 0});
+
+    MergePairChanges(&host, &common, &sentByCompanion);
+    PairTables handedOver = host;
+    PairTables companion = host;
+    MergePairChanges(&companion, &sentByCompanion, &companionNow);
+    EXPECT_EQ("stored meanwhile|companion line|host line|a| aliases: value:0", Shown(companion));
+
+    MergePairChanges(&host, &handedOver, &companion);  // the next exchange
+    EXPECT_EQ(Shown(companion), Shown(host));
+}
+
+}  // namespace

@@ -11,7 +11,7 @@ void WineDesktop::SetUp()
     if (HasFatalFailure() || !StartHost())
         return;
     ASSERT_TRUE(host.Start()) << "Quillrun.exe did not start with its hooks";
-    ASSERT_TRUE(target.Start()) << "qr_target.exe did not start";
+    ASSERT_TRUE(target.Start(TargetDir())) << "qr_target.exe did not start from " << TargetDir();
     ASSERT_TRUE(target.Focus(1)) << "the target did not come to the front";
     target.ClearLog();
 }

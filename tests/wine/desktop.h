@@ -36,6 +36,8 @@ protected:
     virtual bool StartHost() { return true; }
     // Runs after the settings file is written, before the host starts.
     virtual void BeforeHostStarts() {}
+    // The folder of the target program (the 32-bit one for both widths).
+    virtual std::string TargetDir() { return qr::TestDir(); }
 
     qr::SharedBlock lib;
     qr::Host host;

@@ -23,18 +23,29 @@ std::string TestDir() { return ModuleDir(); }
 
 // The test programs live in <build>\tests\wine, the product in <build>\bin;
 // QR_BIN overrides.
-std::string BinDir()
+// A folder named by an environment variable, with backslashes and a
+// trailing one; "" when the variable is not set.
+static std::string FolderFromEnvironment(const char* name)
 {
     char env[MAX_PATH];
-    DWORD len = GetEnvironmentVariableA("QR_BIN", env, sizeof env);
-    if (len > 0 && len < sizeof env) {
-        std::string dir(env);
-        if (dir.back() != '\\')
-            dir += '\\';
-        return dir;
-    }
-    return ModuleDir() + "..\\..\\bin\\";
+    DWORD len = GetEnvironmentVariableA(name, env, sizeof env);
+    if (len == 0 || len >= sizeof env)
+        return "";
+    std::string dir(env);
+    for (char& c : dir)
+        c = c == '/' ? '\\' : c;
+    if (dir.back() != '\\')
+        dir += '\\';
+    return dir;
 }
+
+std::string BinDir()
+{
+    std::string dir = FolderFromEnvironment("QR_BIN");
+    return dir.empty() ? ModuleDir() + "..\\..\\bin\\" : dir;
+}
+
+std::string TestDir32() { return FolderFromEnvironment("QR_TESTS32"); }
 
 static void Pump()
 {
@@ -542,9 +553,9 @@ LRESULT Host::Ask(UINT msg, WPARAM wParam, LPARAM lParam) const
 
 // --- Target --------------------------------------------------------------------
 
-bool Target::Start()
+bool Target::Start(const std::string& folder)
 {
-    if (!qr::Start("\"" + TestDir() + "qr_target.exe\"", &proc_))
+    if (!qr::Start("\"" + folder + "qr_target.exe\"", &proc_))
         return false;
     hWnd_ = WaitForWindow("QRTarget", NULL);
     return hWnd_ != NULL;

@@ -18,6 +18,9 @@ namespace qr {
 // test programs, with a trailing backslash.
 std::string BinDir();
 std::string TestDir();
+// The i686 build's test programs (QR_TESTS32), for the tests of both
+// widths; "" when not given.
+std::string TestDir32();
 
 // Waits until cond() holds, pumping this thread's messages, polling every
 // 20 ms; false after timeoutMs.
@@ -161,7 +164,8 @@ private:
 // --- The target program ------------------------------------------------------
 class Target {
 public:
-    bool Start();
+    // Starts qr_target.exe from this folder (the 32-bit one from TestDir32()).
+    bool Start(const std::string& folder = TestDir());
     void Close();  // ends the process at once
     HWND Window() const { return hWnd_; }
     HWND Edit(int id) const { return GetDlgItem(hWnd_, id); }

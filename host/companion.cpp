@@ -1,0 +1,298 @@
+// The 32-bit companion of the 64-bit host: starting, watching and ending it
+// (in the host), its own life (in the companion), and the exchange of the
+// shared tables between the two.
+#include "companion.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "main_window.h"
+#include "options.h"
+#include "pair_tables.h"
+
+// The companion asks this often; a line stored in one width is in the other
+// well within half a second.
+#define COMPANION_TICK_MS 100
+// Neither side waits longer for the other: a hung side costs the other a
+// moment, never its keyboard (the libraries never wait for this exchange).
+#define EXCHANGE_LIMIT_MS 2000
+
+// --- The tables of one block ---------------------------------------------------
+
+static void ReadPairTables(const QrLib* lib, PairTables* t)
+{
+    memset(t, 0, sizeof *t);
+    t->setIndex = *lib->iSetIndex;
+    for (int i = 0; i < kHostOptionCount; ++i)
+        if (kHostOptions[i].libValue)
+            t->values[i] = *(lib->*kHostOptions[i].libValue);
+    t->values[QR_PAIR_VALUE_JAPANESE] = *lib->bJapaneseEnv;
+    t->values[QR_PAIR_VALUE_KBLOCK] = *lib->bKBLock;
+    memcpy(t->letterSwitches, lib->chCtrlShift, QR_LETTER_SWITCHES);
+    memcpy(t->iniPath, lib->chIniPath, QR_INI_PATH);
+    memcpy(t->hist, lib->chHist, sizeof t->hist);
+    memcpy(t->exactHist, lib->wchHist, sizeof t->exactHist);
+    memcpy(t->alias, lib->chAlias, sizeof t->alias);
+    memcpy(t->exactAlias, lib->wchAlias, sizeof t->exactAlias);
+}
+
+// A ring that gained lines shows its newest one first, as after a line
+// stored in this width.
+static void WritePairTables(QrLib* lib, const PairTables* t)
+{
+    for (int i = 0; i < kHostOptionCount; ++i)
+        if (kHostOptions[i].libValue)
+            *(lib->*kHostOptions[i].libValue) = t->values[i];
+    *lib->bJapaneseEnv = t->values[QR_PAIR_VALUE_JAPANESE];
+    *lib->bKBLock = t->values[QR_PAIR_VALUE_KBLOCK];
+    memcpy(lib->chCtrlShift, t->letterSwitches, QR_LETTER_SWITCHES);
+    memcpy(lib->chIniPath, t->iniPath, QR_INI_PATH);
+    memcpy(lib->chHist, t->hist, sizeof t->hist);
+    memcpy(lib->wchHist, t->exactHist, sizeof t->exactHist);
+    memcpy(lib->chAlias, t->alias, sizeof t->alias);
+    memcpy(lib->wchAlias, t->exactAlias, sizeof t->exactAlias);
+    if (*lib->iSetIndex != t->setIndex) {
+        *lib->iSetIndex = t->setIndex;
+        *lib->iGetIndex = PairNewestSlot(t);
+    }
+}
+
+static int SendTables(HWND to, HWND from, DWORD kind, PairTables* t)
+{
+    COPYDATASTRUCT data = {kind, t ? (DWORD)sizeof *t : 0, t};
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(to, WM_COPYDATA, (WPARAM)from, (LPARAM)&data, SMTO_ABORTIFHUNG,
+                               EXCHANGE_LIMIT_MS, &answer) &&
+           answer;
+}
+
+// --- In the host -------------------------------------------------------------
+
+static PROCESS_INFORMATION companion;
+static int restarts;
+static PairTables sent;  // the tables the companion last took from the host
+static int sentValid;
+static PairTables hostTables;
+
+static int CompanionPath(char* path, size_t size)
+{
+    char program[MAX_PATH];
+    DWORD len = GetModuleFileNameA(NULL, program, MAX_PATH);
+    if (len == 0 || len >= MAX_PATH)
+        return 0;
+    char* slash = strrchr(program, '\\');
+    if (!slash)
+        return 0;
+    slash[1] = 0;
+    return snprintf(path, size, "%s%s", program, QR_COMPANION_PROGRAM) < (int)size;
+}
+
+void CompanionStart(HWND host)
+{
+    if (companion.hProcess)
+        return;
+    char path[MAX_PATH];
+    if (!CompanionPath(path, sizeof path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return;
+    char folder[MAX_PATH];
+    strcpy(folder, path);
+    *strrchr(folder, '\\') = 0;
+    char commandLine[MAX_PATH + 64];
+    snprintf(commandLine, sizeof commandLine, "\"%s\" %s %lu", path, QR_COMPANION_SWITCH,
+             (unsigned long)(ULONG_PTR)host);
+    STARTUPINFOA si;
+    memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    // A new companion has a block the host has not filled yet.
+    sentValid = 0;
+    if (!CreateProcessA(path, commandLine, NULL, NULL, FALSE, 0, NULL, folder, &si, &companion))
+        memset(&companion, 0, sizeof companion);
+}
+
+static void Forget(void)
+{
+    CloseHandle(companion.hThread);
+    CloseHandle(companion.hProcess);
+    memset(&companion, 0, sizeof companion);
+    sentValid = 0;
+}
+
+void CompanionStop(void)
+{
+    if (!companion.hProcess)
+        return;
+    // Its message loop ends on WM_QUIT and it removes its hooks.  A companion
+    // still starting has no message queue yet: the message is posted again
+    // until it is taken, and a companion that never ends is ended.
+    for (int waited = 0; waited < 3000; waited += 100) {
+        PostThreadMessageA(companion.dwThreadId, WM_QUIT, 0, 0);
+        if (WaitForSingleObject(companion.hProcess, 100) == WAIT_OBJECT_0)
+            break;
+    }
+    if (WaitForSingleObject(companion.hProcess, 0) != WAIT_OBJECT_0)
+        TerminateProcess(companion.hProcess, 1);
+    Forget();
+    restarts = 0;
+}
+
+int CompanionWatch(HWND host)
+{
+    if (!companion.hProcess || WaitForSingleObject(companion.hProcess, 0) != WAIT_OBJECT_0)
+        return 0;
+    Forget();
+    if (++restarts <= QR_COMPANION_RESTARTS)
+        CompanionStart(host);
+    return 1;
+}
+
+const char* CompanionTrouble(void)
+{
+    if (restarts <= QR_COMPANION_RESTARTS)
+        return "";
+    return " 32-bit programs are not served: the 32-bit companion (" QR_COMPANION_PROGRAM ") keeps ending.";
+}
+
+static int FromCompanion(HWND from)
+{
+    DWORD pid = 0;
+    return companion.hProcess && GetWindowThreadProcessId(from, &pid) && pid == companion.dwProcessId;
+}
+
+LRESULT CompanionCopyData(QrLib* lib, HWND host, HWND from, const COPYDATASTRUCT* data)
+{
+    if (!FromCompanion(from))
+        return 0;
+    if (data->dwData == QR_PAIR_CHANGED && data->cbData == sizeof(PairTables)) {
+        // Changes against tables the companion never had would undo the
+        // host's: before the first hand-over the host's tables simply win.
+        if (sentValid) {
+            ReadPairTables(lib, &hostTables);
+            MergePairChanges(&hostTables, &sent, (const PairTables*)data->lpData);
+            WritePairTables(lib, &hostTables);
+        }
+    } else if (data->dwData != QR_PAIR_POLL) {
+        return 0;
+    }
+    ReadPairTables(lib, &hostTables);
+    if (sentValid && memcmp(&hostTables, &sent, sizeof sent) == 0)
+        return 1;
+    if (SendTables(from, host, QR_PAIR_TABLES, &hostTables)) {
+        sent = hostTables;
+        sentValid = 1;
+    }
+    return 1;
+}
+
+// --- In the companion --------------------------------------------------------
+
+static QrLib lib;
+static HWND hostWnd;
+static HWND self;
+static PairTables mirror;  // the host's tables as last taken
+static int haveMirror;
+static PairTables asked;  // what the companion's changes were counted from
+static PairTables mine;
+static PairTables next;
+
+HWND CompanionHostOf(const char* commandLine)
+{
+    size_t n = strlen(QR_COMPANION_SWITCH);
+    while (*commandLine == ' ')
+        ++commandLine;
+    if (strncmp(commandLine, QR_COMPANION_SWITCH, n) != 0 || commandLine[n] != ' ')
+        return NULL;
+    return (HWND)(ULONG_PTR)strtoul(commandLine + n + 1, NULL, 10);
+}
+
+// One exchange: the companion's changes since the host's last tables go to
+// the host, whose answer (inside this call) brings its tables back.
+static void Exchange(void)
+{
+    ReadPairTables(&lib, &mine);
+    int changed = haveMirror && memcmp(&mine, &mirror, sizeof mine) != 0;
+    asked = changed ? mine : mirror;
+    SendTables(hostWnd, self, changed ? QR_PAIR_CHANGED : QR_PAIR_POLL, changed ? &mine : NULL);
+}
+
+// The host's tables, plus what programs of this width changed while the
+// exchange ran: those go to the host at the next tick.
+static LRESULT TakeHostTables(const COPYDATASTRUCT* data)
+{
+    if (data->dwData != QR_PAIR_TABLES || data->cbData != sizeof(PairTables))
+        return 0;
+    memcpy(&next, data->lpData, sizeof next);
+    if (haveMirror) {
+        ReadPairTables(&lib, &mine);
+        MergePairChanges(&next, &asked, &mine);
+    }
+    WritePairTables(&lib, &next);
+    memcpy(&mirror, data->lpData, sizeof mirror);
+    haveMirror = 1;
+    return 1;
+}
+
+static LRESULT CALLBACK CompanionProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_COPYDATA:
+        return (HWND)wParam == hostWnd ? TakeHostTables((const COPYDATASTRUCT*)lParam) : 0;
+    case WM_TIMER:
+        // A host that is gone takes its companion with it.
+        if (!IsWindow(hostWnd))
+            PostQuitMessage(0);
+        else
+            Exchange();
+        return 0;
+    }
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+int CompanionMain(HINSTANCE inst, HWND host)
+{
+    char error[MAX_PATH + 128];
+    if (!IsWindow(host) || !LoadQrLib(&lib, error, sizeof error))
+        return 1;
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof wc);
+    wc.lpfnWndProc = CompanionProc;
+    wc.hInstance = inst;
+    wc.lpszClassName = QR_COMPANION_CLASS;
+    RegisterClassA(&wc);
+    self = CreateWindowExA(0, QR_COMPANION_CLASS, "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, inst, NULL);
+    hostWnd = host;
+    if (!self)
+        return 1;
+    // The host window is this width's host too: its messages, boxes and
+    // hot keys.  The completion list is the companion's own: the host's
+    // list box cannot answer a 32-bit program's listing.
+    lib.SethWndhInstance(host, inst);
+    HWND list = CreateCompletionDialog(inst, NULL);
+    *lib.hDlgFileList = list;
+    *lib.hPreCursor = CopyCursor(LoadCursorA(NULL, (LPCSTR)IDC_ARROW));
+    // The host's tables before any hook: no program of this width sees the
+    // empty tables of a new block.
+    Exchange();
+    int status = 0;
+    if (haveMirror) {
+        lib.SetMyHook(0, 0);
+        lib.SetMyCBTHook(0, 0);
+        SetWindowTextA(self, QR_COMPANION_SERVING);
+        SetTimer(self, 1, COMPANION_TICK_MS, NULL);
+        MSG m;
+        while (GetMessageA(&m, NULL, 0, 0) > 0) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+        lib.ResetMyHook(0, 0);
+    } else {
+        status = 2;  // the host did not answer
+    }
+    *lib.hDlgFileList = NULL;
+    lib.SethWndhInstance(NULL, NULL);
+    if (list)
+        DestroyWindow(list);
+    DestroyWindow(self);
+    FreeLibrary(lib.dll);
+    return status;
+}

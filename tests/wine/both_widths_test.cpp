@@ -1,0 +1,248 @@
+// Both widths at once, as on a 64-bit Windows: the 64-bit host from a folder
+// laid out as the product's, its 32-bit companion beside it, and a 32-bit
+// target program.  This process holds the 64-bit library, so the block it
+// reads is the 64-bit one; the 32-bit block is seen only through the 32-bit
+// program's fields.
+//
+// Under Wine 8 only the hooks of the width installed last are called (a
+// hook of the other width at the head of the chain ends it there), and the
+// companion installs its hooks after the host's: the services are proven in
+// the 32-bit program, the 64-bit side through its block.
+#include "desktop.h"
+
+#include <tlhelp32.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include "companion.h"
+
+namespace {
+
+// The processes of our two programs, of either width.
+std::vector<DWORD> OurProcesses()
+{
+    std::vector<DWORD> pids;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snap, &entry); more; more = Process32Next(snap, &entry))
+        if (_stricmp(entry.szExeFile, "Quillrun.exe") == 0)
+            pids.push_back(entry.th32ProcessID);
+    CloseHandle(snap);
+    return pids;
+}
+
+bool IsThirtyTwoBit(DWORD pid)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    BOOL wow64 = FALSE;
+    bool known = process && IsWow64Process(process, &wow64);
+    CloseHandle(process);
+    return known && wow64;
+}
+
+class BothWidths : public WineDesktop {
+protected:
+    std::string TargetDir() override { return qr::TestDir32(); }
+    void BeforeHostStarts() override
+    {
+        ASSERT_FALSE(qr::TestDir32().empty()) << "QR_TESTS32 names no folder of 32-bit test programs";
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((qr::BinDir() + QR_COMPANION_PROGRAM).c_str()))
+            << "no companion in " << qr::BinDir() << " (the i686 build is laid out there)";
+    }
+    void SetUp() override
+    {
+        WineDesktop::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(CompanionServes()) << "the companion did not install its hooks";
+        ASSERT_TRUE(FocusFieldAnew());
+    }
+
+    // The target may have put the focus into its field before the
+    // companion's hooks were in, or a new companion may have a new block:
+    // the focus moves to the field again, as the user would move it.
+    bool FocusFieldAnew() { return target.Focus(2) && target.Focus(1); }
+
+    static HWND Companion() { return FindWindowExA(HWND_MESSAGE, NULL, QR_COMPANION_CLASS, NULL); }
+    static DWORD CompanionPid()
+    {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(Companion(), &pid);
+        return pid;
+    }
+    static bool CompanionServes(DWORD timeoutMs = 10000)
+    {
+        return qr::WaitFor([] { return qr::WindowText(Companion()) == QR_COMPANION_SERVING; }, timeoutMs);
+    }
+
+    // A line stored as the 64-bit library stores one.
+    void StoreIn64BitRing(const char* line)
+    {
+        int slot = Int("iSetIndex");
+        strcpy(Text("chHist") + 256 * slot, line);
+        Int("iGetIndex") = slot;
+        Int("iSetIndex") = (slot + 1) % 32;
+    }
+    // A line typed into the 32-bit program's field and stored with Enter.
+    void StoreIn32BitProgram(const char* line)
+    {
+        target.SetText(1, line);
+        qr::Tap(VK_RETURN);
+    }
+    // Up in the 32-bit program's empty field: the line it recalls.
+    std::string UpIn32BitProgram(bool empty = true)
+    {
+        if (empty)
+            target.SetText(1, "");
+        std::string before = target.Text(1);
+        qr::Tap(VK_UP);
+        qr::WaitFor([&] { return target.Text(1) != before; }, 2000);
+        return target.Text(1);
+    }
+    // Lets one exchange between the widths run (the companion asks every
+    // 100 ms): what one block holds now, the other holds after it.
+    static void OneExchange() { qr::Settle(500); }
+};
+
+TEST_F(BothWidths, TheCompanionIs32BitMessageOnlyAndNeverTakenForTheHost)
+{
+    DWORD pid = CompanionPid();
+    ASSERT_NE(0u, pid);
+    EXPECT_TRUE(IsThirtyTwoBit(pid));
+    DWORD hostPid = 0;
+    GetWindowThreadProcessId(host.Window(), &hostPid);
+    EXPECT_FALSE(IsThirtyTwoBit(hostPid));
+    EXPECT_EQ(host.Window(), FindWindowA(QR_HOST_CLASS, NULL)) << "the host lookup of both libraries";
+    EXPECT_EQ(2u, OurProcesses().size());
+}
+
+TEST_F(BothWidths, ALineStoredInEitherWidthComesBackInTheOtherWithinHalfASecond)
+{
+    DWORD start = GetTickCount();
+    StoreIn32BitProgram("dir c:\\from32");
+    ASSERT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "dir c:\\from32") == 0; }, 2000))
+        << "slot 0 of the 64-bit ring: \"" << HistSlot(0) << "\"";
+    DWORD took = GetTickCount() - start;
+    printf("[ exchange ] Enter in the 32-bit program to the 64-bit ring: %lu ms\n", (unsigned long)took);
+    EXPECT_LT(took, 500u) << "from Enter in the 32-bit program to the 64-bit ring";
+    EXPECT_EQ(1, Int("iSetIndex"));
+    EXPECT_EQ(0, Int("iGetIndex")) << "Up in a 64-bit program shows the new line first";
+
+    StoreIn64BitRing("type c:\\from64");
+    OneExchange();
+    EXPECT_EQ("type c:\\from64", UpIn32BitProgram());
+    EXPECT_EQ("dir c:\\from32", UpIn32BitProgram(false)) << "the ring's order in the 32-bit block";
+}
+
+TEST_F(BothWidths, TwoLinesStoredAtOnceInBothWidthsAreBothKeptInOneOrder)
+{
+    StoreIn32BitProgram("from 32 at once");
+    StoreIn64BitRing("from 64 at once");
+    ASSERT_TRUE(qr::WaitFor([&] { return Int("iSetIndex") == 2; }, 2000)) << "lines in the 64-bit ring";
+    std::string newest = HistSlot(1), older = HistSlot(0);
+    EXPECT_EQ(std::string("from 32 at once") + "|from 64 at once",
+              std::min(newest, older) + "|" + std::max(newest, older));
+    OneExchange();
+    EXPECT_EQ(newest, UpIn32BitProgram());
+    EXPECT_EQ(older, UpIn32BitProgram(false));
+}
+
+TEST_F(BothWidths, AnAliasDefinedInEitherWidthExpandsInThe32BitProgram)
+{
+    StoreIn32BitProgram("alias gx grep -n");
+    ASSERT_TRUE(qr::WaitFor([&] { return strcmp(AliasEntry(0), "gx,grep -n") == 0; }, 2000))
+        << "entry 0 of the 64-bit table: \"" << AliasEntry(0) << "\"";
+
+    strcpy(Text("chAlias") + 128 * 1, "hx,head -5");
+    OneExchange();
+    StoreIn32BitProgram("hx notes.txt");
+    EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == "head -5 notes.txt"; }, 2000)) << target.Text(1);
+    StoreIn32BitProgram("gx main x.c");
+    EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == "grep -n main x.c"; }, 2000)) << target.Text(1);
+}
+
+TEST_F(BothWidths, HotKeysAndOptionsOf32BitProgramsAreTheHosts)
+{
+    qr::CtrlShiftTap('S');
+    EXPECT_TRUE(qr::WaitFor([&] { return host.HotKeyLine() == "Hot keys received: 1, last: Ctrl+Shift+S"; }))
+        << "host line: " << host.HotKeyLine();
+
+    // History off in the host: Up reaches the 32-bit program.
+    StoreIn32BitProgram("ls");
+    ASSERT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "ls") == 0; }, 2000));
+    host.Command(IDM_HISTORY);
+    target.ClearLog();
+    EXPECT_EQ("", UpIn32BitProgram());
+    EXPECT_TRUE(target.WaitForLog(qr::Down(VK_UP))) << "log:" << target.Log();
+    host.Command(IDM_HISTORY);
+
+    // Aliases off in the host: the 32-bit library's switch follows.
+    strcpy(Text("chAlias"), "zz,never expanded");
+    host.Command(IDM_ALIAS);
+    OneExchange();
+    StoreIn32BitProgram("zz here");
+    qr::Settle(500);
+    EXPECT_EQ("zz here", target.Text(1));
+    host.Command(IDM_ALIAS);
+}
+
+TEST_F(BothWidths, AKilledCompanionIsStartedAgainAndServesAgain)
+{
+    DWORD first = CompanionPid();
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, first);
+    ASSERT_TRUE(process && TerminateProcess(process, 9));
+    CloseHandle(process);
+    ASSERT_TRUE(qr::WaitFor([&] { return CompanionPid() != 0 && CompanionPid() != first; }, 10000))
+        << "no new companion";
+    ASSERT_TRUE(CompanionServes());
+    EXPECT_EQ("Hooks installed.", host.StateLine());
+    ASSERT_TRUE(FocusFieldAnew());
+    StoreIn32BitProgram("after a restart");
+    EXPECT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "after a restart") == 0; }, 2000))
+        << "slot 0 of the 64-bit ring: \"" << HistSlot(0) << "\"";
+}
+
+TEST_F(BothWidths, TheHooksSwitchAndASecondStartOfEitherProgramKeepOneCompanion)
+{
+    host.Command(IDM_HOOKS);  // removed: the companion ends
+    EXPECT_TRUE(qr::WaitFor([&] { return Companion() == NULL && OurProcesses().size() == 1; }));
+    host.Command(IDM_HOOKS);  // installed: it starts again
+    ASSERT_TRUE(CompanionServes());
+    DWORD pid = CompanionPid();
+
+    for (const char* program : {QR_COMPANION_PROGRAM, "Quillrun.exe"}) {
+        EXPECT_EQ(0, qr::Run("\"" + qr::BinDir() + program + "\"", 20000)) << program;
+        EXPECT_EQ(pid, CompanionPid()) << program;
+        EXPECT_EQ(2u, OurProcesses().size()) << program;
+        EXPECT_EQ(host.Window(), FindWindowA(QR_HOST_CLASS, NULL)) << program;
+    }
+}
+
+TEST_F(BothWidths, FileExitLeavesNoProcessOfOursAndNoHookIn32BitPrograms)
+{
+    StoreIn32BitProgram("kept");
+    ASSERT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "kept") == 0; }, 2000));
+    ASSERT_TRUE(host.Close());
+    EXPECT_TRUE(qr::WaitFor([&] { return OurProcesses().empty(); }, 10000))
+        << OurProcesses().size() << " still running";
+    ASSERT_TRUE(target.Focus(1));
+    target.ClearLog();
+    EXPECT_EQ("", UpIn32BitProgram());
+    EXPECT_TRUE(target.WaitForLog(qr::Down(VK_UP))) << "log:" << target.Log();
+}
+
+// Last of the group: the session end ends every program with a window.
+TEST_F(BothWidths, TheSessionEndSavesA32BitProgramsLineAndEndsBothWidths)
+{
+    StoreIn32BitProgram("stored in 32 bits before log-off");
+    ASSERT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "stored in 32 bits before log-off") == 0; }, 2000));
+    EXPECT_EQ(0, qr::Run("wineboot.exe -e -f", 60000)) << "the session end was refused or failed";
+    EXPECT_TRUE(host.Process().WaitExit(10000)) << "the host outlived the session";
+    EXPECT_TRUE(qr::WaitFor([&] { return OurProcesses().empty(); }, 10000))
+        << OurProcesses().size() << " still running";
+    EXPECT_EQ("stored in 32 bits before log-off", qr::ReadSetting("1"));
+}
+
+}  // namespace
