@@ -23,7 +23,7 @@ wine_find() {
 }
 
 wine_i686_dir() {
-  echo "${XDG_CACHE_HOME:-$HOME/.cache}/quillrun/wine-i686"
+  echo "${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/quillrun/wine-i686"
 }
 
 wine_use_i686() {
