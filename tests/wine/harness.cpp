@@ -557,7 +557,16 @@ bool Target::Start(const std::string& folder)
 {
     if (!qr::Start("\"" + folder + "qr_target.exe\"", &proc_))
         return false;
-    hWnd_ = WaitForWindow("QRTarget", NULL);
+    // Another target (of the other width) may run already: this one's window.
+    WaitFor([&] {
+        for (hWnd_ = FindWindowA("QRTarget", NULL); hWnd_; hWnd_ = FindWindowExA(NULL, hWnd_, "QRTarget", NULL)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hWnd_, &pid);
+            if (pid == proc_.pi.dwProcessId)
+                return true;
+        }
+        return false;
+    }, 10000);
     return hWnd_ != NULL;
 }
 
