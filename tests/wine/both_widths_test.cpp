@@ -221,6 +221,21 @@ TEST_F(BothWidths, AnAliasDefinedInEitherWidthExpandsInThe32BitProgram)
     EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == "grep -n main x.c"; }, 2000)) << target.Text(1);
 }
 
+// Each width lists folders through a list box of its own process.
+TEST_F(BothWidths, CtrlLInA32BitProgramListsThroughTheCompanionNotTheHost)
+{
+    ASSERT_TRUE(CreateDirectoryA("C:\\qrpair", NULL) || GetLastError() == ERROR_ALREADY_EXISTS);
+    HANDLE f = CreateFileA("C:\\qrpair\\ONLY.TXT", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, f);
+    CloseHandle(f);
+    target.SetText(1, "type c:\\qrpair\\on");
+    qr::CtrlTap('L');
+    EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == "type c:\\qrpair\\ONLY.TXT"; })) << target.Text(1);
+    EXPECT_EQ(0, ListCount()) << "the host's list box was used";
+    DeleteFileA("C:\\qrpair\\ONLY.TXT");
+    RemoveDirectoryA("C:\\qrpair");
+}
+
 TEST_F(BothWidths, HotKeysAndOptionsOf32BitProgramsAreTheHosts)
 {
     qr::CtrlShiftTap('S');
