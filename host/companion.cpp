@@ -106,8 +106,12 @@ void CompanionStart(HWND host)
     si.cb = sizeof si;
     // A new companion has a block the host has not filled yet.
     sentValid = 0;
-    if (!CreateProcessA(path, commandLine, NULL, NULL, FALSE, 0, NULL, folder, &si, &companion))
+    if (!CreateProcessA(path, commandLine, NULL, NULL, FALSE, 0, NULL, folder, &si, &companion)) {
+        // A companion that cannot start is no better than one that keeps
+        // ending: the state line says so.
         memset(&companion, 0, sizeof companion);
+        restarts = QR_COMPANION_RESTARTS + 1;
+    }
 }
 
 static void Forget(void)
@@ -150,7 +154,8 @@ const char* CompanionTrouble(void)
 {
     if (restarts <= QR_COMPANION_RESTARTS)
         return "";
-    return " 32-bit programs are not served: the 32-bit companion (" QR_COMPANION_PROGRAM ") keeps ending.";
+    return " 32-bit programs are not served: the 32-bit companion (" QR_COMPANION_PROGRAM
+           ") does not start or keeps ending.";
 }
 
 static int FromCompanion(HWND from)

@@ -55,7 +55,7 @@ protected:
     void SetUp() override
     {
         WineDesktop::SetUp();
-        if (HasFatalFailure())
+        if (HasFatalFailure() || !StartHost())
             return;
         ASSERT_TRUE(CompanionServes()) << "the companion did not install its hooks";
         ASSERT_TRUE(FocusFieldAnew());
@@ -306,8 +306,42 @@ TEST_F(BothWidths, FileExitLeavesNoProcessOfOursAndNoHookIn32BitPrograms)
     EXPECT_TRUE(target.WaitForLog(qr::Down(VK_UP))) << "log:" << target.Log();
 }
 
+// A companion that cannot work (here its library is missing) is started
+// again a few times; then the host says so, and serves its own width on.
+class BothWidthsBrokenCompanion : public BothWidths {
+protected:
+    bool StartHost() override { return false; }
+};
+
+TEST_F(BothWidthsBrokenCompanion, ACompanionThatKeepsEndingIsGivenUpAndTheStateLineSaysSo)
+{
+    const std::string folder = "C:\\qrbroken\\";
+    CreateDirectoryA(folder.c_str(), NULL);
+    CreateDirectoryA((folder + "x86").c_str(), NULL);
+    for (const char* file : {"Quillrun.exe", "QRHook.dll", QR_COMPANION_PROGRAM})
+        ASSERT_TRUE(CopyFileA((qr::BinDir() + file).c_str(), (folder + file).c_str(), FALSE)) << file;
+    qr::Program broken;
+    ASSERT_TRUE(qr::Start("\"" + folder + "Quillrun.exe\"", &broken));
+    HWND window = qr::WaitForWindow(QR_HOST_CLASS, NULL);
+    std::string line;
+    EXPECT_TRUE(qr::WaitFor([&] {
+        line = qr::WindowText(GetDlgItem(window, IDC_STATE_LINE));
+        return line.find("32-bit programs are not served") != std::string::npos;
+    }, 30000)) << line;
+    EXPECT_EQ(0u, line.find("Hooks installed.")) << line;
+    EXPECT_EQ(1u, OurProcesses().size()) << "no companion left running";
+    PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_TRUE(broken.WaitExit());
+    for (const char* file : {QR_COMPANION_PROGRAM, "QRHook.dll", "Quillrun.exe"})
+        DeleteFileA((folder + file).c_str());
+    RemoveDirectoryA((folder + "x86").c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
 // Last of the group: the session end ends every program with a window.
-TEST_F(BothWidths, TheSessionEndSavesA32BitProgramsLineAndEndsBothWidths)
+class BothWidthsSessionEnd : public BothWidths {};
+
+TEST_F(BothWidthsSessionEnd, SavesA32BitProgramsLineAndEndsBothWidths)
 {
     StoreIn32BitProgram("stored in 32 bits before log-off");
     ASSERT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "stored in 32 bits before log-off") == 0; }, 2000));
