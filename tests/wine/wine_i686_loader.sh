@@ -17,7 +17,8 @@
 set -euo pipefail
 . "$(dirname "$0")/wine_env.sh"
 dir=$(wine_i686_dir)
-[ -x "$dir/lib/wine/qemu-i386" ] && [ -x "$dir/lib/wine/wine" ] && exit 0
+# A folder made before the loader was started under the name "wine" is made anew.
+[ -x "$dir/lib/wine/qemu-i386" ] && grep -q -- ' -0 ' "$dir/lib/wine/wine" 2>/dev/null && exit 0
 [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ] || {
   echo "wine32:i386 and wine64 are needed for the 32-bit loader folder" >&2; exit 1; }
 echo "Making the 32-bit Wine loader folder $dir (qemu-user 10 from bookworm-backports)"
@@ -41,9 +42,11 @@ ln -s /usr/lib/i386-linux-gnu/wine "$dir/lib/i386-linux-gnu/wine"
 ln -s /usr/share/wine "$dir/share/wine"
 cat >"$dir/lib/wine/wine" <<'SCRIPT'
 #!/bin/sh
-# Wine's 32-bit loader under qemu-user 10 (see wine_i686_loader.sh).
+# Wine's 32-bit loader under qemu-user 10 (see wine_i686_loader.sh).  It runs
+# under the name "wine" (-0): Wine names the loader of the other width after
+# its own file name plus "64", so a 32-bit program can start a 64-bit one.
 here=$(dirname "$(readlink -f "$0")")
-exec "$here/qemu-i386" "$here/wine32-loader" "$@"
+exec "$here/qemu-i386" -0 "$here/wine" "$here/wine32-loader" "$@"
 SCRIPT
 chmod +x "$dir/lib/wine/wine"
 "$dir/lib/wine/qemu-i386" --version | head -1
