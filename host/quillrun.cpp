@@ -14,6 +14,7 @@
 #include "macro.h"
 #include "main_window.h"
 #include "options.h"
+#include "qr_version.h"
 #include "qrlib.h"
 #include "resource.h"
 #include "run_program.h"
@@ -127,7 +128,7 @@ static void ToFront(void)
 static void ShowAbout(void)
 {
     MessageBoxA(hWndMain,
-                "Quillrun 1.0\n\n"
+                "Quillrun " QR_VERSION_TEXT "\n\n"
                 "Ctrl+Shift hot keys, a pointer that follows the focus, and history,\n"
                 "aliases and file-name completion in the edit fields of every program.\n\n"
                 "The work is done by QRHook.dll, loaded from this program's folder.",

@@ -1,0 +1,321 @@
+; The installer of Quillrun, made by scripts/release with NSIS (makensis):
+;   makensis -INPUTCHARSET UTF8 -DVERSION=1.2.3 -DSTAGE=<the zip's folder>
+;            -DOUTFILE=<installer> packaging/quillrun.nsi
+; STAGE holds what the zip holds: the 64-bit Quillrun.exe and QRHook.dll,
+; the 32-bit ones in x86\, the read-me files and LICENSE.txt.
+;
+; For the user who runs it, without administrator rights: into
+; %LOCALAPPDATA%\Programs\Quillrun, a Start-menu entry, an entry in Add/Remove
+; Programs under HKCU.  A newer version installs over an older one in the same
+; folder.  Besides NSIS's own /S (silent) and /D=folder (last on the line):
+;   /AUTOSTART  start with Windows (the host's Options > Start with Windows)
+;   /RUN        start Quillrun when the installation is done
+; On 64-bit Windows the 64-bit host is the one started (it starts x86\ itself
+; for 32-bit programs); on 32-bit Windows x86\Quillrun.exe, and the 64-bit
+; files are not installed.
+
+Unicode true
+ManifestDPIAware true
+RequestExecutionLevel user
+SetCompressor /SOLID lzma
+; No file times in the installer: the same files give the same bytes.
+SetDateSave off
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include x64.nsh
+!include FileFunc.nsh
+!include WinMessages.nsh
+
+!ifndef VERSION | STAGE | OUTFILE
+  !error "makensis -DVERSION=... -DSTAGE=... -DOUTFILE=... (see scripts/release)"
+!endif
+
+; What the host itself uses, read from its sources so that the two cannot
+; differ: the window class, File > Exit's command, the Run value's name and
+; the settings file's name.
+!searchparse /file "${__FILEDIR__}/../src/core/contract.h" '#define QR_HOST_CLASS "' HOST_CLASS '"'
+!searchparse /file "${__FILEDIR__}/../src/core/contract.h" '#define QR_SETTINGS_FILE "' SETTINGS_FILE '"'
+!searchparse /file "${__FILEDIR__}/../host/resource.h" '#define IDM_EXIT ' IDM_EXIT
+!searchparse /file "${__FILEDIR__}/../host/startup.cpp" 'kRunValue[] = "' RUN_VALUE '"'
+
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillrun"
+!define PUBLISHER "The QRHook developers"
+!define SYNCHRONIZE 0x00100000
+
+Name "Quillrun ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$LOCALAPPDATA\Programs\Quillrun"
+InstallDirRegKey HKCU "${UNINST_KEY}" "InstallLocation"
+
+VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
+VIAddVersionKey /LANG=0 "ProductName" "Quillrun"
+VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "FileDescription" "Quillrun ${VERSION} setup"
+VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}, MIT licence"
+
+Var HostExe       ; the host this installation starts
+Var HostsClosed   ; 1 when a running host was ended to replace its files
+Var RunAtEnd      ; 1 with /RUN
+Var SettingsFile  ; for the uninstaller's last page
+
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "$(RunNow)"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartHost
+!insertmacro MUI_PAGE_FINISH
+
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "$(SettingsKept)"
+!insertmacro MUI_UNPAGE_FINISH
+
+!insertmacro MUI_LANGUAGE "English"
+!insertmacro MUI_LANGUAGE "Japanese"
+
+LangString SecStartMenuName ${LANG_ENGLISH} "Start-menu entry"
+LangString SecStartMenuName ${LANG_JAPANESE} "スタートメニューの項目"
+LangString SecAutostartName ${LANG_ENGLISH} "Start with Windows"
+LangString SecAutostartName ${LANG_JAPANESE} "Windows と一緒に起動"
+LangString SecStartMenuText ${LANG_ENGLISH} "Quillrun in the Start menu."
+LangString SecStartMenuText ${LANG_JAPANESE} "スタートメニューに Quillrun を追加します。"
+LangString SecAutostartText ${LANG_ENGLISH} "Quillrun starts when you log on (the same as its Options > Start with Windows)."
+LangString SecAutostartText ${LANG_JAPANESE} "ログオン時に Quillrun を起動します（Quillrun の Options > Start with Windows と同じです）。"
+LangString RunNow ${LANG_ENGLISH} "Start Quillrun now"
+LangString RunNow ${LANG_JAPANESE} "Quillrun を今すぐ起動する"
+LangString HostDoesNotEnd ${LANG_ENGLISH} "Quillrun is running and does not end.$\r$\nEnd it with File > Exit, then click Retry."
+LangString HostDoesNotEnd ${LANG_JAPANESE} "Quillrun が動いていて、終了しません。$\r$\n「File > Exit」で終了させてから「再試行」を押してください。"
+LangString CannotWrite ${LANG_ENGLISH} "This file cannot be written:"
+LangString CannotWrite ${LANG_JAPANESE} "次のファイルを書き込めません:"
+LangString SettingsKept ${LANG_ENGLISH} "Quillrun has been removed.$\r$\n$\r$\nYour settings, history and aliases were kept, in$\r$\n$SettingsFile$\r$\nfor a later installation. Delete that file yourself if you no longer want them."
+LangString SettingsKept ${LANG_JAPANESE} "Quillrun を削除しました。$\r$\n$\r$\n設定、履歴、エイリアスは次のインストールのために残してあります:$\r$\n$SettingsFile$\r$\n不要なら、このファイルを自分で削除してください。"
+
+; --- Shared by the installer and the uninstaller --------------------------------
+
+; Ends every running host before its files are replaced or removed.  A host
+; is asked to end as File > Exit ends it: it saves its options, the history
+; and the aliases and removes its hooks first.  Killing it would lose what it
+; has not saved yet, and its files cannot be replaced while it runs.  It
+; answers the command at once; the wait is for its process to end, which
+; frees its library.  The 64-bit host ends its 32-bit companion (x86\) before
+; it ends itself.
+!macro CLOSE_HOSTS UN
+Function ${UN}CloseHosts
+  StrCpy $HostsClosed 0
+  ${Do}
+    FindWindow $R0 "${HOST_CLASS}"
+    ${If} $R0 = 0
+      ${Break}
+    ${EndIf}
+    System::Call "user32::GetWindowThreadProcessId(p R0, *i .R1)"
+    System::Call "kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i R1) p .R2"
+    SendMessage $R0 ${WM_COMMAND} ${IDM_EXIT} 0 /TIMEOUT=10000
+    StrCpy $HostsClosed 1
+    ${If} $R2 <> 0
+      System::Call "kernel32::WaitForSingleObject(p R2, i 20000) i .R3"
+      System::Call "kernel32::CloseHandle(p R2)"
+    ${Else}
+      Sleep 3000  ; not to be watched: the time a save takes
+    ${EndIf}
+    ; A window that stays is a host that hangs.
+    IsWindow $R0 0 next
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(HostDoesNotEnd)" /SD IDCANCEL IDRETRY next
+      Abort
+    next:
+  ${Loop}
+FunctionEnd
+!macroend
+!insertmacro CLOSE_HOSTS ""
+!insertmacro CLOSE_HOSTS "un."
+
+; Removes the Run value when it starts this installation's host (one set for
+; a copy elsewhere, a zip's, stays).
+!macro REMOVE_OWN_RUN_VALUE UN
+Function ${UN}RemoveOwnRunValue
+  ReadRegStr $R0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  ${If} $R0 == '"$INSTDIR\Quillrun.exe"'
+  ${OrIf} $R0 == '"$INSTDIR\x86\Quillrun.exe"'
+    DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro REMOVE_OWN_RUN_VALUE ""
+!insertmacro REMOVE_OWN_RUN_VALUE "un."
+
+; --- The installer ---------------------------------------------------------------
+
+; Puts one program file in place.  A file still in use (a library stays
+; mapped in a program until that program lets it go) cannot be replaced, but
+; it can be renamed: the new file takes its name, and the next installation
+; or the uninstaller removes the old one.
+!macro PUT_FILE SOURCE DIR NAME
+  Delete "${DIR}\${NAME}.old"
+  Delete "${DIR}\${NAME}"
+  ${If} ${FileExists} "${DIR}\${NAME}"
+    Rename "${DIR}\${NAME}" "${DIR}\${NAME}.old"
+  ${EndIf}
+  ClearErrors
+  File "${SOURCE}"
+  ${If} ${Errors}
+    DetailPrint "$(CannotWrite) ${DIR}\${NAME}"
+    Abort
+  ${EndIf}
+!macroend
+
+Function StartHost
+  ; One host at a time: a second start would only bring the first forward.
+  FindWindow $R0 "${HOST_CLASS}"
+  ${If} $R0 = 0
+    SetOutPath "$INSTDIR"
+    Exec '"$HostExe"'
+  ${EndIf}
+FunctionEnd
+
+Section "-Quillrun" SecMain
+  Call CloseHosts
+  SetOutPath "$INSTDIR"
+  ${If} ${RunningX64}
+    !insertmacro PUT_FILE "${STAGE}/Quillrun.exe" "$INSTDIR" Quillrun.exe
+    !insertmacro PUT_FILE "${STAGE}/QRHook.dll" "$INSTDIR" QRHook.dll
+    StrCpy $HostExe "$INSTDIR\Quillrun.exe"
+  ${Else}
+    StrCpy $HostExe "$INSTDIR\x86\Quillrun.exe"
+  ${EndIf}
+  SetOutPath "$INSTDIR\x86"
+  !insertmacro PUT_FILE "${STAGE}/x86/Quillrun.exe" "$INSTDIR\x86" Quillrun.exe
+  !insertmacro PUT_FILE "${STAGE}/x86/QRHook.dll" "$INSTDIR\x86" QRHook.dll
+  SetOutPath "$INSTDIR"
+  File "${STAGE}/README.txt"
+  File "${STAGE}/README-ja.txt"
+  File "${STAGE}/LICENSE.txt"
+  WriteUninstaller "$INSTDIR\Uninstall.exe"
+
+  WriteRegStr HKCU "${UNINST_KEY}" "DisplayName" "Quillrun"
+  WriteRegStr HKCU "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINST_KEY}" "DisplayIcon" "$HostExe"
+  WriteRegStr HKCU "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINST_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKCU "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINST_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINST_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $R0 $R1 $R2
+  WriteRegDWORD HKCU "${UNINST_KEY}" "EstimatedSize" $R0
+SectionEnd
+
+Section "$(SecStartMenuName)" SecStartMenu
+  CreateShortcut "$SMPROGRAMS\Quillrun.lnk" "$HostExe"
+SectionEnd
+
+Section /o "$(SecAutostartName)" SecAutostart
+  ; As the host writes it (host/startup.cpp): the quoted path of the program.
+  WriteRegStr HKCU "${RUN_KEY}" "${RUN_VALUE}" '"$HostExe"'
+SectionEnd
+
+Section "-Finish"
+  ; What was unchecked is taken away (an earlier installation may have it).
+  ${IfNot} ${SectionIsSelected} ${SecAutostart}
+    Call RemoveOwnRunValue
+  ${EndIf}
+  ${IfNot} ${SectionIsSelected} ${SecStartMenu}
+    Delete "$SMPROGRAMS\Quillrun.lnk"
+  ${EndIf}
+  ; A host ended above runs again, the new one now; /RUN asks for it too.
+  ${If} $HostsClosed = 1
+  ${OrIf} $RunAtEnd = 1
+    Call StartHost
+  ${EndIf}
+SectionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecStartMenu} "$(SecStartMenuText)"
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecAutostart} "$(SecAutostartText)"
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+Function .onInit
+  SetShellVarContext current
+  ${If} ${RunningX64}
+    SetRegView 64
+  ${EndIf}
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/RUN" $R1
+  ${IfNot} ${Errors}
+    StrCpy $RunAtEnd 1
+  ${EndIf}
+  ; Start with Windows: asked for, or kept from an earlier installation.
+  ClearErrors
+  ${GetOptions} $R0 "/AUTOSTART" $R1
+  ${IfNot} ${Errors}
+    !insertmacro SelectSection ${SecAutostart}
+  ${Else}
+    ReadRegStr $R1 HKCU "${RUN_KEY}" "${RUN_VALUE}"
+    ${If} $R1 != ""
+      !insertmacro SelectSection ${SecAutostart}
+    ${EndIf}
+  ${EndIf}
+  ; An earlier installation without a Start-menu entry stays without one.
+  ReadRegStr $R1 HKCU "${UNINST_KEY}" "InstallLocation"
+  ${If} $R1 != ""
+  ${AndIfNot} ${FileExists} "$SMPROGRAMS\Quillrun.lnk"
+    !insertmacro UnselectSection ${SecStartMenu}
+  ${EndIf}
+FunctionEnd
+
+; --- The uninstaller -------------------------------------------------------------
+
+; Removes a program file, and the one an installation renamed aside.  The
+; library can stay mapped in a program for a while after the host removed
+; its hooks (until that program lets it go): it cannot be deleted then, but
+; it can be moved out of the way, into the temporary folder.
+!macro REMOVE_FILE PATH
+  Delete "${PATH}.old"
+  ${If} ${FileExists} "${PATH}.old"
+    GetTempFileName $R1
+    Delete "$R1"
+    Rename "${PATH}.old" "$R1"
+  ${EndIf}
+  Delete "${PATH}"
+  ${If} ${FileExists} "${PATH}"
+    GetTempFileName $R1
+    Delete "$R1"
+    Rename "${PATH}" "$R1"
+  ${EndIf}
+!macroend
+
+Function un.onInit
+  SetShellVarContext current
+  ${If} ${RunningX64}
+    SetRegView 64
+  ${EndIf}
+FunctionEnd
+
+Section "Uninstall"
+  Call un.CloseHosts
+  Call un.RemoveOwnRunValue
+  Delete "$SMPROGRAMS\Quillrun.lnk"
+  !insertmacro REMOVE_FILE "$INSTDIR\Quillrun.exe"
+  !insertmacro REMOVE_FILE "$INSTDIR\QRHook.dll"
+  !insertmacro REMOVE_FILE "$INSTDIR\x86\Quillrun.exe"
+  !insertmacro REMOVE_FILE "$INSTDIR\x86\QRHook.dll"
+  Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\README-ja.txt"
+  Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\Uninstall.exe"
+  RMDir "$INSTDIR\x86"
+  RMDir "$INSTDIR"
+  DeleteRegKey HKCU "${UNINST_KEY}"
+  ; The settings file stays, wherever the host keeps it (the user's folder,
+  ; or the Windows folder on older installations): the last page names it.
+  StrCpy $SettingsFile "$APPDATA\Quillrun\${SETTINGS_FILE}"
+  ${IfNot} ${FileExists} "$SettingsFile"
+  ${AndIf} ${FileExists} "$WINDIR\${SETTINGS_FILE}"
+    StrCpy $SettingsFile "$WINDIR\${SETTINGS_FILE}"
+  ${EndIf}
+SectionEnd
