@@ -148,7 +148,18 @@ end_hosts() {
   hosts=()
 }
 winpath() { "$WINE64" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
-unixpath() { "$WINE64" winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+# Seen once in a fresh Wine folder on a loaded machine: winepath itself
+# could not be started ("Application could not be started", printed where
+# the path should be).  Only a path is taken; the start is tried again.
+unixpath() {
+  local path try
+  for try in 1 2 3; do
+    path=$("$WINE64" winepath -u "$1" 2>/dev/null | tr -d '\r' | grep '^/' | tail -1)
+    [ -n "$path" ] && break
+    sleep 1
+  done
+  printf '%s\n' "$path"
+}
 winenv() { "$WINE64" cmd /c "echo %$1%" 2>/dev/null | tr -d '\r'; }
 # A registry key's values as "name<TAB>value" lines; one value of them.
 regkey() {
