@@ -11,8 +11,11 @@
 # the folder mirrors /usr's layout with links.  Debian 12's own qemu (7.2)
 # ignores MAP_FIXED_NOREPLACE, with which Wine's 32-bit start-up reserves its
 # address space: each 32-bit start then takes about a minute.  qemu-user 10
-# from bookworm-backports honours it (half a second); it is fetched into a
-# private apt folder, the system's apt sources stay as they are.
+# from <codename>-backports honours it (half a second); it is fetched into a
+# private apt folder, the system's apt sources stay as they are.  The
+# archive is the one the system's own apt configuration names for Debian's
+# <codename> suite (sources.list or deb822 .sources, a company's or a
+# country's mirror or a proxy alike): the machine may reach no other.
 # The folder is wine_i686_dir of wine_env.sh.
 set -euo pipefail
 . "$(dirname "$0")/wine_env.sh"
@@ -21,16 +24,24 @@ dir=$(wine_i686_dir)
 [ -x "$dir/lib/wine/qemu-i386" ] && grep -q -- ' -0 ' "$dir/lib/wine/wine" 2>/dev/null && exit 0
 [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ] || {
   echo "wine32:i386 and wine64 are needed for the 32-bit loader folder" >&2; exit 1; }
-echo "Making the 32-bit Wine loader folder $dir (qemu-user 10 from bookworm-backports)"
+codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+[ -n "$codename" ] || { echo "no VERSION_CODENAME in /etc/os-release" >&2; exit 1; }
+# The archive that serves the release's own suite, as apt itself reads the
+# configuration.
+archive=$(apt-get indextargets --no-release-info --format '$(RELEASE) $(TARGET_OF) $(REPO_URI)' |
+          awk -v s="$codename" '$1 == s && $2 == "deb" { print $3; exit }')
+[ -n "$archive" ] || { echo "apt names no archive for the suite $codename" >&2; exit 1; }
+echo "Making the 32-bit Wine loader folder $dir (qemu-user 10 from $codename-backports of $archive)"
 apt=$dir/apt
 rm -rf "$dir"
 mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$dir/lib/wine" \
          "$dir/lib/x86_64-linux-gnu" "$dir/lib/i386-linux-gnu" "$dir/share"
-echo "deb http://deb.debian.org/debian bookworm-backports main" >"$apt/sources.list"
+echo "deb $archive $codename-backports main" >"$apt/sources.list"
 opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=/dev/null
       -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache" -o APT::Sandbox::User=root)
-apt-get "${opts[@]}" update -qq
-(cd "$apt" && apt-get "${opts[@]}" download -qq qemu-user/bookworm-backports)
+apt-get "${opts[@]}" update -qq --error-on=any || {
+  echo "$archive has no $codename-backports suite that apt could read" >&2; exit 1; }
+(cd "$apt" && apt-get "${opts[@]}" download -qq "qemu-user/$codename-backports")
 dpkg-deb --fsys-tarfile "$apt"/qemu-user_*.deb | tar -x -C "$apt" ./usr/bin/qemu-i386
 cp "$apt/usr/bin/qemu-i386" "$dir/lib/wine/qemu-i386"
 rm -rf "$apt"
