@@ -31,6 +31,10 @@ struct WindowSpec {
     HINSTANCE inst = NULL;
     int id = 0;
     bool unicode = false;  // IsWindowUnicode: the text is kept in UTF-16
+    // What RealGetWindowClassA names: the system class a superclass was built
+    // on, as Windows answers ("Edit" for a framework's edit field); empty:
+    // the class itself, as Wine 8 answers for every window.
+    std::string realClass;
 };
 
 // Back to an empty desktop: no windows, no hooks, keys up, pointer at 0,0,
@@ -59,6 +63,11 @@ void resumeResponding(HWND hwnd);
 // time-out fails once its time-out has passed, and the message is handled
 // all the same, as the platform lets a message that timed out run to its end.
 void answerLate(HWND hwnd, DWORD ms, UINT msg = 0);
+// Runs fn once, at the start of the next call of the named platform function
+// ("IsWindowUnicode", "GetWindowTextA", "GetWindowTextW"), after the call
+// has taken its arguments: what another process does to the shared block
+// while this one is between two platform calls.
+void runDuringNextCall(const std::string& function, std::function<void()> fn);
 void setFocus(HWND hwnd);          // no CBT notification: the test's own set-up
 void setForeground(HWND hwnd);
 // Focus and activation as the platform does them, with the CBT notifications

@@ -22,6 +22,8 @@ struct EditState {
     int start = 0;
     int end = 0;
     std::string textAtSel;  // the text when the selection was set
+    bool passwordCharSet = false;  // EM_SETPASSWORDCHAR was sent
+    WPARAM passwordChar = 0;
 };
 
 // A list-box item in both widths: the platform's list box keeps UTF-16, and
@@ -115,9 +117,43 @@ EditState& editState(const SimWindow* w)
     return e;
 }
 
+// The rich edit controls (RichEdit20A, RichEdit20W, RICHEDIT50W, ...).
+bool isRichEdit(const SimWindow* w)
+{
+    return strncasecmp(w->cls.c_str(), "RichEdit", 8) == 0;
+}
+
 LRESULT editProc(SimWindow* w, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case WM_GETDLGCODE: {
+        // An edit control takes characters, arrows and EM_SETSEL; a
+        // multi-line one every key (Enter and Tab included).  A rich edit
+        // control takes Tab too.
+        LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+        if (isRichEdit(w))
+            code |= DLGC_WANTTAB;
+        if (w->style & ES_MULTILINE)
+            code |= DLGC_WANTALLKEYS;
+        return code;
+    }
+    case EM_SETPASSWORDCHAR: {
+        // An edit control shows its text as the character and takes or drops
+        // ES_PASSWORD with it; a rich edit control keeps the character only
+        // (its style stays as it was).
+        EditState& e = controls().edits[w->handle];
+        e.passwordCharSet = true;
+        e.passwordChar = wParam;
+        if (!isRichEdit(w))
+            w->style = wParam ? (w->style | ES_PASSWORD) : (w->style & ~ES_PASSWORD);
+        return 0;
+    }
+    case EM_GETPASSWORDCHAR: {
+        const EditState& e = controls().edits[w->handle];
+        if (e.passwordCharSet)
+            return (LRESULT)e.passwordChar;
+        return (w->style & ES_PASSWORD) ? '*' : 0;
+    }
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
         return textMessage(w, msg, wParam, lParam);

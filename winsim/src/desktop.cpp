@@ -46,6 +46,7 @@ HWND createWindow(const WindowSpec& desc)
     w.handle = (HWND)(kFirstWindow + d.windows.size());
     w.cls = desc.cls;
     w.unicode = desc.unicode;
+    w.realCls = desc.realClass;
     setText(&w, desc.title);
     w.style = desc.style;
     w.exStyle = desc.exStyle;
@@ -178,6 +179,24 @@ void setMessageBoxHandler(MessageBoxHandler handler) { gMessageBoxHandler = std:
 }  // namespace ws
 
 using namespace ws;
+
+static std::map<std::string, std::function<void()>> gDuringCall;
+static ResetHook gDuringCallReset([] { gDuringCall.clear(); });
+
+void ws::runDuringNextCall(const std::string& function, std::function<void()> fn)
+{
+    gDuringCall[function] = std::move(fn);
+}
+
+static void called(const char* function)
+{
+    auto it = gDuringCall.find(function);
+    if (it == gDuringCall.end())
+        return;
+    std::function<void()> fn = std::move(it->second);
+    gDuringCall.erase(it);
+    fn();
+}
 
 extern "C" {
 
@@ -352,8 +371,15 @@ int GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount)
     return w ? copyOut(w->cls, lpClassName, nMaxCount) : 0;
 }
 
+UINT RealGetWindowClassA(HWND hWnd, LPSTR pszType, UINT cchType)
+{
+    SimWindow* w = findWindow(hWnd);
+    return w ? (UINT)copyOut(w->realCls.empty() ? w->cls : w->realCls, pszType, (int)cchType) : 0;
+}
+
 int GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount)
 {
+    called("GetWindowTextA");
     SimWindow* w = findWindow(hWnd);
     if (!w) {
         if (lpString && nMaxCount > 0)
@@ -374,12 +400,14 @@ BOOL SetWindowTextA(HWND hWnd, LPCSTR lpString)
 
 BOOL IsWindowUnicode(HWND hWnd)
 {
+    called("IsWindowUnicode");
     SimWindow* w = findWindow(hWnd);
     return w && w->unicode;
 }
 
 int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount)
 {
+    called("GetWindowTextW");
     SimWindow* w = findWindow(hWnd);
     if (!lpString || nMaxCount <= 0)
         return 0;

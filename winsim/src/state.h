@@ -16,6 +16,7 @@ struct SimWindow {
     std::string title;   // a Unicode window: wtitle in the code page
     bool unicode = false;
     std::u16string wtitle;  // a Unicode window's own text
+    std::string realCls;    // RealGetWindowClassA's answer (empty: cls)
     LONG style;
     LONG exStyle;
     HWND parent;

@@ -7,6 +7,8 @@
 // Edit controls.
 #define EM_GETSEL 0x00B0
 #define EM_SETSEL 0x00B1
+#define EM_SETPASSWORDCHAR 0x00CC
+#define EM_GETPASSWORDCHAR 0x00D2
 
 // List boxes.
 #define LB_ADDSTRING 0x0180

@@ -121,6 +121,14 @@
 #define ES_MULTILINE 0x0004L
 #define ES_PASSWORD 0x0020L
 
+// What a control answers WM_GETDLGCODE.
+#define WM_GETDLGCODE 0x0087
+#define DLGC_WANTARROWS 0x0001
+#define DLGC_WANTTAB 0x0002
+#define DLGC_WANTALLKEYS 0x0004
+#define DLGC_HASSETSEL 0x0008
+#define DLGC_WANTCHARS 0x0080
+
 // Window long indexes.
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
@@ -268,6 +276,7 @@ LONG GetWindowLongA(HWND hWnd, int nIndex);
 LONG SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong);
 LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex);
 int GetClassNameA(HWND hWnd, LPSTR lpClassName, int nMaxCount);
+UINT RealGetWindowClassA(HWND hWnd, LPSTR pszType, UINT cchType);
 int GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount);
 BOOL SetWindowTextA(HWND hWnd, LPCSTR lpString);
 // A Unicode window (ws::WindowSpec::unicode) keeps its text in UTF-16: the A
