@@ -56,6 +56,8 @@ QR_EXTERN_C int bHeropa;
 QR_EXTERN_C WCHAR wchHist[QR_RING_SLOTS][QR_HIST_TEXT];
 QR_EXTERN_C WCHAR wchAlias[QR_RING_SLOTS][QR_ALIAS_TEXT];
 QR_EXTERN_C char chIniPath[QR_INI_PATH];
+QR_EXTERN_C WCHAR wchIniPath[QR_INI_PATH];
+QR_EXTERN_C int bAnyEditField;
 
 // Shared but not exported: the host link.
 QR_EXTERN_C HINSTANCE hInstLib;

@@ -59,8 +59,15 @@ int bHeropa QR_SHARED = 0;
 WCHAR wchHist[QR_RING_SLOTS][QR_HIST_TEXT] QR_SHARED = {};
 WCHAR wchAlias[QR_RING_SLOTS][QR_ALIAS_TEXT] QR_SHARED = {};
 // The settings file the host chose (full path); empty: "Quillrun.Ini" in
-// the Windows folder.
+// the Windows folder.  chIniPath is its code-page form, for every ANSI
+// reader; wchIniPath the exact path, which the library's own reads and
+// writes use where the code page cannot write it (core/settings.cpp).
 char chIniPath[QR_INI_PATH] QR_SHARED = "";
+WCHAR wchIniPath[QR_INI_PATH] QR_SHARED = {};
+// 1: the edit-line services serve every single-line text field that is an
+// edit control under another class name, and rich edit fields; 0: only the
+// classes of their list (editline/recognition.cpp).
+int bAnyEditField QR_SHARED = 0;
 
 // The host link: shared, not exported.
 HINSTANCE hInstLib QR_SHARED = 0;
@@ -95,6 +102,7 @@ static void SetExportedInitialValues(void)
     bIsHokan = 1;
     bIsAlias = 1;
     bIsHistory = 1;
+    bAnyEditField = 1;
 }
 
 // Only the first process that maps the library writes the initial values;

@@ -14,27 +14,6 @@
 
 #include <string.h>
 
-// Scratch of the service: the field's line, a name, and the expanded line,
-// in the code page and exactly.  A password field's text passes through
-// them, and every process on the desktop can read the shared block: they are
-// emptied after every use.
-static char chAliasLine[256] QR_SHARED = "";
-static char chAliasName[32] QR_SHARED = "";
-static char chAliasOut[256] QR_SHARED = "";
-static WCHAR wchAliasLine[256] QR_SHARED = {};
-static WCHAR wchAliasName[32] QR_SHARED = {};
-static WCHAR wchAliasOut[256] QR_SHARED = {};
-
-static void ClearScratch(void)
-{
-    memset(chAliasLine, 0, sizeof chAliasLine);
-    memset(chAliasName, 0, sizeof chAliasName);
-    memset(chAliasOut, 0, sizeof chAliasOut);
-    memset(wchAliasLine, 0, sizeof wchAliasLine);
-    memset(wchAliasName, 0, sizeof wchAliasName);
-    memset(wchAliasOut, 0, sizeof wchAliasOut);
-}
-
 // What the line asked for, beyond the table's own change.
 static void ActOn(int outcome)
 {
@@ -44,21 +23,24 @@ static void ActOn(int outcome)
         MessageBeep(0xFFFFFFFF);
 }
 
-static void RunCodePageLine(int isTab)
+// The line, a name and the expanded line live on this call's stack: a
+// password field's text passes through them, and every process can read
+// and write the shared block.
+static void RunCodePageLine(HWND field, int isTab)
 {
-    chAliasLine[0] = 0;
-    GetWindowTextA(hWndNowFocus, chAliasLine, 255);
-    chAliasLine[sizeof chAliasLine - 1] = 0;
-    int outcome = AliasRunLine(chAlias, chAliasLine, chAliasName, chAliasOut, sizeof chAliasOut, isTab);
+    char line[QR_LINE_TEXT] = "", name[QR_ALIAS_NAME] = "", out[QR_LINE_TEXT] = "";
+    GetWindowTextA(field, line, 255);
+    line[sizeof line - 1] = 0;
+    int outcome = AliasRunLine(chAlias, line, name, out, sizeof out, isTab);
     if (outcome & ALIAS_DEFINED) {
         // The entry's exact text is no longer its text.
-        int entry = AliasFind(chAlias, chAliasName);
+        int entry = AliasFind(chAlias, name);
         if (entry >= 0)
             wchAlias[entry][0] = 0;
     }
     ActOn(outcome);
     if (outcome & ALIAS_EXPANDED)
-        SetWindowTextA(hWndNowFocus, chAliasOut);
+        SetWindowTextA(field, out);
 }
 
 // Every exact entry that is not the exact text of its code-page entry (that
@@ -79,10 +61,10 @@ static void TieExactEntries(void)
 // that changed takes its code-page form.  (A code-page entry never gives an
 // empty exact entry, so an empty exact entry beside a full code-page entry
 // is the one just deleted.)
-static void FollowExactChange(int outcome)
+static void FollowExactChange(int outcome, const WCHAR* name)
 {
     if (outcome & ALIAS_DEFINED) {
-        int entry = AliasFind(wchAlias, wchAliasName);
+        int entry = AliasFind(wchAlias, name);
         if (entry >= 0) {
             memset(chAlias[entry], 0, sizeof chAlias[entry]);
             CodePageForm(chAlias[entry], QR_ALIAS_TEXT, wchAlias[entry], QR_ALIAS_TEXT);
@@ -94,17 +76,17 @@ static void FollowExactChange(int outcome)
                 chAlias[i][0] = 0;
 }
 
-static void RunExactLine(int isTab)
+static void RunExactLine(HWND field, int isTab)
 {
     TieExactEntries();
-    wchAliasLine[0] = 0;
-    GetWindowTextW(hWndNowFocus, wchAliasLine, 255);
-    wchAliasLine[255] = 0;
-    int outcome = AliasRunLine(wchAlias, wchAliasLine, wchAliasName, wchAliasOut, 256, isTab);
-    FollowExactChange(outcome);
+    WCHAR line[QR_LINE_TEXT] = {}, name[QR_ALIAS_NAME] = {}, out[QR_LINE_TEXT] = {};
+    GetWindowTextW(field, line, 255);
+    line[QR_LINE_TEXT - 1] = 0;
+    int outcome = AliasRunLine(wchAlias, line, name, out, QR_LINE_TEXT, isTab);
+    FollowExactChange(outcome, name);
     ActOn(outcome);
     if (outcome & ALIAS_EXPANDED)
-        SetWindowTextW(hWndNowFocus, wchAliasOut);
+        SetWindowTextW(field, out);
 }
 
 void WINAPI Alias(int code, WPARAM wParam, LPARAM lParam)
@@ -117,12 +99,14 @@ void WINAPI Alias(int code, WPARAM wParam, LPARAM lParam)
         return;
     if (wParam != VK_TAB && wParam != VK_RETURN)
         return;
-    if (!IsRecognisedField(hWndNowFocus, chClassName, 63))
+    // The window tested is the window served, whatever the focus record
+    // says meanwhile.
+    HWND field = hWndNowFocus;
+    if (!IsRecognisedField(field, chClassName, 63))
         return;
 
-    if (IsWindowUnicode(hWndNowFocus))
-        RunExactLine(wParam == VK_TAB);
+    if (IsWindowUnicode(field))
+        RunExactLine(field, wParam == VK_TAB);
     else
-        RunCodePageLine(wParam == VK_TAB);
-    ClearScratch();
+        RunCodePageLine(field, wParam == VK_TAB);
 }

@@ -19,22 +19,6 @@
 static int iHokanIndex QR_SHARED = 0;
 // Key of the last completion step ('L' or 'O'), 0 before the first.
 static int iHokanLastKey QR_SHARED = 0;
-// Scratch: the field's line (extended by a wildcard, then completed), the
-// pattern listed, and the entry read from the list.  A password field's text
-// passes through them, and every process can read the shared block: they are
-// emptied after every use.
-static char chHokanLine[256] QR_SHARED = "";
-static char chHokanPattern[256] QR_SHARED = "";
-static char chHokanEntry[256] QR_SHARED = "";
-// The same for a Unicode window's field, whose names stay exact.
-static WCHAR wchHokanLine[256] QR_SHARED = {};
-static WCHAR wchHokanPattern[256] QR_SHARED = {};
-static WCHAR wchHokanEntry[256] QR_SHARED = {};
-
-static HWND FileList(void)
-{
-    return GetDlgItem(hDlgFileList, QR_COMPLETION_LIST_ID);
-}
 
 static int IsResetKey(WPARAM vk)
 {
@@ -61,7 +45,9 @@ static int IsResetKey(WPARAM vk)
 // with the service off.  A missing list box answers 0 to everything, as a
 // message to no window does.
 struct ListTalk {
+    HWND dialog;  // the host's completion dialog, as read once for this step
     HWND list;
+    int cursor;   // the completion cursor, read once and written back once
     int wide;     // the field's text is UTF-16: the pattern is listed as such
     int tooLong;  // the entry read does not fit the buffers
     int silent;   // the host has not answered
@@ -130,26 +116,26 @@ template <class C> static LRESULT ReadEntry(ListTalk* t, int index, C* entry)
 
 template <class C> static void StepForward(ListTalk* t, C* entry)
 {
-    if (ReadEntry(t, iHokanIndex, entry) > 0) {
-        iHokanIndex = iHokanIndex + 1;
+    if (ReadEntry(t, t->cursor, entry) > 0) {
+        t->cursor = t->cursor + 1;
         return;
     }
     ReadEntry(t, 0, entry);
-    iHokanIndex = 1;
+    t->cursor = 1;
 }
 
 template <class C> static void StepBackward(ListTalk* t, C* entry)
 {
-    iHokanIndex = iHokanIndex > 0 ? iHokanIndex - 1 : -1;
-    if (ReadEntry(t, iHokanIndex, entry) > 0)
+    t->cursor = t->cursor > 0 ? t->cursor - 1 : -1;
+    if (ReadEntry(t, t->cursor, entry) > 0)
         return;
-    iHokanIndex = (int)AskList(t, LB_GETCOUNT, 0, 0, 0) - 1;
-    ReadEntry(t, iHokanIndex, entry);
+    t->cursor = (int)AskList(t, LB_GETCOUNT, 0, 0, 0) - 1;
+    ReadEntry(t, t->cursor, entry);
 }
 
 // The field's text and the pattern line, in the field's width.
-static void ReadField(char* line) { GetWindowTextA(hWndNowFocus, line, QR_LINE_TEXT - 1); }
-static void ReadField(WCHAR* line) { GetWindowTextW(hWndNowFocus, line, QR_LINE_TEXT - 1); }
+static void ReadField(HWND field, char* line) { GetWindowTextA(field, line, QR_LINE_TEXT - 1); }
+static void ReadField(HWND field, WCHAR* line) { GetWindowTextW(field, line, QR_LINE_TEXT - 1); }
 static void SetText(HWND hWnd, const char* text) { SetWindowTextA(hWnd, text); }
 static void SetText(HWND hWnd, const WCHAR* text) { SetWindowTextW(hWnd, text); }
 
@@ -162,21 +148,24 @@ template <class C> static int BuildList(ListTalk* t, C* line, C* pattern, C* ent
     if (wildcard && !AppendIfFits(line, QR_LINE_TEXT, wildcard))
         return 0;
     entry[0] = 0;
-    iHokanIndex = 0;
+    t->cursor = 0;
     CopyBounded(pattern, QR_LINE_TEXT, line + LastWordStart(line), QR_LINE_TEXT);
-    SetText(GetDlgItem(hDlgFileList, QR_COMPLETION_PATTERN_ID), pattern);
+    SetText(GetDlgItem(t->dialog, QR_COMPLETION_PATTERN_ID), pattern);
     AskList(t, LB_DIR, DDL_DIRECTORY, (LPARAM)pattern, t->wide);
     return 1;
 }
 
-// One completion step on the focus field, with the buffers of its width;
-// returns 1 when the key was used.
-template <class C> static int Complete(int key, C* line, C* pattern, C* entry, int wide)
+// One completion step on the field, with buffers of its width on this
+// call's stack (a password field's text passes through them); returns 1
+// when the key was used.  The shared values the step works with (the
+// dialog, the cursor, the direction) are read once.
+template <class C> static int Complete(HWND field, int key)
 {
-    ListTalk t = {FileList(), wide, 0, 0};
-    int cursor = iHokanIndex;
-    line[0] = 0;
-    ReadField(line);
+    C line[QR_LINE_TEXT] = {}, pattern[QR_LINE_TEXT] = {}, entry[QR_LINE_TEXT] = {};
+    HWND dialog = hDlgFileList;
+    int lastKey = iHokanLastKey;
+    ListTalk t = {dialog, GetDlgItem(dialog, QR_COMPLETION_LIST_ID), iHokanIndex, sizeof(C) == 2, 0, 0};
+    ReadField(field, line);
     line[QR_LINE_TEXT - 1] = 0;
     LRESULT count = AskList(&t, LB_GETCOUNT, 0, 0, 0);
     if (t.silent)
@@ -185,20 +174,19 @@ template <class C> static int Complete(int key, C* line, C* pattern, C* entry, i
         return 0;
 
     if (key == VK_KEY_L) {
-        if (iHokanLastKey == VK_KEY_O)
+        if (lastKey == VK_KEY_O)
             StepForward(&t, entry);
         StepForward(&t, entry);
     } else {
-        if (iHokanLastKey == VK_KEY_L)
+        if (lastKey == VK_KEY_L)
             StepBackward(&t, entry);
         StepBackward(&t, entry);
     }
     // A host that stopped answering on the way leaves the field, the last
     // direction and the cursor as they were.
-    if (t.silent) {
-        iHokanIndex = cursor;
+    if (t.silent)
         return 0;
-    }
+    iHokanIndex = t.cursor;
     iHokanLastKey = key;
 
     // An entry or a completed line too long for the buffers leaves the field
@@ -208,9 +196,9 @@ template <class C> static int Complete(int key, C* line, C* pattern, C* entry, i
     StripDirectoryBrackets(entry);
     if (!ReplaceLastName(line, QR_LINE_TEXT, entry))
         return 1;
-    SetText(hWndNowFocus, line);
+    SetText(field, line);
     WPARAM end = (WPARAM)TextLength(line);
-    SendMessageA(hWndNowFocus, EM_SETSEL, end, (LPARAM)end);
+    SendMessageA(field, EM_SETSEL, end, (LPARAM)end);
     return 1;
 }
 
@@ -225,7 +213,7 @@ int WINAPI FileHokan(int code, WPARAM wParam, LPARAM lParam)
     if (IsResetKey(wParam)) {
         // Space, Enter, Backspace and the arrows of every program come here:
         // the host's list must not hold them up when the host hangs.
-        SendToHostWindow(FileList(), LB_RESETCONTENT, 0, 0);
+        SendToHostWindow(GetDlgItem(hDlgFileList, QR_COMPLETION_LIST_ID), LB_RESETCONTENT, 0, 0);
         iHokanIndex = 0;
         return 0;
     }
@@ -233,18 +221,12 @@ int WINAPI FileHokan(int code, WPARAM wParam, LPARAM lParam)
         return 0;
     if (GetKeyState(VK_CONTROL) >= 0)
         return 0;
-    if (!IsRecognisedField(hWndNowFocus, chClassName, 63))
+    // The window tested is the window served, whatever the focus record
+    // says meanwhile.
+    HWND field = hWndNowFocus;
+    if (!IsRecognisedField(field, chClassName, 63))
         return 0;
-    if (IMEGetOpen(hWndNowFocus) != 0)
+    if (IMEGetOpen(field) != 0)
         return 0;
-    int used = IsWindowUnicode(hWndNowFocus)
-                   ? Complete((int)wParam, wchHokanLine, wchHokanPattern, wchHokanEntry, 1)
-                   : Complete((int)wParam, chHokanLine, chHokanPattern, chHokanEntry, 0);
-    memset(chHokanLine, 0, sizeof chHokanLine);
-    memset(chHokanPattern, 0, sizeof chHokanPattern);
-    memset(chHokanEntry, 0, sizeof chHokanEntry);
-    memset(wchHokanLine, 0, sizeof wchHokanLine);
-    memset(wchHokanPattern, 0, sizeof wchHokanPattern);
-    memset(wchHokanEntry, 0, sizeof wchHokanEntry);
-    return used;
+    return IsWindowUnicode(field) ? Complete<WCHAR>(field, (int)wParam) : Complete<char>(field, (int)wParam);
 }

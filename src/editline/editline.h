@@ -23,9 +23,12 @@
 
 // One of the known single-line text field classes (ASCII case ignored).
 int IsEditClass(const char* className);
-// hwnd is a single-line field of a known edit class; its class name is read
-// into classBuf (limit bytes, terminator included).
-int IsRecognisedField(HWND hwnd, char* classBuf, int limit);
+// hwnd is a single-line text field the services serve: a known edit class,
+// or while bAnyEditField is on an edit control under another class name or
+// a rich edit control, neither of them a password field.  Its class name
+// (at most limit - 1 bytes) is left in record unless that is NULL.  A
+// service reads hWndNowFocus once and acts on that window alone.
+int IsRecognisedField(HWND hwnd, char* record, int limit);
 
 // --- The history ring --------------------------------------------------------
 
@@ -35,12 +38,15 @@ int RingIndex(int value);
 int RingStepBack(int index);
 int RingStepForward(int index);
 
-// Stores text as the newest line.  Returns 1 when it was stored; 0 for an
+// Stores text as the newest line.  Returns the slot it wrote, or -1 for an
 // empty text or one equal to the newest line (then neither index changes).
+// The indexes lie in the shared block, where any process may write them at
+// any moment: a caller uses the slot returned, never the index read again.
 int HistRingStore(char ring[][QR_HIST_TEXT], int* setIndex, int* getIndex, const char* text);
-// The store without the comparison: text goes into the slot iSetIndex names,
-// which becomes the recall cursor; the store slot steps on.  Returns the slot.
-int HistRingPut(char ring[][QR_HIST_TEXT], int* setIndex, int* getIndex, const char* text);
+// The store without the comparison: text goes into slot (the store slot as
+// the caller read it, once), which becomes the recall cursor; the store slot
+// steps on from it.  Returns the slot.
+int HistRingPut(char ring[][QR_HIST_TEXT], int slot, int* setIndex, int* getIndex, const char* text);
 
 // Browsing.  Each returns the slot to show, or -1 when there is none (the key
 // then passes on), and moves the recall cursor and the last-key record.

@@ -21,10 +21,6 @@
 
 // Virtual key of the last successful recall (0 before the first).
 static int iHistLastKey QR_SHARED = 0;
-// The history line buffer: the focus window's class name, then its text.
-static char chHistLine[256] QR_SHARED = "";
-// The exact text of a Unicode window's field.
-static WCHAR wchHistLine[256] QR_SHARED = {};
 
 enum HistAction { HIST_NONE, HIST_STORE, HIST_OLDER, HIST_NEWER };
 
@@ -40,13 +36,13 @@ static int ComboListDroppedDown(void)
 }
 
 // The field tests of the history service, in their order.
-static int FieldServed(WPARAM vk)
+static int FieldServed(HWND field, WPARAM vk)
 {
-    if (!IsRecognisedField(hWndNowFocus, chHistLine, sizeof chHistLine))
+    if (!IsRecognisedField(field, NULL, QR_HIST_TEXT))
         return 0;
-    if (GetWindowLongA(hWndNowFocus, GWL_STYLE) & ES_PASSWORD)
+    if (GetWindowLongA(field, GWL_STYLE) & ES_PASSWORD)
         return 0;
-    if (vk != VK_TAB && IMEGetOpen(hWndNowFocus) != 0)
+    if (vk != VK_TAB && IMEGetOpen(field) != 0)
         return 0;
     if ((vk == VK_UP || vk == VK_DOWN) && GetAsyncKeyState(VK_MENU) < 0)
         return 0;
@@ -66,53 +62,59 @@ static void SlotExactText(int slot, WCHAR* out, size_t size)
 }
 
 // Puts a ring slot into the field.  The slot is copied first: the host may
-// have filled it to the last byte without a terminator.
-static void ShowSlot(int slot, int caretAtEnd)
+// have filled it to the last byte without a terminator, and any process may
+// write it while the field takes it.
+static void ShowSlot(HWND field, int slot, int caretAtEnd)
 {
     WPARAM caret = 0;
-    if (IsWindowUnicode(hWndNowFocus)) {
-        SlotExactText(slot, wchHistLine, QR_HIST_TEXT);
-        SetWindowTextW(hWndNowFocus, wchHistLine);
+    if (IsWindowUnicode(field)) {
+        WCHAR line[QR_HIST_TEXT];
+        SlotExactText(slot, line, QR_HIST_TEXT);
+        SetWindowTextW(field, line);
         if (caretAtEnd)
-            caret = (WPARAM)TextLength(wchHistLine);
+            caret = (WPARAM)TextLength(line);
     } else {
-        CopyBounded(chHistLine, sizeof chHistLine, chHist[slot], sizeof chHist[slot]);
-        SetWindowTextA(hWndNowFocus, chHistLine);
+        char line[QR_HIST_TEXT];
+        CopyBounded(line, sizeof line, chHist[slot], sizeof chHist[slot]);
+        SetWindowTextA(field, line);
         if (caretAtEnd)
-            caret = (WPARAM)strlen(chHistLine);
+            caret = (WPARAM)strlen(line);
     }
-    SendMessageA(hWndNowFocus, EM_SETSEL, caret, (LPARAM)caret);
+    SendMessageA(field, EM_SETSEL, caret, (LPARAM)caret);
 }
 
 // Tab or Enter in an ANSI window's field: the ring as it always was.  The
 // exact text beside the slot written is no longer its text.
-static void StoreLine(void)
+static void StoreLine(HWND field)
 {
-    chHistLine[0] = 0;
-    GetWindowTextA(hWndNowFocus, chHistLine, sizeof chHistLine);
-    chHistLine[sizeof chHistLine - 1] = 0;
-    if (HistRingStore(chHist, &iSetIndex, &iGetIndex, chHistLine))
-        wchHist[iGetIndex][0] = 0;
+    char line[QR_HIST_TEXT] = "";
+    GetWindowTextA(field, line, sizeof line);
+    line[sizeof line - 1] = 0;
+    int slot = HistRingStore(chHist, &iSetIndex, &iGetIndex, line);
+    if (slot >= 0)
+        wchHist[slot][0] = 0;
 }
 
 // Tab or Enter in a Unicode window's field.  A line equal to the newest one
 // is not stored again; equal means the exact text, so that a line whose
 // code-page form is the newest line's ("Ω" and "O", say) still goes in.
-static void StoreExactLine(void)
+static void StoreExactLine(HWND field)
 {
-    wchHistLine[0] = 0;
-    GetWindowTextW(hWndNowFocus, wchHistLine, QR_HIST_TEXT);
-    wchHistLine[QR_HIST_TEXT - 1] = 0;
-    if (wchHistLine[0] == 0)
+    WCHAR line[QR_HIST_TEXT] = {};
+    GetWindowTextW(field, line, QR_HIST_TEXT);
+    line[QR_HIST_TEXT - 1] = 0;
+    if (line[0] == 0)
         return;
+    int next = RingIndex(iSetIndex);
     WCHAR newest[QR_HIST_TEXT];
-    SlotExactText(RingStepBack(RingIndex(iSetIndex)), newest, QR_HIST_TEXT);
-    if (memcmp(newest, wchHistLine, (TextLength(newest) + 1) * sizeof(WCHAR)) == 0)
+    SlotExactText(RingStepBack(next), newest, QR_HIST_TEXT);
+    if (memcmp(newest, line, (TextLength(newest) + 1) * sizeof(WCHAR)) == 0)
         return;
-    CodePageForm(chHistLine, sizeof chHistLine, wchHistLine, QR_HIST_TEXT);
-    int slot = HistRingPut(chHist, &iSetIndex, &iGetIndex, chHistLine);
+    char ansi[QR_HIST_TEXT];
+    CodePageForm(ansi, sizeof ansi, line, QR_HIST_TEXT);
+    int slot = HistRingPut(chHist, next, &iSetIndex, &iGetIndex, ansi);
     memset(wchHist[slot], 0, sizeof wchHist[slot]);
-    CopyBounded(wchHist[slot], QR_HIST_TEXT, wchHistLine, QR_HIST_TEXT);
+    CopyBounded(wchHist[slot], QR_HIST_TEXT, line, QR_HIST_TEXT);
 }
 
 int WINAPI Hist(int code, WPARAM wParam, LPARAM lParam)
@@ -147,51 +149,70 @@ int WINAPI Hist(int code, WPARAM wParam, LPARAM lParam)
         return 0;
     }
 
-    if (!FieldServed(wParam))
+    // The CBT hook of any program may write the focus record meanwhile: the
+    // window tested is the window served.
+    HWND field = hWndNowFocus;
+    if (!FieldServed(field, wParam))
         return 0;
 
     int slot;
     switch (action) {
     case HIST_STORE:
-        if (IsWindowUnicode(hWndNowFocus))
-            StoreExactLine();
+        if (IsWindowUnicode(field))
+            StoreExactLine(field);
         else
-            StoreLine();
+            StoreLine(field);
         return 0;
     case HIST_OLDER:
         slot = HistRingOlder(chHist, &iGetIndex, &iHistLastKey, (int)wParam);
         if (slot < 0)
             return 0;
-        ShowSlot(slot, 1);
+        ShowSlot(field, slot, 1);
         return 1;
     case HIST_NEWER:
         slot = HistRingNewer(chHist, &iGetIndex, &iHistLastKey, (int)wParam);
         if (slot < 0)
             return 0;
-        ShowSlot(slot, 0);
+        ShowSlot(field, slot, 0);
         return 1;
     default:
         return 0;
     }
 }
 
+// Line breaks become blanks, as in the code-page key (ProfileSafeCopy): the
+// exact text read back must still be tied to the code-page text read back.
+// (CR and LF are never a unit of a surrogate pair.)
+static void BlankLineBreaks(WCHAR* text)
+{
+    for (; *text; ++text)
+        if (*text == '\r' || *text == '\n')
+            *text = ' ';
+}
+
 // The exact text of a slot goes into its own section only where the
 // code-page key does not give it back; every other exact key is removed, so
-// that none is left from an earlier text of the slot.
+// that none is left from an earlier text of the slot.  Both slots are read
+// once, into this call's own buffers: any process may write them meanwhile.
 static void SaveExactText(int slot, const char* prefix, const WCHAR* exact, const char* ansi,
                           size_t units)
 {
     char key[16];
     SlotKeyName(key, sizeof key, prefix, slot);
-    WCHAR fromAnsi[QR_HIST_TEXT];
-    ExactForm(fromAnsi, sizeof fromAnsi / sizeof fromAnsi[0], ansi, units);
-    if (!ExactTied(exact, units, ansi, units) ||
-        memcmp(fromAnsi, exact, (TextLength(fromAnsi) + 1) * sizeof(WCHAR)) == 0) {
+    WCHAR text[QR_HIST_TEXT], fromAnsi[QR_HIST_TEXT];
+    char code[QR_HIST_TEXT];
+    CopyBounded(text, QR_HIST_TEXT, exact, units);
+    CopyBounded(code, sizeof code, ansi, units);
+    int tied = ExactTied(text, QR_HIST_TEXT, code, sizeof code);
+    ExactForm(fromAnsi, QR_HIST_TEXT, code, sizeof code);
+    BlankLineBreaks(text);
+    BlankLineBreaks(fromAnsi);
+    if (!tied || memcmp(fromAnsi, text, (TextLength(fromAnsi) + 1) * sizeof(WCHAR)) == 0) {
         WriteProfileStriMy(QR_EXACT_SECTION, key, NULL);
         return;
     }
     char value[QR_EXACT_VALUE];
-    ExactToValue(value, sizeof value, exact, units);
+    ExactToValue(value, sizeof value, text, QR_HIST_TEXT);
     WriteProfileStriMy(QR_EXACT_SECTION, key, value);
 }
 

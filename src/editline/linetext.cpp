@@ -27,26 +27,27 @@ int RingStepForward(int index)
     return index >= QR_RING_SLOTS ? 0 : index;
 }
 
-int HistRingStore(char ring[][QR_HIST_TEXT], int* setIndex, int* getIndex, const char* text)
+int HistRingPut(char ring[][QR_HIST_TEXT], int slot, int* setIndex, int* getIndex, const char* text)
 {
-    if (text[0] == 0)
-        return 0;
-    // The newest line may fill its slot without a terminator (the host can
-    // write the ring): the comparison never reads past the slot.
-    if (strncmp(text, ring[RingStepBack(RingIndex(*setIndex))], QR_HIST_TEXT) == 0)
-        return 0;
-    HistRingPut(ring, setIndex, getIndex, text);
-    return 1;
-}
-
-int HistRingPut(char ring[][QR_HIST_TEXT], int* setIndex, int* getIndex, const char* text)
-{
-    int slot = RingIndex(*setIndex);
+    slot = RingIndex(slot);
     memset(ring[slot], 0, QR_HIST_TEXT);
     CopyBounded(ring[slot], QR_HIST_TEXT, text, QR_HIST_TEXT - 1);
     *getIndex = slot;
     *setIndex = RingStepForward(slot);
     return slot;
+}
+
+int HistRingStore(char ring[][QR_HIST_TEXT], int* setIndex, int* getIndex, const char* text)
+{
+    if (text[0] == 0)
+        return -1;
+    // The newest line may fill its slot without a terminator (the host can
+    // write the ring): the comparison never reads past the slot.  The store
+    // slot is read once: the line goes where it was compared.
+    int slot = RingIndex(*setIndex);
+    if (strncmp(text, ring[RingStepBack(slot)], QR_HIST_TEXT) == 0)
+        return -1;
+    return HistRingPut(ring, slot, setIndex, getIndex, text);
 }
 
 static int IsNewerKey(int key) { return key == 40 || key == 88; }

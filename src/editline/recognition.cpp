@@ -1,13 +1,16 @@
 // Edit-field recognition and the input-method probe.
 //
 // The edit-line services act on the window that last took the keyboard focus
-// (hWndNowFocus, kept by the CBT hook) when its class is one of the known
-// single-line text field classes.  On Japanese systems they also ask whether
+// (hWndNowFocus, kept by the CBT hook) when it is a single-line text field:
+// a class of the known list, or (while bAnyEditField is on) an edit control
+// under a class name of its own, or a rich edit control, neither of them a
+// password field.  On Japanese systems they also ask whether
 // an input method is composing: the platform's input-method manager (IMM32)
 // for the focus window of the calling thread, and the older input-method
 // library "WinNLS32.Dll" where it exists.  Both are found, loaded and
 // released again at every call, and nothing about them is remembered.
 #include "core/qrhook.h"
+#include "core/host_link.h"
 #include "core/text.h"
 #include "editline/editline.h"
 
@@ -58,22 +61,72 @@ static const char* const kEditClasses[] = {
     "TMemo",          "ThunderTextBox",  "ThunderRTTextBox", "ThunderRT5TextBox",
 };
 
-int IsEditClass(const char* className)
+// The rich edit controls: 2.0 (riched20.dll) in both widths and 4.1
+// (msftedit.dll), which Wine registers as "RichEdit50W".
+static const char* const kRichEditClasses[] = {"RichEdit20A", "RichEdit20W", "RICHEDIT50W"};
+
+template <size_t N> static int InList(const char* name, const char* const (&list)[N])
 {
-    for (const char* known : kEditClasses)
-        if (SameNoCase(className, known))
+    for (const char* known : list)
+        if (SameNoCase(name, known))
             return 1;
     return 0;
 }
 
-int IsRecognisedField(HWND hwnd, char* classBuf, int limit)
+int IsEditClass(const char* className)
+{
+    return InList(className, kEditClasses);
+}
+
+// A question to the field.  The focus record may name a window of another
+// thread, whose program may hang, and the key stroke waits for the answer:
+// it goes with the host messages' bound, and no answer counts as 0.
+static LRESULT AskField(HWND field, UINT msg)
+{
+    LRESULT answer = 0;
+    AskHostWindow(field, msg, 0, 0, &answer);
+    return answer;
+}
+
+// An edit control under a class name of its own (a superclass of "Edit":
+// Windows Forms, Visual Basic 6, Delphi's other edits, MFC and ATL fields).
+// Windows names the system class it was built on (RealGetWindowClass:
+// "Edit"); Wine 8 names the registered class there, so the control is also
+// asked what it takes.  An edit control answers WM_GETDLGCODE with
+// DLGC_HASSETSEL (it takes EM_SETSEL); one of many lines, and an editor
+// that keeps Enter and Tab for itself whatever its style bits say, adds
+// DLGC_WANTALLKEYS.
+static int IsEditUnderOtherName(HWND field)
+{
+    char real[16] = "";
+    if (RealGetWindowClassA(field, real, sizeof real) > 0 && SameNoCase(real, "Edit"))
+        return 1;
+    LRESULT code = AskField(field, WM_GETDLGCODE);
+    return (code & DLGC_HASSETSEL) && !(code & DLGC_WANTALLKEYS);
+}
+
+// The class name is read once into a buffer of this call's own (another
+// process may write the shared record at any moment) and left in record
+// for the other parts that read it.
+int IsRecognisedField(HWND hwnd, char* record, int limit)
 {
     if (hwnd == NULL)
         return 0;
-    ReadClassName(hwnd, classBuf, limit);
-    if (!IsEditClass(classBuf))
+    char name[64];
+    ReadClassName(hwnd, name, limit < (int)sizeof name ? limit : (int)sizeof name);
+    if (record)
+        CopyBounded(record, (size_t)limit, name, sizeof name);
+    if (IsEditClass(name))
+        return (GetWindowLongA(hwnd, GWL_STYLE) & ES_MULTILINE) == 0;
+    if (bAnyEditField == 0)
         return 0;
-    return (GetWindowLongA(hwnd, GWL_STYLE) & ES_MULTILINE) == 0;
+    // Never a field of many lines, and never a password field: a rich edit
+    // control hides its text behind EM_SETPASSWORDCHAR without ES_PASSWORD.
+    if (GetWindowLongA(hwnd, GWL_STYLE) & (ES_MULTILINE | ES_PASSWORD))
+        return 0;
+    if (!InList(name, kRichEditClasses) && !IsEditUnderOtherName(hwnd))
+        return 0;
+    return AskField(hwnd, EM_GETPASSWORDCHAR) == 0;
 }
 
 // Casts an entry point found by name to the type it is called with.

@@ -12,6 +12,8 @@
 #include "core/host_link.h"
 #include "focus/focus.h"
 
+#include <string.h>
+
 // Tick counts are compared in wrap-around arithmetic: the tick count of the
 // last jump and the time elapsed since then, as a signed value.  A negative
 // value means the clock has moved on by more than 24.8 days (or the jump
@@ -104,10 +106,13 @@ int WINAPI IsBackNeeded(int tick, HWND hWnd)
         return 0;
     if (hWnd != hWndOya) {
         // A window of the "bosa_" family closing soon after a jump brings
-        // the pointer back wherever it stands.  The buffer is shared: a read
-        // that fails must not leave another process's class name to decide.
-        ReadClassName(hWnd, chClassName, sizeof chClassName);
-        return ClassHasBosaPrefix(chClassName);
+        // the pointer back wherever it stands.  The name decides as this
+        // call read it (a read that fails gives an empty one); the shared
+        // record only keeps it, as another process may write it meanwhile.
+        char name[sizeof chClassName];
+        ReadClassName(hWnd, name, sizeof name);
+        memcpy(chClassName, name, sizeof name);
+        return ClassHasBosaPrefix(name);
     }
     POINT p = {0, 0};
     GetCursorPos(&p);

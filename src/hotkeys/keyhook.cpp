@@ -10,8 +10,6 @@
 
 char chKeyHookBuf[80] QR_SHARED = "";
 int bHotKeyDown QR_SHARED = 0;
-static char chCmpBuf1[1024] QR_SHARED = "";
-static char chCmpBuf2[1024] QR_SHARED = "";
 // Existence probes of the help file: one for context help, one for
 // Ctrl+Shift+F1.
 static OFSTRUCT ofHelpContext QR_SHARED = {};
@@ -19,12 +17,15 @@ static OFSTRUCT ofHelpHotKey QR_SHARED = {};
 
 // The copies upper-case the single-byte ASCII letters only: the second byte
 // of a double-byte character keeps its value even where it reads as a..z,
-// so that two different Japanese names never compare equal.
+// so that two different Japanese names never compare equal.  The copies are
+// this call's own: compared as they were made, whatever another process
+// writes into the shared block meanwhile.
 int StrCmpIMy(const char* a, const char* b)
 {
-    CopyUpper(chCmpBuf1, a, sizeof chCmpBuf1);
-    CopyUpper(chCmpBuf2, b, sizeof chCmpBuf2);
-    return strcmp(chCmpBuf1, chCmpBuf2);
+    char upperA[1024], upperB[1024];
+    CopyUpper(upperA, a, sizeof upperA);
+    CopyUpper(upperB, b, sizeof upperB);
+    return strcmp(upperA, upperB);
 }
 
 // Builds the help-file path from the host module's file name (Host.EXE ->

@@ -139,17 +139,20 @@ void ActDisableWindowUnderPointer(void)
         MessageBeep(0xFFFFFFFF);
         return;
     }
-    hWndDisabled = WindowUnderPointer();
-    if (hWndDisabled != 0)
-        EnableWindow(hWndDisabled, FALSE);
+    HWND under = WindowUnderPointer();
+    hWndDisabled = under;
+    if (under != 0)
+        EnableWindow(under, FALSE);
 }
 
 // A held window that is gone by now makes the enable call fail quietly; the
-// hold is released all the same.
+// hold is released all the same.  The handle is read once: the window
+// enabled is the window tested.
 void ActEnableDisabledWindow(void)
 {
-    if (hWndDisabled != 0) {
-        EnableWindow(hWndDisabled, TRUE);
+    HWND held = hWndDisabled;
+    if (held != 0) {
+        EnableWindow(held, TRUE);
         hWndDisabled = 0;
     }
 }

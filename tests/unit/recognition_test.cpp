@@ -71,6 +71,7 @@ protected:
     {
         Served s;
         Type("");
+        Press('K');  // typing sends the recall cursor back to the newest line
         s.history = Press(VK_UP).hookResult == 1;
         Type("ll");
         Press(VK_TAB);
@@ -94,12 +95,25 @@ protected:
     }
 };
 
+// The known classes as they always were; beyond them (while the host's
+// option is on) an edit control under a name of its own, whether Windows
+// names its real class (RealGetWindowClass) or, as Wine, only answers as an
+// edit control does, and the rich edit controls; never a field of many
+// lines nor a password field.
 TEST_F(Recognition, WhichServicesServeWhichField)
 {
+    const char* kForms = "WindowsForms10.EDIT.app.0.2bf8098_r6_ad1";
+    // An edit control; no control at all; an editor that wants every key; an
+    // edit control whose framework answers WM_GETDLGCODE with nothing.
+    enum Kind { EDIT, OTHER, EDITOR, QUIET };
     struct Case {
         const char* cls;
         LONG style;
         Served expected;
+        Kind kind = EDIT;
+        const char* realClass = "";
+        WPARAM passwordChar = 0;
+        int anyField = 1;
     } cases[] = {
         {"Edit", 0, {true, true, true}},
         {"EDIT", 0, {true, true, true}},
@@ -109,13 +123,41 @@ TEST_F(Recognition, WhichServicesServeWhichField)
         {"Edit", ES_PASSWORD, {false, true, true}},
         {"ComboBox", 0, {false, false, false}},
         {"ListBox", 0, {false, false, false}},
+        {kForms, 0, {true, true, true}, EDIT, "Edit"},
+        {kForms, 0, {true, true, true}},
+        {kForms, 0, {true, true, true}, QUIET, "Edit"},
+        {"ThunderRT6TextBox", 0, {true, true, true}},
+        {"RichEdit20W", 0, {true, true, true}},
+        {"RichEdit50W", 0, {true, true, true}},
+        {"RichEdit20W", 0, {true, true, true}, QUIET},
+        {"RichEdit20W", 0, {false, false, false}, EDIT, "", '*'},
+        {"RichEdit20W", ES_MULTILINE, {false, false, false}},
+        {kForms, ES_PASSWORD, {false, false, false}, EDIT, "Edit"},
+        {"MyCanvas", 0, {false, false, false}, OTHER},
+        {"Scintilla", 0, {false, false, false}, EDITOR},
+        {kForms, 0, {false, false, false}, EDIT, "Edit", 0, 0},
+        {"Edit", 0, {true, true, true}, EDIT, "", 0, 0},
     };
     for (const Case& c : cases) {
-        NewField(c.cls, c.style);
+        ws::WindowSpec d = Desc(c.cls, "", WS_CHILD | WS_VISIBLE | c.style, app);
+        d.realClass = c.realClass;
+        HWND f = c.kind == OTHER ? ws::createWindow(d) : ws::createEdit(d);
+        if (c.kind == EDITOR || c.kind == QUIET) {
+            LRESULT code = c.kind == EDITOR ? DLGC_HASSETSEL | DLGC_WANTALLKEYS : 0;
+            ws::setHandler(f, [code](HWND h, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+                return msg == WM_GETDLGCODE ? code : ws::controlProc(h, msg, w, l);
+            });
+        }
+        if (c.passwordChar)
+            SendMessageA(f, EM_SETPASSWORDCHAR, c.passwordChar, 0);
+        FocusOn(f);
+        bAnyEditField = c.anyField;
         Served s = Probe();
-        EXPECT_EQ(c.expected.history, s.history) << c.cls << " style " << c.style;
-        EXPECT_EQ(c.expected.alias, s.alias) << c.cls << " style " << c.style;
-        EXPECT_EQ(c.expected.completion, s.completion) << c.cls << " style " << c.style;
+        std::string row = std::string(c.cls) + " style " + std::to_string(c.style) + " real \"" + c.realClass +
+                          "\" password " + std::to_string(c.passwordChar) + " any field " + std::to_string(c.anyField);
+        EXPECT_EQ(c.expected.history, s.history) << row;
+        EXPECT_EQ(c.expected.alias, s.alias) << row;
+        EXPECT_EQ(c.expected.completion, s.completion) << row;
     }
 }
 
@@ -141,10 +183,41 @@ TEST_F(Recognition, TheFocusRecordedByTheCbtHookDecides)
     EXPECT_EQ("stored", ws::windowText(edit));
 }
 
+// The CBT hook of another program may write the focus record while a
+// service works on a field: the service acts on the window it tested and
+// on no other (here the record turns to a field of many lines as soon as
+// the service asks whether its field is a Unicode window).
+TEST_F(Recognition, AServiceActsOnTheFieldItTestedWhateverTheFocusRecordSaysMeanwhile)
+{
+    HWND other = ws::createEdit(Desc("Edit", "other", WS_CHILD | WS_VISIBLE | ES_MULTILINE, app));
+    struct Row {
+        const char* service;
+        const char* typed;
+        UINT vk;
+        bool ctrl;
+        const char* shows;
+    } rows[] = {
+        {"history", "", VK_UP, false, "stored"},
+        {"aliases", "ll", VK_RETURN, false, "dir"},
+        {"completion", "x", 'L', true, nullptr},
+    };
+    for (const Row& r : rows) {
+        FocusOn(field);
+        Press('K');
+        Type(r.typed);
+        ws::runDuringNextCall("IsWindowUnicode", [other] { hWndNowFocus = other; });
+        r.ctrl ? CtrlPress(r.vk) : Press(r.vk);
+        EXPECT_EQ("other", ws::windowText(other)) << r.service;
+        if (r.shows)
+            EXPECT_EQ(r.shows, Text()) << r.service;
+    }
+}
+
 TEST_F(Recognition, ClassNamesAreReadWithTheirLimits)
 {
     // 62 characters are compared: a longer name is cut and not recognised
-    // as anything.
+    // as anything of the list.
+    bAnyEditField = 0;
     HWND f = NewField(std::string(70, 'E'), 0);
     EXPECT_EQ(0, CtrlPress('L').hookResult);
     EXPECT_EQ(std::string(62, 'E'), std::string(chClassName));
