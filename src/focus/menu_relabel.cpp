@@ -6,9 +6,6 @@
 
 #include <string.h>
 
-// Receives each item's text; filled with zero bytes before every read.
-static char chMenuText[32] QR_SHARED = "";
-
 struct MenuRelabel {
     UINT command;
     const char* japanese;  // code page 932 bytes, written out so that the
@@ -52,7 +49,8 @@ void WINAPI ChangeDefMenu(HWND hWnd)
         return;
     for (int row = 0; row < 7; ++row) {
         const MenuRelabel& r = kMenuRelabels[row];
-        memset(chMenuText, 0, sizeof chMenuText);
+        // Zero-filled before every read; the call's own.
+        char chMenuText[32] = "";
         GetMenuStringA(menu, r.command, chMenuText, sizeof chMenuText - 1, MF_BYCOMMAND);
         if (MenuTextHasJapaneseLabel(chMenuText, row))
             ModifyMenuA(menu, r.command, MF_BYCOMMAND | MF_STRING, r.command, r.english);

@@ -12,9 +12,7 @@
 int bStyleBusy QR_SHARED = 0;
 // The message box text; the longest report (a list box with every bit set
 // and eight-digit handles) is 607 characters.
-static char chStyleReport[1024] QR_SHARED = "";
 // One formatted header line.
-static char chStyleLine[32] QR_SHARED = "";
 
 namespace {
 
@@ -228,6 +226,9 @@ int WINAPI PrtWindowStyle(LPCSTR className, HWND hWnd)
 {
     if (!className)
         className = "";
+    // The report is this call's own: the box reads it to its terminator
+    // while any process may write the shared block.
+    char chStyleReport[1024], chStyleLine[32];
     BuildStyleReport(chStyleReport, sizeof chStyleReport, chStyleLine, sizeof chStyleLine,
                      className, (UINT)(UINT_PTR)hWnd, (UINT)(UINT_PTR)GetParent(hWnd),
                      GetWindowLongA(hWnd, GWL_EXSTYLE), GetWindowLongA(hWnd, GWL_STYLE));
@@ -245,8 +246,10 @@ void WINAPI StyleBitPrint(void)
     HWND hWnd = WindowFromPoint(pt);
     if (!hWnd)
         return;
-    ReadClassName(hWnd, chClassName, 63);
+    char name[63];
+    ReadClassName(hWnd, name, sizeof name);
+    memcpy(chClassName, name, sizeof name);
     bStyleBusy = 1;
-    PrtWindowStyle(chClassName, hWnd);
+    PrtWindowStyle(name, hWnd);
     bStyleBusy = 0;
 }

@@ -2,6 +2,7 @@
 // replacement of the system's normal pointer.
 #include "core/contract.h"
 #include "core/qrhook.h"
+#include "core/text.h"
 
 #include <string.h>
 
@@ -144,29 +145,35 @@ void ActToggleScreenSaver(void)
                                      63, settings);
         } else {
             // The user's own entry replaces any copy that an earlier
-            // suppression may have left.
-            WritePrivateProfileStringA(kSettingsSection, kSavedScrnSaveKey, chScrnSaveExe, settings);
+            // suppression may have left (written from a terminated copy:
+            // any process may write the shared entry meanwhile).
+            char entry[sizeof chScrnSaveExe];
+            CopyBounded(entry, sizeof entry, chScrnSaveExe, sizeof chScrnSaveExe);
+            WritePrivateProfileStringA(kSettingsSection, kSavedScrnSaveKey, entry, settings);
         }
         WritePrivateProfileStringA(kBoot, kScrnSave, kNoScreenSaver, kSystemIni);
     } else {
         // Exactly what this block's suppressing press saved comes back, never
         // a copy from an earlier suppression; the copy goes with it.
         bScrnSaveOn = 1;
-        chScrnSaveExe[sizeof chScrnSaveExe - 1] = 0;
-        WritePrivateProfileStringA(kBoot, kScrnSave, chScrnSaveExe, kSystemIni);
+        char entry[sizeof chScrnSaveExe];
+        CopyBounded(entry, sizeof entry, chScrnSaveExe, sizeof chScrnSaveExe);
+        WritePrivateProfileStringA(kBoot, kScrnSave, entry, kSystemIni);
         WriteProfileStriMy(kSettingsSection, kSavedScrnSaveKey, NULL);
     }
 }
 
 void ActStartScreenSaver(void)
 {
-    GetPrivateProfileStringA(kBoot, kScrnSave, "", chKeyHookBuf, 79, kSystemIni);
+    // The command is this call's own, as it is checked and run.
+    char command[80] = "";
+    GetPrivateProfileStringA(kBoot, kScrnSave, "", command, 79, kSystemIni);
     // An entry too long for " /S" to follow is not run cut short.
-    if (!AppendScreenSaverSwitch(chKeyHookBuf, 80)) {
+    if (!AppendScreenSaverSwitch(command, sizeof command)) {
         MessageBeep(0);
         return;
     }
-    WinExec(chKeyHookBuf, SW_SHOWMAXIMIZED);
+    WinExec(command, SW_SHOWMAXIMIZED);
 }
 
 void ActToggleKeyboardLock(void)

@@ -26,8 +26,6 @@ static char chOfnFile[1024] QR_SHARED = "";
 static char chOfnFileTitle[1024] QR_SHARED = "";
 
 // The resolution of a chosen path.
-static char chResolveCopy[1024] QR_SHARED = "";
-static char chResolveWork[1024] QR_SHARED = "";
 static OFSTRUCT ofResolve QR_SHARED = {};
 
 void FileDialogInitialValues(void)
@@ -98,8 +96,11 @@ static int FileExistsMy(const char* path)
     return OpenFile(path, &ofResolve, OF_EXIST) != HFILE_ERROR;
 }
 
+// The copies are the call's own: the offsets found in one are used in the
+// other, and any process may write the shared block meanwhile.
 int ResolveCommandLine(const char* path, char* dest, int destSize, FileExistsFn exists)
 {
+    char chResolveCopy[1024], chResolveWork[1024];
     if (!CopyIfFits(chResolveCopy, sizeof chResolveCopy, path))
         return 0;
     // A picked file whose folder holds a blank ("C:\Program Files\...") is
@@ -242,7 +243,8 @@ static void FileOpenOk(HWND hDlg)
     }
 
     // A file, as typed or with the default extension.
-    chDlgFileName[len] = 0;
+    if (len >= 0 && (size_t)len < sizeof chDlgFileName)
+        chDlgFileName[len] = 0;
     OFSTRUCT* ofs = lpDlgOfStruct;
     if (!ofs) {
         MessageBeep(0);
@@ -340,9 +342,11 @@ int WINAPI DoFileOpenDlg(HINSTANCE hInst, HWND hOwner, LPCSTR fileSpec, LPCSTR d
     lpDlgOfStruct = ofs;
     iDlgContextID = kHelpContextFileOpen;
     INT_PTR result = DialogBoxParamA(hInst, "FileOpen", hOwner, FileOpenDlgProc, 0);
-    chDlgFileName[sizeof chDlgFileName - 1] = 0;
+    // Read once, terminated: the length copied is the length of the copy.
+    char name[sizeof chDlgFileName];
+    CopyBounded(name, sizeof name, chDlgFileName, sizeof chDlgFileName);
     if (outName)
-        memcpy(outName, chDlgFileName, (size_t)lstrlenA(chDlgFileName) + 1);
+        memcpy(outName, name, strlen(name) + 1);
     iDlgContextID = 0;
     return (int)result;
 }

@@ -8,9 +8,6 @@
 #include "core/text.h"
 #include "launch/launch.h"
 
-static char chExecProgram[64] QR_SHARED = "";
-static char chExecParam[64] QR_SHARED = "";
-
 static int IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
 int SplitCommandLine(const char* line, char* program, int programSize, char* param, int paramSize)
@@ -40,7 +37,10 @@ void WINAPI ShellExec(int, LPSTR commandLine)
     char* line = commandLine;
     while (IsBlankOrTab(*line))
         ++line;
-    int sep = SplitCommandLine(line, chExecProgram, sizeof chExecProgram, chExecParam, sizeof chExecParam);
+    // The two parts are this call's own: their lengths size the caption
+    // below, and any process may write the shared block meanwhile.
+    char program[64], param[64];
+    int sep = SplitCommandLine(line, program, sizeof program, param, sizeof param);
     if (sep == -2) {
         // A part longer than its buffer: refused rather than run cut short.
         MessageBeep(0);
@@ -49,7 +49,7 @@ void WINAPI ShellExec(int, LPSTR commandLine)
     if (sep >= 0)
         line[sep] = 0;
 
-    UINT_PTR result = (UINT_PTR)ShellExecuteA(hWndHost, NULL, chExecProgram, chExecParam, NULL, SW_SHOWNORMAL);
+    UINT_PTR result = (UINT_PTR)ShellExecuteA(hWndHost, NULL, program, param, NULL, SW_SHOWNORMAL);
     const char* text = ShellErrorText(result);
     if (!text)
         return;
@@ -57,10 +57,10 @@ void WINAPI ShellExec(int, LPSTR commandLine)
     const char* title = "Quillrun";
     if (result >= 2) {
         // Both parts are at most 63 characters: the caption always fits.
-        size_t programLen = strlen(chExecProgram), paramLen = strlen(chExecParam);
-        memcpy(caption, chExecProgram, programLen);
+        size_t programLen = strlen(program), paramLen = strlen(param);
+        memcpy(caption, program, programLen);
         caption[programLen] = ' ';
-        memcpy(caption + programLen + 1, chExecParam, paramLen + 1);
+        memcpy(caption + programLen + 1, param, paramLen + 1);
         title = caption;
     }
     MessageBoxA(hWndHost, text, title, MB_OK | MB_ICONWARNING);
