@@ -22,5 +22,7 @@ int AskHostWindow(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* an
                   int wide = 0, UINT limitMs = kHostAnswerLimitMs);
 
 // The settings file every part of the library uses (core/settings.cpp): the
-// path the host chose (chIniPath), else the name alone (the Windows folder).
-void SettingsFile(char* out, size_t size);
+// path the host chose (chIniPath and wchIniPath), else the name alone (the
+// Windows folder).
+struct ProfilePath;
+void SettingsFilePath(ProfilePath* path);

@@ -2,6 +2,7 @@
 // replacement of the system's normal pointer.
 #include "core/contract.h"
 #include "core/qrhook.h"
+#include "core/profile.h"
 #include "core/text.h"
 
 #include <string.h>
@@ -134,22 +135,21 @@ void ActToggleScreenSaver(void)
     if (bScrnSaveOn == 1) {
         bScrnSaveOn = 0;
         GetPrivateProfileStringA(kBoot, kScrnSave, kNoScreenSaver, chScrnSaveExe, 63, kSystemIni);
-        char settings[MAX_PATH];
-        SettingsFile(settings, sizeof settings);
+        ProfilePath settings;
+        SettingsFilePath(&settings);
         if (EntryHoldsSuppressionValue()) {
             // Suppressed already, by a press whose shared block has gone
             // since: the user's entry is the copy in the settings file (the
             // suppression value when there is none).  The copy stays there
             // until the restoring press.
-            GetPrivateProfileStringA(kSettingsSection, kSavedScrnSaveKey, kNoScreenSaver, chScrnSaveExe,
-                                     63, settings);
+            ProfileReadString(&settings, kSettingsSection, kSavedScrnSaveKey, kNoScreenSaver, chScrnSaveExe, 63);
         } else {
             // The user's own entry replaces any copy that an earlier
             // suppression may have left (written from a terminated copy:
             // any process may write the shared entry meanwhile).
             char entry[sizeof chScrnSaveExe];
             CopyBounded(entry, sizeof entry, chScrnSaveExe, sizeof chScrnSaveExe);
-            WritePrivateProfileStringA(kSettingsSection, kSavedScrnSaveKey, entry, settings);
+            ProfileWriteString(&settings, kSettingsSection, kSavedScrnSaveKey, entry);
         }
         WritePrivateProfileStringA(kBoot, kScrnSave, kNoScreenSaver, kSystemIni);
     } else {

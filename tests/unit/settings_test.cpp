@@ -4,6 +4,7 @@
 #include <winsim.h>
 
 #include "core/qrhook.h"
+#include "edit_field.h"
 
 #include <filesystem>
 
@@ -62,27 +63,42 @@ TEST_F(Settings, WritesIntoTheHostsFileInTheWindowsFolder)
 }
 
 // The host hands its choice of file to every program through the block; a
-// path without a terminator in its 260 bytes counts as none.
+// path without a terminator in its 260 bytes counts as none.  Where the code
+// page cannot write the path (a user name of other letters), its code-page
+// form names no file: the exact path beside it does.
 TEST_F(Settings, EveryProgramUsesTheFileTheHostChose)
 {
+    const std::u16string kExact = u"C:\\Users\\\u0141ukasz \u7530\u4E2D\\Quillrun\\Quillrun.Ini";
     ws::writeFile("C:\\Users\\me\\Quillrun\\Quillrun.Ini", "[Quillrun]\r\nKindOfDialogBox=7\r\n");
+    WritePrivateProfileStringW(u"Quillrun", u"KindOfDialogBox", u"5", kExact.c_str());
     struct Case {
         std::string path;
         UINT read;
         const char* written;  // the file that takes the write
+        std::u16string exact = u"";
     } cases[] = {
         {"", 2, "Quillrun.Ini"},
         {"C:\\Users\\me\\Quillrun\\Quillrun.Ini", 7, "C:\\Users\\me\\Quillrun\\Quillrun.Ini"},
         {std::string(260, 'x'), 2, "Quillrun.Ini"},
+        {CodePageOf(kExact), 5, nullptr, kExact},
     };
     for (const Case& c : cases) {
         memcpy(chIniPath, c.path.data(), c.path.size() < 260 ? c.path.size() + 1 : 260);
+        memcpy(wchIniPath, c.exact.c_str(), (c.exact.size() + 1) * sizeof(WCHAR));
         EXPECT_EQ(c.read, GetProfileIMy("Quillrun", "KindOfDialogBox", 0)) << c.path.substr(0, 40);
-        EXPECT_TRUE(WriteProfileStriMy("Quillrun", "1", c.path.substr(0, 20).c_str()));
-        EXPECT_NE(std::string::npos, ws::readFile(c.written).find("1=" + c.path.substr(0, 20)))
-            << c.path.substr(0, 40);
+        EXPECT_TRUE(WriteProfileStriMy("Quillrun", "1", "written"));
+        if (c.written) {
+            EXPECT_NE(std::string::npos, ws::readFile(c.written).find("1=written")) << c.path.substr(0, 40);
+        } else {
+            WCHAR value[16] = {};
+            GetPrivateProfileStringW(u"Quillrun", u"1", u"", value, 16, c.exact.c_str());
+            EXPECT_EQ(u"written", std::u16string(value)) << c.path;
+            EXPECT_EQ("", ws::readFile(c.path)) << "the code-page form names another file";
+        }
+        WriteProfileStriMy("Quillrun", "1", NULL);
     }
     memset(chIniPath, 0, sizeof chIniPath);
+    memset(wchIniPath, 0, sizeof wchIniPath);
 }
 
 TEST_F(Settings, AFailedWriteIsReportedAsFailed)

@@ -211,11 +211,98 @@ static bool lookup(const std::string& host, const char* section, const char* key
     return false;
 }
 
+// UTF-16 as UTF-8 (a lone surrogate as U+FFFD).
+static std::string utf8Of(const std::u16string& s)
+{
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        unsigned cp = s[i];
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[++i] - 0xDC00);
+        else if (cp >= 0xD800 && cp < 0xE000)
+            cp = 0xFFFD;
+        if (cp < 0x80) {
+            out += (char)cp;
+        } else if (cp < 0x800) {
+            out += (char)(0xC0 | (cp >> 6));
+            out += (char)(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += (char)(0xE0 | (cp >> 12));
+            out += (char)(0x80 | ((cp >> 6) & 0x3F));
+            out += (char)(0x80 | (cp & 0x3F));
+        } else {
+            out += (char)(0xF0 | (cp >> 18));
+            out += (char)(0x80 | ((cp >> 12) & 0x3F));
+            out += (char)(0x80 | ((cp >> 6) & 0x3F));
+            out += (char)(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+// The host file a W path names: the same file as its code-page form where
+// the code page writes it whole; otherwise a file of its own (named in
+// UTF-8), which no code-page path reaches.
+static std::string hostPathW(LPCWSTR path)
+{
+    std::u16string p = path ? (const char16_t*)path : u"";
+    bool lost = false;
+    std::string cp = ansiOf(p, &lost);
+    if (lost) {
+        for (char16_t& c : p)
+            if (c == u'\\')
+                c = u'/';
+        cp = utf8Of(p);
+    }
+    return hostPath(cp.c_str(), true);
+}
+
+static std::string ansiArg(LPCWSTR text)
+{
+    return ansiOf(text ? std::u16string((const char16_t*)text) : std::u16string());
+}
+
 }  // namespace ws
 
 using namespace ws;
 
 extern "C" {
+
+UINT GetPrivateProfileIntW(LPCWSTR lpAppName, LPCWSTR lpKeyName, INT nDefault, LPCWSTR lpFileName)
+{
+    if (!lpAppName || !lpKeyName)
+        return (UINT)nDefault;
+    return GetPrivateProfileIntA(ansiArg(lpAppName).c_str(), ansiArg(lpKeyName).c_str(), nDefault,
+                                 hostPathW(lpFileName).c_str());
+}
+
+DWORD GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpDefault,
+                               LPWSTR lpReturnedString, DWORD nSize, LPCWSTR lpFileName)
+{
+    if (!lpReturnedString || nSize == 0)
+        return 0;
+    std::string v(2 * nSize + 2, '\0');
+    std::string def = ansiArg(lpDefault);
+    if (lpAppName && lpKeyName)
+        GetPrivateProfileStringA(ansiArg(lpAppName).c_str(), ansiArg(lpKeyName).c_str(), def.c_str(), &v[0],
+                                 (DWORD)v.size(), hostPathW(lpFileName).c_str());
+    else
+        v = def;
+    std::u16string w = wideOf(v.c_str());
+    size_t n = w.size() < nSize - 1 ? w.size() : nSize - 1;
+    memcpy(lpReturnedString, w.data(), n * sizeof(WCHAR));
+    lpReturnedString[n] = 0;
+    return (DWORD)n;
+}
+
+BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString, LPCWSTR lpFileName)
+{
+    if (!lpAppName || !lpFileName)
+        return FALSE;
+    std::string key = ansiArg(lpKeyName), value = ansiArg(lpString);
+    return WritePrivateProfileStringA(ansiArg(lpAppName).c_str(), lpKeyName ? key.c_str() : nullptr,
+                                      lpString ? value.c_str() : nullptr, hostPathW(lpFileName).c_str());
+}
 
 UINT GetPrivateProfileIntA(LPCSTR lpAppName, LPCSTR lpKeyName, INT nDefault, LPCSTR lpFileName)
 {
