@@ -31,6 +31,7 @@ static void ReadPairTables(const QrLib* lib, PairTables* t)
     t->values[QR_PAIR_VALUE_KBLOCK] = *lib->bKBLock;
     memcpy(t->letterSwitches, lib->chCtrlShift, QR_LETTER_SWITCHES);
     memcpy(t->iniPath, lib->chIniPath, QR_INI_PATH);
+    memcpy(t->exactIniPath, lib->wchIniPath, sizeof t->exactIniPath);
     memcpy(t->hist, lib->chHist, sizeof t->hist);
     memcpy(t->exactHist, lib->wchHist, sizeof t->exactHist);
     memcpy(t->alias, lib->chAlias, sizeof t->alias);
@@ -48,6 +49,7 @@ static void WritePairTables(QrLib* lib, const PairTables* t)
     *lib->bKBLock = t->values[QR_PAIR_VALUE_KBLOCK];
     memcpy(lib->chCtrlShift, t->letterSwitches, QR_LETTER_SWITCHES);
     memcpy(lib->chIniPath, t->iniPath, QR_INI_PATH);
+    memcpy(lib->wchIniPath, t->exactIniPath, sizeof t->exactIniPath);
     memcpy(lib->chHist, t->hist, sizeof t->hist);
     memcpy(lib->wchHist, t->exactHist, sizeof t->exactHist);
     memcpy(lib->chAlias, t->alias, sizeof t->alias);
@@ -70,43 +72,43 @@ static int SendTables(HWND to, HWND from, DWORD kind, PairTables* t)
 // --- In the host -------------------------------------------------------------
 
 static PROCESS_INFORMATION companion;
+static HWND companionWnd;  // its window, as its exchanges name it
 static int restarts;
 static PairTables sent;  // the tables the companion last took from the host
 static int sentValid;
 static PairTables hostTables;
 
-static int CompanionPath(char* path, size_t size)
+// The companion beside the host, named exactly (the folder may hold letters
+// the code page cannot write), and its folder.
+static int CompanionPath(WCHAR* path, WCHAR* folder)
 {
-    char program[MAX_PATH];
-    DWORD len = GetModuleFileNameA(NULL, program, MAX_PATH);
-    if (len == 0 || len >= MAX_PATH)
+    WCHAR program[MAX_PATH];
+    DWORD len = GetModuleFileNameW(NULL, program, MAX_PATH);
+    if (len == 0 || len >= MAX_PATH || !FileBeside(program, QR_COMPANION_PROGRAM, path, MAX_PATH))
         return 0;
-    char* slash = strrchr(program, '\\');
-    if (!slash)
-        return 0;
-    slash[1] = 0;
-    return snprintf(path, size, "%s%s", program, QR_COMPANION_PROGRAM) < (int)size;
+    size_t n = FolderLength(path);
+    memcpy(folder, path, n * sizeof(WCHAR));
+    folder[n ? n - 1 : 0] = 0;
+    return 1;
 }
 
 void CompanionStart(HWND host)
 {
     if (companion.hProcess)
         return;
-    char path[MAX_PATH];
-    if (!CompanionPath(path, sizeof path) || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+    WCHAR path[MAX_PATH], folder[MAX_PATH];
+    if (!CompanionPath(path, folder) || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
         return;
-    char folder[MAX_PATH];
-    strcpy(folder, path);
-    *strrchr(folder, '\\') = 0;
-    char commandLine[MAX_PATH + 64];
-    snprintf(commandLine, sizeof commandLine, "\"%s\" %s %lu", path, QR_COMPANION_SWITCH,
-             (unsigned long)(ULONG_PTR)host);
-    STARTUPINFOA si;
+    WCHAR commandLine[MAX_PATH + 64];
+    snwprintf(commandLine, sizeof commandLine / sizeof commandLine[0], L"\"%ls\" %hs %lu", path,
+              QR_COMPANION_SWITCH, (unsigned long)(ULONG_PTR)host);
+    STARTUPINFOW si;
     memset(&si, 0, sizeof si);
     si.cb = sizeof si;
     // A new companion has a block the host has not filled yet.
     sentValid = 0;
-    if (!CreateProcessA(path, commandLine, NULL, NULL, FALSE, 0, NULL, folder, &si, &companion)) {
+    companionWnd = NULL;
+    if (!CreateProcessW(path, commandLine, NULL, NULL, FALSE, 0, NULL, folder, &si, &companion)) {
         // A companion that cannot start is no better than one that keeps
         // ending: the state line says so.
         memset(&companion, 0, sizeof companion);
@@ -119,7 +121,36 @@ static void Forget(void)
     CloseHandle(companion.hThread);
     CloseHandle(companion.hProcess);
     memset(&companion, 0, sizeof companion);
+    companionWnd = NULL;
     sentValid = 0;
+}
+
+void CompanionCollect(void)
+{
+    DWORD_PTR answer = 0;
+    if (companion.hProcess && companionWnd)
+        SendMessageTimeoutA(companionWnd, QR_COMPANION_EXCHANGE_NOW, 0, 0, SMTO_ABORTIFHUNG, EXCHANGE_LIMIT_MS,
+                            &answer);
+}
+
+// Waits up to ms for the companion to end, answering what is sent to the
+// host meanwhile: an exchange the companion started must not wait out its
+// time limit against a host that reads nothing.
+static int CompanionEnded(DWORD ms)
+{
+    DWORD until = GetTickCount() + ms;
+    for (;;) {
+        DWORD left = until - GetTickCount();
+        if ((int)left < 0)
+            left = 0;
+        DWORD r = MsgWaitForMultipleObjects(1, &companion.hProcess, FALSE, left, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0)
+            return 1;
+        if (r != WAIT_OBJECT_0 + 1)
+            return 0;
+        MSG m;
+        PeekMessageA(&m, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
 }
 
 void CompanionStop(void)
@@ -131,7 +162,7 @@ void CompanionStop(void)
     // until it is taken, and a companion that never ends is ended.
     for (int waited = 0; waited < 3000; waited += 100) {
         PostThreadMessageA(companion.dwThreadId, WM_QUIT, 0, 0);
-        if (WaitForSingleObject(companion.hProcess, 100) == WAIT_OBJECT_0)
+        if (CompanionEnded(100))
             break;
     }
     if (WaitForSingleObject(companion.hProcess, 0) != WAIT_OBJECT_0)
@@ -168,6 +199,7 @@ LRESULT CompanionCopyData(QrLib* lib, HWND host, HWND from, const COPYDATASTRUCT
 {
     if (!FromCompanion(from))
         return 0;
+    companionWnd = from;
     if (data->dwData == QR_PAIR_CHANGED && data->cbData == sizeof(PairTables)) {
         // Changes against tables the companion never had would undo the
         // host's: before the first hand-over the host's tables simply win.
@@ -240,6 +272,10 @@ static LRESULT TakeHostTables(const COPYDATASTRUCT* data)
 static LRESULT CALLBACK CompanionProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case QR_COMPANION_EXCHANGE_NOW:
+        // The host saves next: the host's answer comes within this call.
+        Exchange();
+        return 1;
     case WM_COPYDATA:
         return (HWND)wParam == hostWnd ? TakeHostTables((const COPYDATASTRUCT*)lParam) : 0;
     case WM_TIMER:
@@ -255,8 +291,8 @@ static LRESULT CALLBACK CompanionProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM
 
 int CompanionMain(HINSTANCE inst, HWND host)
 {
-    char error[MAX_PATH + 128];
-    if (!IsWindow(host) || !LoadQrLib(&lib, error, sizeof error))
+    WCHAR error[MAX_PATH + 128];
+    if (!IsWindow(host) || !LoadQrLib(&lib, error, sizeof error / sizeof error[0]))
         return 1;
     WNDCLASSA wc;
     memset(&wc, 0, sizeof wc);

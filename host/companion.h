@@ -19,6 +19,8 @@
 #define QR_COMPANION_PROGRAM "x86\\Quillrun.exe"
 // A companion that keeps ending is started again this many times.
 #define QR_COMPANION_RESTARTS 3
+// Sent by the host to the companion's window: exchange now.
+#define QR_COMPANION_EXCHANGE_NOW (WM_APP + 40)
 
 // --- In the host -------------------------------------------------------------
 
@@ -29,6 +31,9 @@ void CompanionStart(HWND host);
 // Ends it (it removes its hooks), at the host's exit, at the session end and
 // when the host's hooks are removed.
 void CompanionStop(void);
+// Takes what the companion's programs stored since the last exchange into
+// the host's tables now (one more exchange, bounded), before a save.
+void CompanionCollect(void);
 // From the host's timer: a companion that ended by itself is started again,
 // up to QR_COMPANION_RESTARTS times.  1 when its state changed.
 int CompanionWatch(HWND host);

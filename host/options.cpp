@@ -12,6 +12,8 @@ const HostOption kHostOptions[] = {
     {"PointerJump", 1, IDM_JUMP, NULL, 0},  // answer to HM_POINTER_JUMP
     {"Alias", 1, IDM_ALIAS, &QrLib::bIsAlias, 0},
     {"Hokan", 1, IDM_HOKAN, &QrLib::bIsHokan, 0},
+    // Off: the edit-line services serve only the classic list of classes.
+    {"AnyEditField", 1, IDM_ANYEDIT, &QrLib::bAnyEditField, 0},
     {"CtrlShift", 1, IDM_CTRLSHIFT, &QrLib::bCtrlShift, 0},
     {"Heropa", 0, IDM_HEROPA, &QrLib::bHeropa, 0},
     {"SaveHistory", 1, IDM_SAVEHISTORY, &QrLib::bIsHistory, 0},
@@ -218,18 +220,27 @@ void DescribeHotKey(WPARAM vk, int count, char* out, size_t size)
     snprintf(out, size, "Hot keys received: %d, last: Ctrl+Shift+%s", count, key);
 }
 
-size_t FolderLength(const char* path)
+template <class C> size_t FolderLength(const C* path)
 {
     return AfterLastOf(path, "\\");
 }
+template size_t FolderLength<char>(const char*);
+template size_t FolderLength<WCHAR>(const WCHAR*);
+
+template <class C> int FileBeside(const C* program, const char* name, C* out, size_t size)
+{
+    size_t folder = FolderLength(program), nameLen = strlen(name);
+    if (folder + nameLen + 1 > size)
+        return 0;
+    memcpy(out, program, folder * sizeof(C));
+    for (size_t i = 0; i <= nameLen; ++i)
+        out[folder + i] = (C)(unsigned char)name[i];
+    return 1;
+}
+template int FileBeside<char>(const char*, const char*, char*, size_t);
+template int FileBeside<WCHAR>(const WCHAR*, const char*, WCHAR*, size_t);
 
 int LibraryPathBeside(const char* program, char* out, size_t size)
 {
-    size_t folder = FolderLength(program);
-    static const char kLibrary[] = "QRHook.dll";
-    if (folder + sizeof kLibrary > size)
-        return 0;
-    memcpy(out, program, folder);
-    memcpy(out + folder, kLibrary, sizeof kLibrary);
-    return 1;
+    return FileBeside(program, QR_LIBRARY_FILE, out, size);
 }

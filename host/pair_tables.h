@@ -26,6 +26,7 @@ struct PairTables {
     int32_t values[QR_PAIR_VALUES];
     char letterSwitches[QR_LETTER_SWITCHES];
     char iniPath[QR_INI_PATH];  // the host's alone: never taken from the companion
+    WCHAR exactIniPath[QR_INI_PATH];  // likewise
     char hist[QR_RING_SLOTS][QR_HIST_TEXT];
     WCHAR exactHist[QR_RING_SLOTS][QR_HIST_TEXT];
     char alias[QR_RING_SLOTS][QR_ALIAS_TEXT];

@@ -41,6 +41,8 @@ static const Binding kBindings[] = {
     BIND(wchHist, "wchHist"),
     BIND(wchAlias, "wchAlias"),
     BIND(chIniPath, "chIniPath"),
+    BIND(wchIniPath, "wchIniPath"),
+    BIND(bAnyEditField, "bAnyEditField"),
     BIND(iGetIndex, "iGetIndex"),
     BIND(iSetIndex, "iSetIndex"),
     BIND(hDlgFileList, "hDlgFileList"),
@@ -51,26 +53,27 @@ static const Binding kBindings[] = {
     BIND(hOldPMacroHook, "hOldPMacroHook"),
 };
 
-int LoadQrLib(QrLib* lib, char* error, size_t errorSize)
+// The program's folder is named exactly (a user's folder may hold letters
+// the code page cannot write: its ANSI form names no folder at all).
+int LoadQrLib(QrLib* lib, WCHAR* error, size_t errorSize)
 {
     memset(lib, 0, sizeof *lib);
-    char program[MAX_PATH];
-    char path[MAX_PATH + 16];
-    DWORD len = GetModuleFileNameA(NULL, program, MAX_PATH);
-    if (len == 0 || len >= MAX_PATH || !LibraryPathBeside(program, path, sizeof path)) {
-        snprintf(error, errorSize, "The program's own folder cannot be read.");
+    WCHAR program[MAX_PATH];
+    WCHAR path[MAX_PATH + 16];
+    DWORD len = GetModuleFileNameW(NULL, program, MAX_PATH);
+    if (len == 0 || len >= MAX_PATH || !FileBeside(program, QR_LIBRARY_FILE, path, MAX_PATH + 16)) {
+        snwprintf(error, errorSize, L"The program's own folder cannot be read.");
         return 0;
     }
-    lib->dll = LoadLibraryA(path);
+    lib->dll = LoadLibraryW(path);
     if (!lib->dll) {
-        snprintf(error, errorSize, "%s cannot be loaded (error %lu).", path,
-                 (unsigned long)GetLastError());
+        snwprintf(error, errorSize, L"%ls cannot be loaded (error %lu).", path, (unsigned long)GetLastError());
         return 0;
     }
     for (const Binding& b : kBindings) {
         FARPROC p = GetProcAddress(lib->dll, b.name);
         if (!p) {
-            snprintf(error, errorSize, "QRHook.dll does not export %s.", b.name);
+            snwprintf(error, errorSize, L"QRHook.dll does not export %hs.", b.name);
             FreeLibrary(lib->dll);
             lib->dll = NULL;
             return 0;

@@ -38,6 +38,8 @@ struct QrLib {
     WCHAR (*wchHist)[256];
     WCHAR (*wchAlias)[128];
     char* chIniPath;  // QR_INI_PATH bytes
+    WCHAR* wchIniPath;  // QR_INI_PATH units
+    int* bAnyEditField;
     int* iGetIndex;
     int* iSetIndex;
     HWND* hDlgFileList;
@@ -49,5 +51,6 @@ struct QrLib {
 };
 
 // Loads the library from the folder of the running program and binds every
-// name above.  On failure returns 0 and names what is missing in error.
-int LoadQrLib(QrLib* lib, char* error, size_t errorSize);
+// name above.  On failure returns 0 and names what is missing in error
+// (errorSize units).
+int LoadQrLib(QrLib* lib, WCHAR* error, size_t errorSize);

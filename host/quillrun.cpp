@@ -39,42 +39,60 @@ static HWND hWndMain;
 static HWND hDlgHokan;
 static int hooksOn;
 static int hotKeyCount;
-static int saveFailed;  // the last save did not reach the settings file
+// The last save of the options, and of the history and the aliases, did not
+// reach the settings file: each is kept apart, so that one that works never
+// hides the other's failure, and each is tried again at the next look.
+static int optionsFailed;
+static int tablesFailed;
 static int ended;
 
 // --- Settings ---------------------------------------------------------------
 
 static void UpdateStateLine(void);
 
-// A save that fails is shown in the window and the icon's tooltip until one
-// succeeds: nothing the user keeps may be lost without a word.
-static void SaveDone(int ok)
+static int SaveFailed(void)
 {
-    if (ok == !saveFailed)
+    return optionsFailed || tablesFailed;
+}
+
+// A save that fails is shown in the window and the icon's tooltip until it
+// succeeds: nothing the user keeps may be lost without a word.
+static void SaveDone(int* failed, int ok)
+{
+    if (*failed == !ok)
         return;
-    saveFailed = !ok;
+    *failed = !ok;
     UpdateStateLine();
 }
 
 static void SaveOptionsNow(void)
 {
-    SaveDone(SaveOptions(&lib, &opts));
+    SaveDone(&optionsFailed, SaveOptions(&lib, &opts));
 }
 
+static void SaveTablesNow(void)
+{
+    SaveDone(&tablesFailed, SaveHistoryAndAliases(&lib));
+}
+
+// From the timer: what changed, and what failed before.
 static void SaveIfChanged(void)
 {
-    if (TablesChangedSinceSave(&lib))
-        SaveDone(SaveHistoryAndAliases(&lib));
+    if (optionsFailed)
+        SaveOptionsNow();
+    if (tablesFailed || TablesChangedSinceSave(&lib))
+        SaveTablesNow();
 }
 
-// Everything the host keeps between runs.
+// Everything the host keeps between runs, with what the 32-bit side stored
+// since the last exchange.
 static void SaveAll(void)
 {
+    CompanionCollect();
     // The tuning values may have been changed with hot keys: keep them.
     KeepTunedOptions(&opts, &lib);
-    int ok = SaveOptions(&lib, &opts);
-    ok = SaveHistoryAndAliases(&lib) && ok;
-    SaveDone(ok);
+    SaveOptionsNow();
+    SaveTablesNow();
 }
 
 // --- Hooks ------------------------------------------------------------------
@@ -84,19 +102,27 @@ static void UpdateTrayTip(void)
 {
     char tip[128];
     int n = snprintf(tip, sizeof tip, "%s\n%s", hooksOn ? "Quillrun" : "Quillrun (hooks removed)",
-                     saveFailed ? "Settings and history NOT saved!\n" : "");
+                     SaveFailed() ? "Settings and history NOT saved!\n" : "");
     MacroStateText(tip + n, sizeof tip - (size_t)n);
     TraySetTip(tip);
 }
 
+// The paths are shown exactly: the user's folder may hold any letters.
 static void UpdateStateLine(void)
 {
-    char line[MAX_PATH + 192];
-    snprintf(line, sizeof line, "%s%s%s%s",
-             hooksOn ? "Hooks installed." : "Hooks removed (Options > Hooks installed).",
-             saveFailed ? " Settings and history NOT saved: cannot write " : "",
-             saveFailed ? SettingsFile() : "", CompanionTrouble());
-    SetDlgItemTextA(hWndMain, IDC_STATE_LINE, line);
+    WCHAR line[2 * MAX_PATH + 320];
+    const WCHAR* folder = SettingsFolderNotMade();
+    const WCHAR* carried = SettingsCarriedFrom();
+    snwprintf(line, sizeof line / sizeof line[0], L"%ls%ls%ls%ls%ls%ls%hs",
+              hooksOn ? L"Hooks installed." : L"Hooks removed (Options > Hooks installed).",
+              !SaveFailed() ? L""
+              : folder[0]   ? L" Settings and history NOT saved: cannot make the folder "
+                            : L" Settings and history NOT saved: cannot write ",
+              !SaveFailed() ? L"" : folder[0] ? folder : SettingsFile(),
+              carried[0] ? L" Settings, history and aliases carried over from " : L"", carried,
+              carried[0] ? L"." : L"", CompanionTrouble());
+    line[sizeof line / sizeof line[0] - 1] = 0;
+    SetDlgItemTextW(hWndMain, IDC_STATE_LINE, line);
     UpdateTrayTip();
 }
 
@@ -319,9 +345,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR commandLine, int nCmdSh
         return 0;
     }
 
-    char error[MAX_PATH + 128];
-    if (!LoadQrLib(&lib, error, sizeof error)) {
-        MessageBoxA(NULL, error, "Quillrun", MB_OK | MB_ICONSTOP);
+    WCHAR error[MAX_PATH + 128];
+    if (!LoadQrLib(&lib, error, sizeof error / sizeof error[0])) {
+        MessageBoxW(NULL, error, L"Quillrun", MB_OK | MB_ICONSTOP);
         return 1;
     }
     hWndMain = CreateMainWindow(hInst, MainProc);
@@ -334,7 +360,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR commandLine, int nCmdSh
     // Start-up order: window and instance to the library, the settings into
     // the shared block, then the hooks.
     lib.SethWndhInstance(hWndMain, hInst);
-    saveFailed = !ChooseSettingsFile(&lib);
+    // A file that cannot be placed is said at once, and tried again.
+    optionsFailed = tablesFailed = !ChooseSettingsFile(&lib);
     MacroInit(hWndMain, IDC_MACRO_LINE, &lib, UpdateTrayTip);
     LoadOptions(&lib, &opts);
     ApplyOptions(&opts, &lib);

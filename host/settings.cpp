@@ -5,74 +5,138 @@
 #include <string.h>
 
 #include "core/contract.h"
+#include "core/profile.h"
 #include "core/text.h"
 #include "macro.h"
 
-static char settingsFile[MAX_PATH];
+// The file, by its exact path and the code-page form beside it.
+static ProfilePath settingsFile;
+static WCHAR carriedFrom[MAX_PATH];  // the older file carried over at this start
+static WCHAR missingFolder[MAX_PATH];  // the user's folder that could not be made
 static unsigned long long savedTables;  // fingerprint of what the file holds
 
-const char* SettingsFile(void) { return settingsFile; }
+const WCHAR* SettingsFile(void) { return settingsFile.exact; }
+const WCHAR* SettingsCarriedFrom(void) { return carriedFrom; }
+const WCHAR* SettingsFolderNotMade(void) { return missingFolder; }
 
-static int FileExists(const char* path)
+// Every path here is handled exactly, with the W calls: a user name or a
+// folder may hold letters the code page cannot write, and the ANSI form of
+// such a path names no file at all.
+static int FileExists(const WCHAR* path)
 {
-    DWORD attributes = GetFileAttributesA(path);
+    DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+static int FolderExists(const WCHAR* path)
+{
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // Opening for writing is the one test that holds for every reason a file
 // may refuse a write (access rights, a read-only file, a read-only folder).
-static int FileWritable(const char* path)
+static int FileWritable(const WCHAR* path)
 {
-    HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE h = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (h == INVALID_HANDLE_VALUE)
         return 0;
     CloseHandle(h);
     return 1;
 }
 
-static int JoinPath(char* out, size_t size, const char* folder, const char* name)
+static int JoinPath(WCHAR* out, size_t size, const WCHAR* folder, const WCHAR* name)
 {
-    int n = snprintf(out, size, "%s\\%s", folder, name);
+    int n = snwprintf(out, size, L"%ls\\%ls", folder, name);
     return n > 0 && (size_t)n < size;
 }
 
-// The user's own folder for the file: %APPDATA%\Quillrun.  0 on a system
-// without one.
-static int UserFolder(char* out, size_t size)
+static int KnownFolder(int csidl, WCHAR* out)
 {
-    char appData[MAX_PATH];
-    if (FAILED(SHGetFolderPathA(NULL, CSIDL_APPDATA, NULL, SHGFP_TYPE_CURRENT, appData)))
-        return 0;
-    return JoinPath(out, size, appData, "Quillrun");
+    return SUCCEEDED(SHGetFolderPathW(NULL, csidl, NULL, SHGFP_TYPE_CURRENT, out));
 }
 
+// The user's own folder for the file: %APPDATA%\Quillrun (the application
+// data folder made where it is missing).  0 on a system without one.
+static int UserFolder(WCHAR* out, size_t size)
+{
+    WCHAR appData[MAX_PATH];
+    return KnownFolder(CSIDL_APPDATA | CSIDL_FLAG_CREATE, appData) && JoinPath(out, size, appData, L"Quillrun");
+}
+
+// Where a host without a manifest (every build before 1.1.0) wrote the
+// Windows folder's file for a user who may not write that folder: the file
+// virtualisation of 32-bit programs kept it in
+// %LOCALAPPDATA%\VirtualStore\<the Windows folder without its drive>.
+static int VirtualisedFile(const WCHAR* windowsDir, WCHAR* out, size_t size)
+{
+    WCHAR local[MAX_PATH];
+    if (!KnownFolder(CSIDL_LOCAL_APPDATA, local))
+        return 0;
+    const WCHAR* folder = windowsDir[0] && windowsDir[1] == L':' ? windowsDir + 2 : windowsDir;
+    int n = snwprintf(out, size, L"%ls\\VirtualStore%ls%ls\\%hs", local, folder[0] == L'\\' ? L"" : L"\\", folder,
+                      QR_SETTINGS_FILE);
+    return n > 0 && (size_t)n < size;
+}
+
+// The newer of two files that may be missing; NULL when both are.
+static const WCHAR* Newer(const WCHAR* a, int haveA, const WCHAR* b, int haveB)
+{
+    if (!haveA || !haveB)
+        return haveA ? a : haveB ? b : NULL;
+    WIN32_FILE_ATTRIBUTE_DATA da, db;
+    if (!GetFileAttributesExW(a, GetFileExInfoStandard, &da) || !GetFileAttributesExW(b, GetFileExInfoStandard, &db))
+        return a;
+    return CompareFileTime(&db.ftLastWriteTime, &da.ftLastWriteTime) > 0 ? b : a;
+}
+
+// The library gets both forms: the code-page path for every ANSI reader,
+// the exact one for its own reads and writes.
 static void HandToLibrary(QrLib* lib)
 {
     memset(lib->chIniPath, 0, QR_INI_PATH);
-    memcpy(lib->chIniPath, settingsFile, strlen(settingsFile));
+    memcpy(lib->chIniPath, settingsFile.ansi, strlen(settingsFile.ansi));
+    memset(lib->wchIniPath, 0, QR_INI_PATH * sizeof(WCHAR));
+    memcpy(lib->wchIniPath, settingsFile.exact, wcslen(settingsFile.exact) * sizeof(WCHAR));
 }
 
 int ChooseSettingsFile(QrLib* lib)
 {
-    char windowsDir[MAX_PATH], windowsFile[MAX_PATH], folder[MAX_PATH], userFile[MAX_PATH];
-    UINT len = GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
+    WCHAR windowsDir[MAX_PATH], windowsFile[MAX_PATH], folder[MAX_PATH], userFile[MAX_PATH], virtualised[MAX_PATH];
+    UINT len = GetWindowsDirectoryW(windowsDir, MAX_PATH);
     int ok = 1;
-    if (len == 0 || len >= sizeof windowsDir || !JoinPath(windowsFile, sizeof windowsFile, windowsDir, QR_SETTINGS_FILE))
-        snprintf(windowsFile, sizeof windowsFile, "%s", QR_SETTINGS_FILE);
+    if (len == 0 || len >= MAX_PATH || !JoinPath(windowsFile, MAX_PATH, windowsDir, L"" QR_SETTINGS_FILE))
+        wcscpy(windowsFile, L"" QR_SETTINGS_FILE);
+    carriedFrom[0] = missingFolder[0] = 0;
     int inWindows = FileExists(windowsFile);
-    if ((inWindows && FileWritable(windowsFile)) || !UserFolder(folder, sizeof folder) ||
-        !JoinPath(userFile, sizeof userFile, folder, QR_SETTINGS_FILE)) {
-        snprintf(settingsFile, sizeof settingsFile, "%s", windowsFile);
+    const WCHAR* chosen = windowsFile;
+    if ((inWindows && FileWritable(windowsFile)) || !UserFolder(folder, MAX_PATH) ||
+        !JoinPath(userFile, MAX_PATH, folder, L"" QR_SETTINGS_FILE)) {
+        chosen = windowsFile;
+    } else if (!CreateDirectoryW(folder, NULL) && !FolderExists(folder)) {
+        // Nothing can be kept there: said in the state line at once.  An
+        // older file is read where it is.
+        wcscpy(missingFolder, folder);
+        chosen = inWindows ? windowsFile : userFile;
+        ok = 0;
     } else {
-        snprintf(settingsFile, sizeof settingsFile, "%s", userFile);
-        CreateDirectoryA(folder, NULL);
-        // Carried over once: from then on the user's file exists and is used.
-        if (inWindows && !FileExists(userFile) && !CopyFileA(windowsFile, userFile, TRUE)) {
-            snprintf(settingsFile, sizeof settingsFile, "%s", windowsFile);
-            ok = 0;
+        chosen = userFile;
+        // Carried over once, from the newer of the Windows folder's file and
+        // the copy the file virtualisation kept of it: from then on the
+        // user's file exists and is used.
+        int haveVirtualised = VirtualisedFile(windowsDir, virtualised, MAX_PATH) && FileExists(virtualised);
+        const WCHAR* older = Newer(windowsFile, inWindows, virtualised, haveVirtualised);
+        if (older && !FileExists(userFile)) {
+            if (CopyFileW(older, userFile, TRUE)) {
+                wcscpy(carriedFrom, older);
+            } else {
+                chosen = older;
+                ok = 0;
+            }
         }
     }
+    ProfilePathOf(&settingsFile, chosen);
     HandToLibrary(lib);
     return ok;
 }
@@ -81,16 +145,19 @@ int ChooseSettingsFile(QrLib* lib)
 // keeps it.  (The flush's own answer says nothing: Wine answers FALSE.)
 static void Flush(void)
 {
-    WritePrivateProfileStringA(NULL, NULL, NULL, settingsFile);
+    ProfileWriteString(&settingsFile, NULL, NULL, NULL);
 }
 
 // The user's folder may have been removed while the host ran.
 static void MakeFolder(void)
 {
-    char folder[MAX_PATH];
-    snprintf(folder, sizeof folder, "%.*s", (int)FolderLength(settingsFile), settingsFile);
-    if (folder[0])
-        CreateDirectoryA(folder, NULL);
+    WCHAR folder[MAX_PATH];
+    size_t n = FolderLength(settingsFile.exact);
+    if (n == 0 || n >= MAX_PATH)
+        return;
+    memcpy(folder, settingsFile.exact, n * sizeof(WCHAR));
+    folder[n - 1] = 0;
+    CreateDirectoryW(folder, NULL);
 }
 
 void LoadOptions(QrLib* lib, HostOptions* opts)
@@ -99,8 +166,7 @@ void LoadOptions(QrLib* lib, HostOptions* opts)
     for (int i = 0; i < kHostOptionCount; ++i)
         opts->value[i] = (int)lib->GetProfileIMy(QR_SETTINGS_SECTION, kHostOptions[i].key, kHostOptions[i].def);
     char keys[64] = "";
-    GetPrivateProfileStringA(QR_SETTINGS_SECTION, QR_KEY_CTRLSHIFT_KEYS, "", keys, sizeof keys,
-                             settingsFile);
+    ProfileReadString(&settingsFile, QR_SETTINGS_SECTION, QR_KEY_CTRLSHIFT_KEYS, "", keys, sizeof keys);
     NormaliseLetterSwitches(keys, opts->ctrlShiftKeys);
 }
 
@@ -124,7 +190,7 @@ int SaveOptions(QrLib* lib, const HostOptions* opts)
 static void LoadExactText(const char* key, WCHAR* exact, size_t units)
 {
     char value[QR_EXACT_VALUE];
-    GetPrivateProfileStringA(QR_EXACT_SECTION, key, "", value, sizeof value, settingsFile);
+    ProfileReadString(&settingsFile, QR_EXACT_SECTION, key, "", value, sizeof value);
     memset(exact, 0, units * sizeof(WCHAR));
     ExactFromValue(exact, units, value);
 }
@@ -136,15 +202,13 @@ void LoadHistoryAndAliases(QrLib* lib)
     char key[16];
     for (int i = 0; i < QR_RING_SLOTS; ++i) {
         SlotKeyName(key, sizeof key, "", i);
-        GetPrivateProfileStringA(QR_SETTINGS_SECTION, key, "", lib->chHist[i], QR_HIST_TEXT,
-                                 settingsFile);
+        ProfileReadString(&settingsFile, QR_SETTINGS_SECTION, key, "", lib->chHist[i], QR_HIST_TEXT);
         LoadExactText(key, lib->wchHist[i], QR_HIST_TEXT);
         SlotKeyName(key, sizeof key, QR_ALIAS_KEY_PREFIX, i);
-        GetPrivateProfileStringA(QR_SETTINGS_SECTION, key, "", lib->chAlias[i], QR_ALIAS_TEXT,
-                                 settingsFile);
+        ProfileReadString(&settingsFile, QR_SETTINGS_SECTION, key, "", lib->chAlias[i], QR_ALIAS_TEXT);
         LoadExactText(key, lib->wchAlias[i], QR_ALIAS_TEXT);
     }
-    int saved = GetPrivateProfileIntA(QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, -1, settingsFile);
+    int saved = (int)ProfileReadInt(&settingsFile, QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, -1);
     int next = NextHistorySlot(lib->chHist, saved);
     *lib->iSetIndex = next;
     *lib->iGetIndex = PreviousSlot(next);

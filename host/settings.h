@@ -8,16 +8,23 @@
 #include "qrlib.h"
 
 // Decides once, at start, where the settings file lives, and hands its full
-// path to the library (chIniPath), so that the host and the library in every
-// program use the one file.  "Quillrun.Ini" in the Windows folder where that
-// file exists and may be written (older systems, existing installations);
-// otherwise in the user's own folder (%APPDATA%\Quillrun), made now, into
-// which a Windows-folder file that cannot be written is copied once, so that
-// its settings, history and aliases are carried over.  Returns 0 when the
-// file cannot be placed there (the Windows-folder file, if any, is then
-// read where it is).
+// path to the library (chIniPath in the code page, wchIniPath exactly), so
+// that the host and the library in every program use the one file.
+// "Quillrun.Ini" in the Windows folder where that file exists and may be
+// written (older systems, existing installations); otherwise in the user's
+// own folder (%APPDATA%\Quillrun), made now.  Into it the newer of a
+// Windows-folder file and the copy the file virtualisation made of it (an
+// older host without a manifest wrote there) is copied once, so that its
+// settings, history and aliases are carried over.  Returns 0 when the file
+// cannot be placed there: the folder cannot be made, or the copy fails (an
+// older file is then read where it is).
 int ChooseSettingsFile(QrLib* lib);
-const char* SettingsFile(void);
+// The file's exact path.
+const WCHAR* SettingsFile(void);
+// The file carried over at this start ("" for none), and the folder that
+// could not be made ("" when all is well).
+const WCHAR* SettingsCarriedFrom(void);
+const WCHAR* SettingsFolderNotMade(void);
 
 void LoadOptions(QrLib* lib, HostOptions* opts);
 // Each save returns 1 when the file took every value.

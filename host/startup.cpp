@@ -24,17 +24,21 @@ int SetStartup(int on)
         return 0;
     LONG r;
     if (on) {
-        // Quoted: the program's folder may hold blanks.
-        char value[MAX_PATH + 3];
-        DWORD len = GetModuleFileNameA(NULL, value + 1, MAX_PATH);
+        // Quoted (the program's folder may hold blanks) and exact (it may
+        // hold letters the code page cannot write).
+        WCHAR value[MAX_PATH + 3];
+        DWORD len = GetModuleFileNameW(NULL, value + 1, MAX_PATH);
         if (len == 0 || len >= MAX_PATH) {
             RegCloseKey(key);
             return 0;
         }
-        value[0] = '"';
-        value[len + 1] = '"';
+        value[0] = L'"';
+        value[len + 1] = L'"';
         value[len + 2] = 0;
-        r = RegSetValueExA(key, kRunValue, 0, REG_SZ, (const BYTE*)value, len + 3);
+        WCHAR name[sizeof kRunValue];
+        for (size_t i = 0; i < sizeof kRunValue; ++i)
+            name[i] = (WCHAR)kRunValue[i];  // ASCII
+        r = RegSetValueExW(key, name, 0, REG_SZ, (const BYTE*)value, (len + 3) * sizeof(WCHAR));
     } else {
         r = RegDeleteValueA(key, kRunValue);
         if (r == ERROR_FILE_NOT_FOUND)
