@@ -162,6 +162,96 @@ TEST_F(EditLine, CtrlLCompletesFromTheHostsListBox)
     RemoveDirectoryA("C:\\qrcomplete");
 }
 
+// The single-line fields of today's programs beyond the Edit class (the
+// target's fields 10 to 13: rich edit 2.0 and 4.1, edit controls under a
+// Windows Forms and a Visual Basic 6 class name): each is served as an Edit
+// is, Unicode text exactly.  A multi-line and a password rich edit field
+// (14, 15) are left as they were, and nothing of them enters the history.
+// With the host's option off, only the classes of the list are served.
+TEST_F(EditLine, RichEditAndFrameworkFieldsAreServedAndNoOtherKind)
+{
+    auto wait = [&](int id, const std::wstring& text) {
+        return qr::WaitFor([&] { return target.TextW(id) == text; });
+    };
+    // The keys sent before it have been handled (input keeps its order).
+    auto handled = [&] {
+        target.ClearLog();
+        LogAfterMarker();
+    };
+    auto selection = [&](int id) {
+        DWORD_PTR sel = 0;
+        SendMessageTimeoutW(target.Edit(id), EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &sel);
+        return sel;
+    };
+    ASSERT_TRUE(CreateDirectoryA("C:\\qrfields", NULL) || GetLastError() == ERROR_ALREADY_EXISTS);
+    CloseHandle(CreateFileA("C:\\qrfields\\alpha.txt", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    ASSERT_TRUE(target.Focus(1));
+    target.SetText(1, "alias ll dir /w");
+    qr::Tap(VK_RETURN);
+    ASSERT_TRUE(qr::WaitFor([&] { return strcmp(AliasEntry(0), "ll,dir /w") == 0; }));
+
+    const struct {
+        int id;
+        std::wstring line;
+    } served[] = {
+        {10, L"echo \u0142\u00f3d\u017a \u65e5\u672c"},
+        {11, L"echo \u03b6\u03b7 \U0001F600"},
+        {12, L"echo \u0436\u0443\u043a"},
+        {13, L"echo thunder"},  // an ANSI window
+    };
+    for (const auto& r : served) {
+        ASSERT_TRUE(target.Focus(r.id)) << "field " << r.id;
+        target.SetTextW(r.id, r.line);
+        qr::Tap(VK_RETURN);
+        ASSERT_TRUE(qr::WaitFor([&] { return Int("iSetIndex") == 2; })) << "field " << r.id << ": not stored";
+        target.SetTextW(r.id, L"");
+        qr::Tap(VK_UP);
+        EXPECT_TRUE(wait(r.id, r.line)) << "field " << r.id << ": Up recalled nothing";
+        EXPECT_EQ(MAKELONG(r.line.size(), r.line.size()), selection(r.id)) << "field " << r.id << ": caret";
+        target.SetTextW(r.id, L"ll x");
+        qr::Tap(VK_RETURN);
+        EXPECT_TRUE(wait(r.id, L"dir /w x")) << "field " << r.id << ": no expansion";
+        target.SetTextW(r.id, L"type C:\\qrfields\\al");
+        qr::CtrlTap('L');
+        EXPECT_TRUE(wait(r.id, L"type C:\\qrfields\\alpha.txt")) << "field " << r.id << ": no completion";
+        Int("iSetIndex") = 1;  // the next field's line goes into slot 1 as well
+    }
+
+    // A multi-line and a password field: Ctrl+L, Up and (in the password
+    // field) an alias line entered change nothing and store nothing (a
+    // marker key after them tells that they have been handled).
+    const int setIndex = Int("iSetIndex");
+    for (int id : {14, 15}) {
+        std::wstring text = id == 15 ? L"ll secret" : target.TextW(id);
+        ASSERT_TRUE(target.Focus(id)) << "field " << id;
+        target.SetTextW(id, text);
+        SendMessageTimeoutW(target.Edit(id), EM_SETSEL, 2, 4, SMTO_ABORTIFHUNG, 5000, NULL);
+        qr::CtrlTap('L');
+        handled();
+        EXPECT_EQ(MAKELONG(2, 4), selection(id)) << "field " << id << ": Ctrl+L moved the selection";
+        qr::Tap(id == 15 ? VK_RETURN : VK_UP);
+        handled();
+        EXPECT_EQ(text, target.TextW(id)) << "field " << id;
+    }
+    EXPECT_EQ(setIndex, Int("iSetIndex")) << "a field of many lines or a password field went into the history";
+
+    // The option off: a framework's field is left alone, an Edit served.
+    host.Command(IDM_ANYEDIT);
+    ASSERT_TRUE(qr::WaitFor([&] { return Int("bAnyEditField") == 0; }));
+    ASSERT_EQ(1, host.Ask(HM_HISTORY_ON)) << "the host answers again once it has saved the option";
+    for (int id : {12, 1}) {
+        ASSERT_TRUE(target.Focus(id));
+        target.SetTextW(id, L"");
+        qr::Tap(VK_UP);
+        handled();
+    }
+    EXPECT_EQ(L"", target.TextW(12)) << "served with the option off";
+    EXPECT_EQ("alias ll dir /w", target.Text(1)) << "the Edit field recalled nothing";
+
+    DeleteFileA("C:\\qrfields\\alpha.txt");
+    RemoveDirectoryA("C:\\qrfields");
+}
+
 TEST_F(EditLine, AnOpenInputMethodMakesHistoryPassKeysOn)
 {
     target.SetText(1, "cls");

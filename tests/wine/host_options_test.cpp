@@ -79,7 +79,7 @@ TEST(HostOptionsTable, EachMenuItemDrivesItsOwnSwitch)
     memset(&lib, 0, sizeof lib);
     int* QrLib::*const members[] = {&QrLib::bIsAlias, &QrLib::bIsHokan, &QrLib::bCtrlShift, &QrLib::bHeropa,
                                      &QrLib::bIsHistory, &QrLib::bButtonEditOnly, &QrLib::iZure, &QrLib::lAida,
-                                     &QrLib::bCursorChange, &QrLib::iSelCursorIndex};
+                                     &QrLib::bCursorChange, &QrLib::iSelCursorIndex, &QrLib::bAnyEditField};
     for (size_t i = 0; i < sizeof members / sizeof members[0]; ++i)
         lib.*members[i] = &vars[i];
     static char letters[28];
@@ -92,6 +92,7 @@ TEST(HostOptionsTable, EachMenuItemDrivesItsOwnSwitch)
         {IDM_HISTORY, NULL, 1},       {IDM_JUMP, NULL, 1},         {IDM_ALIAS, &QrLib::bIsAlias, 1},
         {IDM_HOKAN, &QrLib::bIsHokan, 1}, {IDM_CTRLSHIFT, &QrLib::bCtrlShift, 1},
         {IDM_HEROPA, &QrLib::bHeropa, 0}, {IDM_SAVEHISTORY, &QrLib::bIsHistory, 1},
+        {IDM_ANYEDIT, &QrLib::bAnyEditField, 1},
     };
     HostOptions o;
     DefaultOptions(&o);

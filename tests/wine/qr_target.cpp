@@ -13,6 +13,12 @@
 // command wParam into a hidden static control (id 5) and answers its length
 // (-1 without such an item), since a menu cannot be read from another
 // process.
+// Fields of other kinds, as today's programs have them: a rich edit 2.0
+// field (id 10, Unicode), a rich edit 4.1 field (id 11, RICHEDIT50W), an
+// edit control under a Windows Forms-style generated class name (id 12, a
+// Unicode window) and one under Visual Basic 6's (id 13, ANSI), a
+// multi-line rich edit field (id 14) and a rich edit password field (id 15,
+// hidden by EM_SETPASSWORDCHAR alone, as a rich edit field is).
 #include <windows.h>
 #include <imm.h>
 
@@ -60,6 +66,35 @@ static LRESULT CALLBACK EditProcW(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_SETFOCUS: lastFocus = hWnd; break;
     }
     return CallWindowProcW(editProcW, hWnd, msg, wParam, lParam);
+}
+
+// The fields of other kinds log their keys too; each keeps its own class's
+// procedure in a property.
+static LRESULT LogKey(UINT msg, WPARAM wParam)
+{
+    switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: Append("d", wParam); break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: Append("u", wParam); break;
+    }
+    return 0;
+}
+
+static LRESULT CALLBACK FieldProcA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    LogKey(msg, wParam);
+    if (msg == WM_SETFOCUS)
+        lastFocus = hWnd;
+    return CallWindowProcA((WNDPROC)GetPropA(hWnd, "QRProc"), hWnd, msg, wParam, lParam);
+}
+
+static LRESULT CALLBACK FieldProcW(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    LogKey(msg, wParam);
+    if (msg == WM_SETFOCUS)
+        lastFocus = hWnd;
+    return CallWindowProcW((WNDPROC)GetPropA(hWnd, "QRProc"), hWnd, msg, wParam, lParam);
 }
 
 static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -115,7 +150,46 @@ int WINAPI WinMain(HINSTANCE hInst, HINSTANCE, LPSTR, int)
     wc.lpszClassName = "QRTarget";
     RegisterClassA(&wc);
     hMain = CreateWindowA("QRTarget", "QR target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 420, 200, 360,
-                          190, NULL, NULL, hInst, NULL);
+                          290, NULL, NULL, hInst, NULL);
+    // Superclasses of "Edit" under the names frameworks give them: the
+    // system's own edit procedure, another class name.
+    WNDCLASSW forms;
+    GetClassInfoW(NULL, L"Edit", &forms);
+    forms.hInstance = hInst;
+    forms.lpszClassName = L"WindowsForms10.EDIT.app.0.2bf8098_r6_ad1";
+    RegisterClassW(&forms);
+    WNDCLASSA thunder;
+    GetClassInfoA(NULL, "Edit", &thunder);
+    thunder.hInstance = hInst;
+    thunder.lpszClassName = "ThunderRT6TextBox";
+    RegisterClassA(&thunder);
+    LoadLibraryA("riched20.dll");
+    LoadLibraryA("msftedit.dll");
+    const struct {
+        const WCHAR* cls;
+        DWORD style;
+        const WCHAR* text;
+    } others[] = {
+        {L"RichEdit20W", ES_AUTOHSCROLL, L""},
+        {L"RICHEDIT50W", ES_AUTOHSCROLL, L""},
+        {L"WindowsForms10.EDIT.app.0.2bf8098_r6_ad1", ES_AUTOHSCROLL, L""},
+        {L"ThunderRT6TextBox", ES_AUTOHSCROLL, L""},
+        {L"RichEdit20W", ES_MULTILINE | ES_WANTRETURN, L"first line\r\nsecond line"},
+        {L"RichEdit20W", ES_AUTOHSCROLL, L"secret"},
+    };
+    for (int i = 0; i < 6; ++i) {
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | others[i].style;
+        int x = 10 + (i % 2) * 165, y = 130 + (i / 2) * 30;
+        HWND f = i == 3 ? CreateWindowA("ThunderRT6TextBox", "", style, x, y, 155, 22, hMain, (HMENU)13, hInst, NULL)
+                        : CreateWindowW(others[i].cls, others[i].text, style, x, y, 155, 22, hMain,
+                                        (HMENU)(INT_PTR)(10 + i), hInst, NULL);
+        if (i == 5)
+            SendMessageW(f, EM_SETPASSWORDCHAR, '*', 0);
+        if (IsWindowUnicode(f))
+            SetPropA(f, "QRProc", (HANDLE)SetWindowLongPtrW(f, GWLP_WNDPROC, (LONG_PTR)FieldProcW));
+        else
+            SetPropA(f, "QRProc", (HANDLE)SetWindowLongPtrA(f, GWLP_WNDPROC, (LONG_PTR)FieldProcA));
+    }
     HWND e1 = CreateWindowA("Edit", "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
                             10, 10, 320, 22, hMain, (HMENU)1, hInst, NULL);
     HWND e2 = CreateWindowA("Edit", "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
