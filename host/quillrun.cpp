@@ -200,11 +200,17 @@ static void ShowOptionsMenu(void)
 
 // --- The main window --------------------------------------------------------
 
+static void Shutdown(void);
+
 static void OnCommand(int id)
 {
     switch (id) {
     case IDM_RUN: RunProgram(&lib, hInst, hWndMain); break;
-    case IDM_EXIT: DestroyWindow(hWndMain); break;
+    case IDM_EXIT:
+        // Everything is saved and ended before the window goes.
+        Shutdown();
+        DestroyWindow(hWndMain);
+        break;
     case IDM_SHOW: ToFront(); break;
     case IDM_STARTUP: SetStartup(!StartupIsOn()); break;
     case IDM_HOOKS: SetHooks(!hooksOn); break;
@@ -232,8 +238,12 @@ static void Shutdown(void)
     ended = 1;
     KillTimer(hWndMain, TIMER_AUTOSAVE);
     SaveAll();
-    TrayRemove();
+    // The hooks and the companion go first: what follows may take a while
+    // (under Wine without a window manager the icon's removal and the
+    // window's hiding each wait 2 s for one), and nothing of the services
+    // may outlive the saved tables meanwhile.
     SetHooks(0);
+    TrayRemove();
     MacroEnd();
     // Nothing may send to the completion dialog or own a message box once
     // this window is gone.
