@@ -293,11 +293,34 @@ TEST_F(BothWidths, TheHooksSwitchAndASecondStartOfEitherProgramKeepOneCompanion)
     }
 }
 
-TEST_F(BothWidths, FileExitLeavesNoProcessOfOursAndNoHookIn32BitPrograms)
+// File > Exit takes the companion's last lines (one more exchange before the
+// save: the line is stored a moment before the exit, sooner than the
+// companion's own next exchange as a rule), and the companion ends by
+// itself, not ended by force; then nothing of ours runs and no hook is left.
+// (Holding the companion's thread instead would hold the 32-bit programs'
+// keys too: Wine calls their hooks through it.)
+TEST_F(BothWidths, FileExitKeepsTheCompanionsLastLineAndLeavesNoProcessOfOursAndNoHook)
 {
-    StoreIn32BitProgram("kept");
-    ASSERT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "kept") == 0; }, 2000));
-    ASSERT_TRUE(host.Close());
+    DWORD pid = 0;
+    GetWindowThreadProcessId(Companion(), &pid);
+    HANDLE companion = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    ASSERT_TRUE(companion);
+    target.ClearLog();
+    StoreIn32BitProgram("stored last");
+    qr::Tap(VK_F5);  // a marker: the Enter before it has been handled
+    ASSERT_TRUE(target.WaitForLog(qr::Down(VK_F5)));
+    DWORD start = GetTickCount();
+    PostMessageA(host.Window(), WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_TRUE(host.Process().WaitExit(10000));
+    DWORD hostEnded = GetTickCount() - start;
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(companion, 10000));
+    DWORD code = 0;
+    GetExitCodeProcess(companion, &code);
+    CloseHandle(companion);
+    printf("[ exit ] host ended %lu ms, companion %lu ms after File > Exit\n", (unsigned long)hostEnded,
+           (unsigned long)(GetTickCount() - start));
+    EXPECT_EQ(0u, code) << "the companion was ended by force";
+    EXPECT_EQ("stored last", qr::ReadSetting("1"));
     EXPECT_TRUE(qr::WaitFor([&] { return OurProcesses().empty(); }, 10000))
         << OurProcesses().size() << " still running";
     ASSERT_TRUE(target.Focus(1));

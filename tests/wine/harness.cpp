@@ -131,6 +131,16 @@ bool Start(const std::string& commandLine, Program* out)
     return CreateProcessA(NULL, cmd.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &out->pi) != 0;
 }
 
+bool Start(const std::wstring& commandLine, Program* out)
+{
+    STARTUPINFOW si;
+    memset(&si, 0, sizeof si);
+    si.cb = sizeof si;
+    std::vector<wchar_t> cmd(commandLine.begin(), commandLine.end());
+    cmd.push_back(0);
+    return CreateProcessW(NULL, cmd.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &out->pi) != 0;
+}
+
 int Run(const std::string& commandLine, DWORD timeoutMs)
 {
     Program p;
@@ -514,14 +524,17 @@ std::string ReadSetting(const char* key)
 
 // --- Host ----------------------------------------------------------------------
 
-bool Host::Start()
+bool Host::Start(const std::wstring& program)
 {
-    if (!qr::Start("\"" + BinDir() + "Quillrun.exe\"", &proc_))
+    bool started = program.empty() ? qr::Start("\"" + BinDir() + "Quillrun.exe\"", &proc_)
+                                   : qr::Start(L"\"" + program + L"\"", &proc_);
+    if (!started)
         return false;
     hWnd_ = WaitForWindow("Quillrun", NULL);
     if (!hWnd_)
         return false;
-    return WaitFor([&] { return StateLine() == "Hooks installed."; });
+    // The line may go on (a carried-over file, say).
+    return WaitFor([&] { return StateLine().rfind("Hooks installed.", 0) == 0; });
 }
 
 bool Host::Close()

@@ -45,6 +45,8 @@ struct Program {
 // Starts a command line (a Windows program, or a Unix program by its Unix
 // path).  Returns false when the program cannot be started.
 bool Start(const std::string& commandLine, Program* out);
+// The same for a command line the code page cannot write.
+bool Start(const std::wstring& commandLine, Program* out);
 // Runs a command line to its end; its exit code, or -1.
 int Run(const std::string& commandLine, DWORD timeoutMs = 10000);
 
@@ -141,8 +143,9 @@ std::string ReadSetting(const char* key);  // section "Quillrun"
 // --- The host program --------------------------------------------------------
 class Host {
 public:
-    // Starts Quillrun.exe and waits for its window and its hooks.
-    bool Start();
+    // Starts Quillrun.exe (from program, the build's when empty) and waits
+    // for its window and its hooks.
+    bool Start(const std::wstring& program = L"");
     // Ends the host the way the user does (File > Exit) and waits for the
     // exit.
     bool Close();

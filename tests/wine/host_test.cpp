@@ -5,6 +5,7 @@
 
 #include <direct.h>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -551,7 +552,8 @@ TEST_F(SessionEndCarryOver, AnOlderWindowsFolderFileIsCarriedOverAndAFailedSaveI
     EXPECT_EQ(300, Int("iZure"));
     EXPECT_EQ(1, Int("bHeropa"));
     EXPECT_EQ("older line", UserSetting("1"));
-    EXPECT_EQ("Hooks installed.", host.StateLine());
+    EXPECT_EQ("Hooks installed. Settings, history and aliases carried over from " + qr::SettingsPath() + ".",
+              host.StateLine());
 
     // The user's file refuses a write too: the next save says so.
     ASSERT_TRUE(qr::SetImmutable(qr::UserSettingsPath(), true));
@@ -561,7 +563,8 @@ TEST_F(SessionEndCarryOver, AnOlderWindowsFolderFileIsCarriedOverAndAFailedSaveI
     EXPECT_NE(std::string::npos, host.StateLine().find(qr::UserSettingsPath())) << host.StateLine();
     ASSERT_TRUE(qr::SetImmutable(qr::UserSettingsPath(), false));
     host.Command(IDM_HEROPA);
-    EXPECT_TRUE(qr::WaitFor([&] { return host.StateLine() == "Hooks installed."; })) << host.StateLine();
+    EXPECT_TRUE(qr::WaitFor([&] { return host.StateLine().find("NOT saved") == std::string::npos; }))
+        << host.StateLine();
 
     strcpy(Text("chHist") + 256, "newer line");
     Int("iSetIndex") = 2;
@@ -569,4 +572,169 @@ TEST_F(SessionEndCarryOver, AnOlderWindowsFolderFileIsCarriedOverAndAFailedSaveI
     EXPECT_EQ("newer line", UserSetting("2"));
     EXPECT_EQ("", qr::ReadSetting("2")) << "the Windows folder's file is left as it was";
     EXPECT_EQ("older line", qr::ReadSetting("1"));
+}
+
+namespace {
+
+std::wstring Wide(const std::string& s)
+{
+    wchar_t w[MAX_PATH] = L"";
+    MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w, MAX_PATH);
+    return w;
+}
+
+std::string Utf8(const std::wstring& w)
+{
+    char s[4 * MAX_PATH] = "";
+    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s, sizeof s, NULL, NULL);
+    return s;
+}
+
+const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+// The user's application-data folder as the registry names it; "" puts
+// back the one that was there.
+bool SetAppData(const std::wstring& folder)
+{
+    static std::wstring original;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    if (original.empty()) {
+        wchar_t value[MAX_PATH] = L"";
+        DWORD size = sizeof value;
+        RegQueryValueExW(key, L"AppData", NULL, NULL, (BYTE*)value, &size);
+        original = value;
+    }
+    const std::wstring& v = folder.empty() ? original : folder;
+    LONG r = RegSetValueExW(key, L"AppData", 0, REG_EXPAND_SZ, (const BYTE*)v.c_str(),
+                            (DWORD)((v.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return r == ERROR_SUCCESS;
+}
+
+}  // namespace
+
+// A user name or a folder the code page cannot write, on each desktop with
+// rows of its own: the user's application-data folder (named in the
+// registry's user shell folders) and the program's folder.  The host
+// starts from there and serves, a session end saves into the user's
+// folder, and the next start has the line.  An application-data folder in
+// which the settings folder cannot be made is said in the state line.
+class SessionEndFolders : public SessionEndUserFolder {
+protected:
+    bool StartHost() override { return false; }
+    void TearDown() override
+    {
+        SessionEndUserFolder::TearDown();
+        SetAppData(L"");
+    }
+};
+
+TEST_F(SessionEndFolders, AUserFolderAndAProgramFolderOutsideTheCodePage)
+{
+    const struct {
+        UINT page;
+        std::wstring appData, programDir;
+        bool folderMade;
+    } rows[] = {
+        {1252, L"C:\\users\\\u7530\u4e2d\\AppData\\Roaming", L"C:\\\u30c4\u30fc\u30eb\\Quillrun", true},
+        {932, L"C:\\users\\Zo\u00eb\\AppData\\Roaming", L"C:\\Zo\u00eb\\Quillrun", true},
+        {0, Wide(WindowsDir()), L"", false},  // immutable here
+    };
+    for (const auto& r : rows) {
+        if (r.page != 0 && r.page != GetACP())
+            continue;
+        const std::string row = Utf8(r.appData);
+        ASSERT_TRUE(SetAppData(r.appData)) << row;
+        wchar_t appData[MAX_PATH] = L"";
+        SHGetFolderPathW(NULL, CSIDL_APPDATA | CSIDL_FLAG_CREATE, NULL, SHGFP_TYPE_CURRENT, appData);
+        ASSERT_EQ(r.appData, appData) << "the shell does not name the folder of the registry";
+        std::wstring program = Wide(qr::BinDir()) + L"Quillrun.exe";
+        if (!r.programDir.empty()) {
+            SHCreateDirectoryExW(NULL, r.programDir.c_str(), NULL);
+            program = r.programDir + L"\\Quillrun.exe";
+            ASSERT_TRUE(CopyFileW(Wide(qr::BinDir() + "Quillrun.exe").c_str(), program.c_str(), FALSE));
+            ASSERT_TRUE(CopyFileW(Wide(qr::BinDir() + "QRHook.dll").c_str(),
+                                  (r.programDir + L"\\QRHook.dll").c_str(), FALSE));
+        }
+        ASSERT_TRUE(host.Start(program)) << row << ": " << host.StateLine();
+        if (!r.folderMade) {
+            EXPECT_NE(std::string::npos, host.StateLine().find("NOT saved: cannot make the folder"))
+                << host.StateLine();
+            ASSERT_TRUE(host.Close());
+            continue;
+        }
+        // The library is the copy beside that program, whose shared block
+        // is not this process's: the target tells what it holds.
+        auto recalls = [&](const char* line) {
+            EXPECT_TRUE(target.Start(TargetDir()) && target.Focus(1));
+            target.SetText(1, "");
+            qr::Tap(VK_UP);
+            return qr::WaitFor([&] { return target.Text(1) == line; });
+        };
+        ASSERT_TRUE(target.Start(TargetDir()) && target.Focus(1));
+        target.SetText(1, "kept outside the code page");
+        qr::Tap(VK_RETURN);
+        qr::Tap(VK_F5);  // a marker: the Enter before it has been handled
+        ASSERT_TRUE(target.WaitForLog(qr::Down(VK_F5)));
+        EXPECT_TRUE(recalls("kept outside the code page")) << row;
+        EXPECT_EQ(0, qr::Run("wineboot.exe -e -f", 60000)) << "the session end was refused or failed";
+        EXPECT_TRUE(host.Process().WaitExit(10000)) << "the host outlived the session";
+        const std::wstring file = r.appData + L"\\Quillrun\\Quillrun.Ini";
+        wchar_t saved[64] = L"";
+        GetPrivateProfileStringW(L"Quillrun", L"1", L"", saved, 64, file.c_str());
+        EXPECT_EQ(L"kept outside the code page", std::wstring(saved)) << Utf8(file);
+        ASSERT_TRUE(host.Start(program));
+        EXPECT_TRUE(recalls("kept outside the code page")) << row << ": not after the next start";
+        target.Close();
+        ASSERT_TRUE(host.Close());
+        DeleteFileW(file.c_str());
+    }
+}
+
+// An older host without a manifest wrote the Windows folder's file, for a
+// user who may not write that folder, into the file virtualisation's copy:
+// that copy is carried over, or the Windows folder's file where that is
+// the newer one.
+class SessionEndVirtualStore : public SessionEndCarryOver {
+protected:
+    bool StartHost() override { return false; }
+};
+
+TEST_F(SessionEndVirtualStore, TheVirtualisedCopyIsCarriedOverWhereItIsTheNewer)
+{
+    char local[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, CSIDL_LOCAL_APPDATA, NULL, SHGFP_TYPE_CURRENT, local);
+    const std::string store = std::string(local) + "\\VirtualStore" + WindowsDir().substr(2);
+    const std::string copy = store + "\\Quillrun.Ini";
+    SHCreateDirectoryExA(NULL, store.c_str(), NULL);
+    const struct {
+        bool windowsFileNewer;
+        const char* from;
+    } rows[] = {{false, "virtualised"}, {true, "Windows folder's"}};
+    for (const auto& r : rows) {
+        FILE* f = fopen(copy.c_str(), "wb");
+        ASSERT_TRUE(f) << copy;
+        fprintf(f, "[Quillrun]\r\n1=virtualised line\r\nAlias-1=vs,virtualised alias\r\nHistoryNext=1\r\n");
+        fclose(f);
+        // This fixture's Windows-folder file (immutable) holds "older line".
+        FILETIME older = {0, 0x01d00000}, newer = {0, 0x01e00000};
+        HANDLE h = CreateFileA(copy.c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
+        SetFileTime(h, NULL, NULL, r.windowsFileNewer ? &older : &newer);
+        CloseHandle(h);
+        ASSERT_TRUE(host.Start());
+        const std::string expected = r.windowsFileNewer ? "older line" : "virtualised line";
+        EXPECT_EQ(expected, UserSetting("1")) << r.from;
+        EXPECT_NE(std::string::npos, host.StateLine().find(r.windowsFileNewer ? qr::SettingsPath() : copy))
+            << host.StateLine();
+        ASSERT_TRUE(target.Start(TargetDir()) && target.Focus(1));
+        target.SetText(1, "");
+        qr::Tap(VK_UP);
+        EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == expected; })) << r.from << ": " << target.Text(1);
+        target.Close();
+        ASSERT_TRUE(host.Close());
+        DeleteFileA(qr::UserSettingsPath().c_str());
+    }
+    DeleteFileA(copy.c_str());
 }
