@@ -2,7 +2,10 @@
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=1.2.3 -DSTAGE=<the zip's folder>
 ;            -DOUTFILE=<installer> packaging/quillrun.nsi
 ; STAGE holds what the zip holds: the 64-bit Quillrun.exe and QRHook.dll,
-; the 32-bit ones in x86\, the read-me files and LICENSE.txt.
+; the 32-bit ones in x86\, Quillrun-README.txt, Quillrun-README-ja.txt and
+; Quillrun-LICENSE.txt.  Every file beside the programs carries the product's
+; name (the uninstaller too), so that a folder of other programs given with
+; /D keeps theirs: nothing of theirs is replaced or removed.
 ;
 ; For the user who runs it, without administrator rights: into
 ; %LOCALAPPDATA%\Programs\Quillrun, a Start-menu entry, an entry in Add/Remove
@@ -168,6 +171,38 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; Installations before the files carried the product's name wrote
+; README.txt, README-ja.txt, LICENSE.txt and Uninstall.exe.  They go when the
+; Add/Remove entry shows such an installation in this folder, and each text
+; file only when its own lines show it is ours: the folder may be one of
+; other programs, whose file of that name stays.
+!macro REMOVE_IF_OURS PATH SKIP LINE TEXT
+  ClearErrors
+  FileOpen $R0 "${PATH}" r
+  ${IfNot} ${Errors}
+    FileSeek $R0 ${SKIP}
+    ${For} $R2 1 ${LINE}
+      FileRead $R0 $R1
+    ${Next}
+    FileClose $R0
+    StrLen $R2 "${TEXT}"
+    StrCpy $R1 $R1 $R2
+    ${If} $R1 == "${TEXT}"
+      Delete "${PATH}"
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+Function RemoveOldNames
+  ReadRegStr $R0 HKCU "${UNINST_KEY}" "UninstallString"
+  ${If} $R0 == '"$INSTDIR\Uninstall.exe"'
+    Delete "$INSTDIR\Uninstall.exe"
+    !insertmacro REMOVE_IF_OURS "$INSTDIR\README.txt" 0 1 "Quillrun "
+    !insertmacro REMOVE_IF_OURS "$INSTDIR\README-ja.txt" 3 1 "Quillrun "
+    !insertmacro REMOVE_IF_OURS "$INSTDIR\LICENSE.txt" 0 3 "Copyright (c) 2026 The QRHook developers"
+  ${EndIf}
+FunctionEnd
+
 Function StartHost
   ; One host at a time: a second start would only bring the first forward.
   FindWindow $R0 "${HOST_CLASS}"
@@ -191,18 +226,19 @@ Section "-Quillrun" SecMain
   !insertmacro PUT_FILE "${STAGE}/x86/Quillrun.exe" "$INSTDIR\x86" Quillrun.exe
   !insertmacro PUT_FILE "${STAGE}/x86/QRHook.dll" "$INSTDIR\x86" QRHook.dll
   SetOutPath "$INSTDIR"
-  File "${STAGE}/README.txt"
-  File "${STAGE}/README-ja.txt"
-  File "${STAGE}/LICENSE.txt"
-  WriteUninstaller "$INSTDIR\Uninstall.exe"
+  File "${STAGE}/Quillrun-README.txt"
+  File "${STAGE}/Quillrun-README-ja.txt"
+  File "${STAGE}/Quillrun-LICENSE.txt"
+  Call RemoveOldNames
+  WriteUninstaller "$INSTDIR\Quillrun-Uninstall.exe"
 
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayName" "Quillrun"
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKCU "${UNINST_KEY}" "Publisher" "${PUBLISHER}"
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayIcon" "$HostExe"
   WriteRegStr HKCU "${UNINST_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKCU "${UNINST_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  WriteRegStr HKCU "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegStr HKCU "${UNINST_KEY}" "UninstallString" '"$INSTDIR\Quillrun-Uninstall.exe"'
+  WriteRegStr HKCU "${UNINST_KEY}" "QuietUninstallString" '"$INSTDIR\Quillrun-Uninstall.exe" /S'
   WriteRegDWORD HKCU "${UNINST_KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${UNINST_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $R0 $R1 $R2
@@ -300,14 +336,16 @@ Section "Uninstall"
   Call un.CloseHosts
   Call un.RemoveOwnRunValue
   Delete "$SMPROGRAMS\Quillrun.lnk"
+  ; Only the files this installation wrote: in a folder of other programs
+  ; theirs stay, and so does the folder.
   !insertmacro REMOVE_FILE "$INSTDIR\Quillrun.exe"
   !insertmacro REMOVE_FILE "$INSTDIR\QRHook.dll"
   !insertmacro REMOVE_FILE "$INSTDIR\x86\Quillrun.exe"
   !insertmacro REMOVE_FILE "$INSTDIR\x86\QRHook.dll"
-  Delete "$INSTDIR\README.txt"
-  Delete "$INSTDIR\README-ja.txt"
-  Delete "$INSTDIR\LICENSE.txt"
-  Delete "$INSTDIR\Uninstall.exe"
+  Delete "$INSTDIR\Quillrun-README.txt"
+  Delete "$INSTDIR\Quillrun-README-ja.txt"
+  Delete "$INSTDIR\Quillrun-LICENSE.txt"
+  Delete "$INSTDIR\Quillrun-Uninstall.exe"
   RMDir "$INSTDIR\x86"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINST_KEY}"

@@ -5,7 +5,11 @@
 #      the zip's entries come sorted with one date.
 #   2. The zip, unpacked into a folder whose name holds a blank and a
 #      non-ASCII letter, runs the scripted tour (tour.cpp); the version
-#      resources of both widths read the CMake version.
+#      resources of both widths read the CMake version.  The installer goes
+#      into a folder of other programs (/D=C:\Tools with their README.txt
+#      and LICENSE.txt), once more over that installation, and the
+#      uninstaller runs: the other programs' files and the folder stay as
+#      they were.
 #   3. In a fresh Wine folder, a silent install (/AUTOSTART /RUN) puts the
 #      zip's files, a Start-menu entry, the Run value and the Add/Remove
 #      entry in place and starts the host from the installed folder, where
@@ -182,8 +186,33 @@ dir_win=$(winpath "$dir")
 start_host "$dir/Quillrun.exe"
 check "the host serves 32-bit programs through x86\\Quillrun.exe" "$WINE64" "$probe" wait-companion 60
 check "the tour passes with the host and libraries in $dir_win" env QR_BIN="$dir_win\\x86" "$WINE64" "$tour"
+
 "$WINE64" "$tour" --close
 end_hosts
+
+echo "--- the installer and the uninstaller in a folder of other programs"
+tools_win='C:\Tools'
+tools=$(unixpath "$tools_win")
+mkdir -p "$tools" "$work/tools"
+printf 'Another program: its read-me.\r\n' >"$work/tools/README.txt"
+printf 'Another program: its licence.\r\n' >"$work/tools/LICENSE.txt"
+cp "$work/tools/"* "$tools/"
+for step in "/D=$tools_win" "over it" uninstall; do
+  case $step in
+    /D=*) "$WINE64" "$dist/$name-setup.exe" /S "$step" ;;
+    over*) "$WINE64" "$dist/$name-setup.exe" /S ;;
+    *) "$WINE64" "$probe" run "\"$tools_win\\Quillrun-Uninstall.exe\" /S" &&
+       for _ in $(seq 60); do [ -z "$(regkey "$uninst_key")" ] && break; sleep 1; done ;;
+  esac
+  check "$step: ends with 0" same "$?" 0
+  if [ "$step" != uninstall ]; then
+    check "$step: the installation is in $tools_win" cmp -s "$tools/Quillrun-README.txt" "$dir/Quillrun-README.txt"
+  fi
+  for f in README.txt LICENSE.txt; do
+    check "$step: the other program's $f unchanged" cmp -s "$tools/$f" "$work/tools/$f"
+  done
+done
+check "$tools_win holds what it held, no more" same "$(cd "$tools" && echo *)" "LICENSE.txt README.txt"
 check "the version resources of both widths read $version" "$WINE64" "$probe" version "$version" \
   "$dir_win\\Quillrun.exe" "$dir_win\\QRHook.dll" "$dir_win\\x86\\Quillrun.exe" "$dir_win\\x86\\QRHook.dll"
 echo "($SECONDS s)"
@@ -199,15 +228,17 @@ check "a 32-bit program (the installer) can start a 64-bit one (the host) under 
   same "$("$WINE64" 'C:\windows\syswow64\cmd.exe' /c "$(winpath "$probe")" >/dev/null 2>&1; echo $?)" 2
 "$WINE64" "$dist/$name-setup.exe" /S /AUTOSTART /RUN
 check "the installer ends with 0" same "$?" 0
-for f in Quillrun.exe QRHook.dll x86/Quillrun.exe x86/QRHook.dll README.txt README-ja.txt LICENSE.txt; do
+for f in Quillrun.exe QRHook.dll x86/Quillrun.exe x86/QRHook.dll Quillrun-README.txt Quillrun-README-ja.txt \
+         Quillrun-LICENSE.txt; do
   check "$inst_win: $f as in the zip" cmp -s "$inst/$f" "$dir/$f"
 done
-check "$inst_win: Uninstall.exe" test -f "$inst/Uninstall.exe"
+check "$inst_win: Quillrun-Uninstall.exe" test -f "$inst/Quillrun-Uninstall.exe"
 check "a Start-menu entry" test -f "$startmenu"
 check "the Run value, as the host writes it" same "$(value "$(regkey "$run_key")" Quillrun)" "\"$inst_win\\Quillrun.exe\""
 entry=$(regkey "$uninst_key")
 for row in "DisplayName=Quillrun" "DisplayVersion=$version" "InstallLocation=$inst_win" \
-           "UninstallString=\"$inst_win\\Uninstall.exe\"" "QuietUninstallString=\"$inst_win\\Uninstall.exe\" /S" \
+           "UninstallString=\"$inst_win\\Quillrun-Uninstall.exe\"" \
+           "QuietUninstallString=\"$inst_win\\Quillrun-Uninstall.exe\" /S" \
            "NoModify=0x1" "NoRepair=0x1"; do
   check "Add/Remove Programs: $row" same "$(value "$entry" "${row%%=*}")" "${row#*=}"
 done
@@ -241,6 +272,10 @@ rm -f "$settings"  # the history below comes from the older host alone
 check "the older build installed" same "$(value "$(regkey "$uninst_key")" DisplayVersion)" "$old"
 check "no Run value without /AUTOSTART" same "$(value "$(regkey "$run_key")" Quillrun)" ""
 check "the older host runs" "$WINE64" "$probe" wait-companion 60
+# The files of an installation made before they had the product's name.
+old_names="README.txt README-ja.txt LICENSE.txt Uninstall.exe"
+for f in $old_names; do mv "$inst/Quillrun-$f" "$inst/$f"; done
+"$WINE64" reg add "$uninst_key" /v UninstallString /d "\"$inst_win\\Uninstall.exe\"" /f >/dev/null 2>&1
 check "the tour gives it a history line and Ctrl+Shift+B" env QR_BIN="$inst_win\\x86" "$WINE64" "$tour"
 zure=$(env QR_BIN="$inst_win" "$WINE64" "$probe" shared | tr -d '\r' | sed -n 's/^iZure //p')
 check "the tuned value ($zure) is not in the settings file yet (only an exit saves it)" \
@@ -251,6 +286,7 @@ check "the older host saved as it ended: Zure=$zure" same "$(setting "$settings"
 check "... and the history" grep -q "$line" "$settings"
 check "Add/Remove Programs: DisplayVersion=$version" same "$(value "$(regkey "$uninst_key")" DisplayVersion)" "$version"
 check "the new host files" cmp -s "$inst/Quillrun.exe" "$dir/Quillrun.exe"
+check "the files' earlier names are gone" same "$(cd "$inst" && ls $old_names 2>/dev/null)" ""
 check "the installer started the new host again" "$WINE64" "$probe" wait-companion 60
 shared=$(env QR_BIN="$inst_win" "$WINE64" "$probe" shared | tr -d '\r')
 check "the new host holds the history" grep -qx "history: $line" <<<"$shared"
