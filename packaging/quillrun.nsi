@@ -45,7 +45,8 @@ SetDateSave off
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillrun"
 !define PUBLISHER "The QRHook developers"
-!define SYNCHRONIZE 0x00100000
+; OpenProcess: PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE.
+!define QUERY_AND_WAIT 0x00101000
 
 Name "Quillrun ${VERSION}"
 OutFile "${OUTFILE}"
@@ -101,55 +102,95 @@ LangString SettingsKept ${LANG_JAPANESE} "Quillrun を削除しました。$\r$\
 
 ; --- Shared by the installer and the uninstaller --------------------------------
 
-; Ends every running host before its files are replaced or removed.  A host
-; is asked to end as File > Exit ends it: it saves its options, the history
-; and the aliases and removes its hooks first.  Killing it would lose what it
-; has not saved yet, and its files cannot be replaced while it runs.  It
-; answers the command at once; the wait is for its process to end, which
-; frees its library.  The 64-bit host ends its 32-bit companion (x86\) before
-; it ends itself.
+; With host window $R0: $R2 a handle of its process (to wait for its end) and
+; $R4 its program file when that file lies in this installation's folder
+; ($INSTDIR or $INSTDIR\x86); $R2 is 0 for any other host, such as a copy
+; from the zip elsewhere, which this installation leaves alone.  Windows
+; compares paths without regard to case, and so does StrCmp (==).  Under
+; Wine too the program file is a DOS path (Z:\... for a folder outside the
+; Wine drives), also for a 64-bit host asked from this 32-bit program.
+!macro OPEN_OWN_HOST UN
+Function ${UN}OpenOwnHost
+  StrCpy $R4 ""
+  System::Call "user32::GetWindowThreadProcessId(p R0, *i .R1)"
+  System::Call "kernel32::OpenProcess(i ${QUERY_AND_WAIT}, i 0, i R1) p .R2"
+  ${If} $R2 = 0
+    Return
+  ${EndIf}
+  System::Call "kernel32::QueryFullProcessImageNameW(p R2, i 0, w .R4, *i ${NSIS_MAX_STRLEN}) i .R3"
+  ${If} $R3 <> 0
+    ${GetParent} $R4 $R5
+    ${If} $R5 == $INSTDIR
+    ${OrIf} $R5 == "$INSTDIR\x86"
+      Return
+    ${EndIf}
+  ${EndIf}
+  System::Call "kernel32::CloseHandle(p R2)"
+  StrCpy $R2 0
+FunctionEnd
+!macroend
+!insertmacro OPEN_OWN_HOST ""
+!insertmacro OPEN_OWN_HOST "un."
+
+; Ends every running host of this installation before its files are
+; replaced or removed.  A host is asked to end as File > Exit ends it: it
+; saves its options, the history and the aliases and removes its hooks
+; first.  Killing it would lose what it has not saved yet, and its files
+; cannot be replaced while it runs.  It answers the command at once; the
+; wait is for its process to end, which frees its library.  The 64-bit host
+; ends its 32-bit companion (x86\, a window of another class) before it ends
+; itself.  Every window of the host's class is looked at: a host of another
+; copy is passed over.
 !macro CLOSE_HOSTS UN
 Function ${UN}CloseHosts
   StrCpy $HostsClosed 0
+  StrCpy $R0 0
   ${Do}
-    FindWindow $R0 "${HOST_CLASS}"
+    System::Call "user32::FindWindowExW(p 0, p R0, w '${HOST_CLASS}', p 0) p .R0"
     ${If} $R0 = 0
       ${Break}
     ${EndIf}
-    System::Call "user32::GetWindowThreadProcessId(p R0, *i .R1)"
-    System::Call "kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i R1) p .R2"
-    SendMessage $R0 ${WM_COMMAND} ${IDM_EXIT} 0 /TIMEOUT=10000
-    StrCpy $HostsClosed 1
+    Call ${UN}OpenOwnHost
     ${If} $R2 <> 0
+      SendMessage $R0 ${WM_COMMAND} ${IDM_EXIT} 0 /TIMEOUT=10000
+      StrCpy $HostsClosed 1
       System::Call "kernel32::WaitForSingleObject(p R2, i 20000) i .R3"
       System::Call "kernel32::CloseHandle(p R2)"
-    ${Else}
-      Sleep 3000  ; not to be watched: the time a save takes
+      ; A window that stays is a host that hangs.
+      IsWindow $R0 0 next
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(HostDoesNotEnd)" /SD IDCANCEL IDRETRY next
+        Abort
+      next:
+      StrCpy $R0 0  ; the windows have changed: from the first one again
     ${EndIf}
-    ; A window that stays is a host that hangs.
-    IsWindow $R0 0 next
-      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(HostDoesNotEnd)" /SD IDCANCEL IDRETRY next
-      Abort
-    next:
   ${Loop}
 FunctionEnd
 !macroend
 !insertmacro CLOSE_HOSTS ""
 !insertmacro CLOSE_HOSTS "un."
 
-; Removes the Run value when it starts this installation's host (one set for
-; a copy elsewhere, a zip's, stays).
-!macro REMOVE_OWN_RUN_VALUE UN
+; $R0 = 1 when the Run value starts this installation's host, as the host
+; writes it (the quoted path of its program); one that starts another copy,
+; a zip's, is not this installation's to keep, change or remove.
+!macro OWN_RUN_VALUE UN
+Function ${UN}OwnRunValue
+  StrCpy $R0 0
+  ReadRegStr $R1 HKCU "${RUN_KEY}" "${RUN_VALUE}"
+  ${If} $R1 == '"$INSTDIR\Quillrun.exe"'
+  ${OrIf} $R1 == '"$INSTDIR\x86\Quillrun.exe"'
+    StrCpy $R0 1
+  ${EndIf}
+FunctionEnd
+
 Function ${UN}RemoveOwnRunValue
-  ReadRegStr $R0 HKCU "${RUN_KEY}" "${RUN_VALUE}"
-  ${If} $R0 == '"$INSTDIR\Quillrun.exe"'
-  ${OrIf} $R0 == '"$INSTDIR\x86\Quillrun.exe"'
+  Call ${UN}OwnRunValue
+  ${If} $R0 = 1
     DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
   ${EndIf}
 FunctionEnd
 !macroend
-!insertmacro REMOVE_OWN_RUN_VALUE ""
-!insertmacro REMOVE_OWN_RUN_VALUE "un."
+!insertmacro OWN_RUN_VALUE ""
+!insertmacro OWN_RUN_VALUE "un."
 
 ; --- The installer ---------------------------------------------------------------
 
@@ -205,6 +246,7 @@ FunctionEnd
 
 Function StartHost
   ; One host at a time: a second start would only bring the first forward.
+  ; So while a host of another copy runs, this one is not started.
   FindWindow $R0 "${HOST_CLASS}"
   ${If} $R0 = 0
     SetOutPath "$INSTDIR"
@@ -279,22 +321,23 @@ Function .onInit
   ${If} ${RunningX64}
     SetRegView 64
   ${EndIf}
-  ${GetParameters} $R0
-  ClearErrors
-  ${GetOptions} $R0 "/RUN" $R1
-  ${IfNot} ${Errors}
-    StrCpy $RunAtEnd 1
+  ; Start with Windows: asked for, or kept from an earlier installation in
+  ; this folder ($INSTDIR: /D, else the earlier InstallLocation, else the
+  ; default).  A Run value of another copy is that copy's.
+  Call OwnRunValue
+  ${If} $R0 = 1
+    !insertmacro SelectSection ${SecAutostart}
   ${EndIf}
-  ; Start with Windows: asked for, or kept from an earlier installation.
+  ${GetParameters} $R0
   ClearErrors
   ${GetOptions} $R0 "/AUTOSTART" $R1
   ${IfNot} ${Errors}
     !insertmacro SelectSection ${SecAutostart}
-  ${Else}
-    ReadRegStr $R1 HKCU "${RUN_KEY}" "${RUN_VALUE}"
-    ${If} $R1 != ""
-      !insertmacro SelectSection ${SecAutostart}
-    ${EndIf}
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $R0 "/RUN" $R1
+  ${IfNot} ${Errors}
+    StrCpy $RunAtEnd 1
   ${EndIf}
   ; An earlier installation without a Start-menu entry stays without one.
   ReadRegStr $R1 HKCU "${UNINST_KEY}" "InstallLocation"

@@ -10,6 +10,12 @@
 //   release_probe wait-host SECONDS      exit 0 once a host window is there
 //   release_probe wait-companion SECONDS exit 0 once the host's 32-bit
 //                                        companion has installed its hooks
+//   release_probe host-in FOLDER         exit 0 when a running host's program
+//                                        file lies in FOLDER; else the hosts'
+//                                        files are printed
+//   release_probe start-with-windows     Options > Start with Windows in the
+//                                        running host (it writes or removes
+//                                        its Run value)
 //   release_probe run COMMAND-LINE       runs a command line (as Windows
 //                                        would run a registry value) to its
 //                                        end; exit code its exit code
@@ -26,6 +32,7 @@
 
 #include "companion.h"
 #include "harness.h"
+#include "resource.h"
 
 static std::string VersionString(const std::vector<char>& data, const char* block, const char* name)
 {
@@ -113,6 +120,35 @@ static int Shared()
     return 0;
 }
 
+// Compared as the installer compares them: folders without regard to case.
+static int HostIn(const wchar_t* folder)
+{
+    std::string seen;
+    for (HWND w = NULL; (w = FindWindowExA(NULL, w, QR_HOST_CLASS, NULL)) != NULL;) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        wchar_t path[1024];
+        DWORD len = ARRAYSIZE(path);
+        if (!process || !QueryFullProcessImageNameW(process, 0, path, &len))
+            wcscpy(path, L"(unknown)");
+        if (process)
+            CloseHandle(process);
+        wchar_t* name = wcsrchr(path, L'\\');
+        if (name) {
+            *name = 0;
+            if (lstrcmpiW(path, folder) == 0)
+                return 0;
+            *name = L'\\';
+        }
+        char text[3 * ARRAYSIZE(path)];
+        WideCharToMultiByte(CP_UTF8, 0, path, -1, text, sizeof text, NULL, NULL);
+        seen += std::string(" ") + text;
+    }
+    printf("        no host in that folder; running:%s\n", seen.empty() ? " none" : seen.c_str());
+    return 1;
+}
+
 int main(int argc, char** argv)
 {
     if (argc >= 4 && strcmp(argv[1], "version") == 0) {
@@ -132,7 +168,19 @@ int main(int argc, char** argv)
         }, (DWORD)atoi(argv[2]) * 1000) ? 0 : 1;
     if (argc == 3 && strcmp(argv[1], "run") == 0)
         return qr::Run(argv[2], 120000);
+    if (argc == 3 && strcmp(argv[1], "host-in") == 0) {
+        // The folder as given, whatever the code page (the zip's has a letter outside ASCII).
+        int n = 0;
+        wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &n);
+        return args && n == 3 ? HostIn(args[2]) : 2;
+    }
+    if (argc == 2 && strcmp(argv[1], "start-with-windows") == 0) {
+        DWORD_PTR answer = 0;
+        HWND host = FindWindowA(QR_HOST_CLASS, NULL);
+        return host && SendMessageTimeoutA(host, WM_COMMAND, IDM_STARTUP, 0, SMTO_ABORTIFHUNG, 10000, &answer)
+                   ? 0 : 1;
+    }
     fprintf(stderr, "usage: release_probe version X.Y.Z FILE... | shared | wait-host SECONDS | "
-                    "wait-companion SECONDS | run COMMAND-LINE\n");
+                    "wait-companion SECONDS | run COMMAND-LINE | host-in FOLDER | start-with-windows\n");
     return 2;
 }

@@ -5,11 +5,12 @@
 #      the zip's entries come sorted with one date.
 #   2. The zip, unpacked into a folder whose name holds a blank and a
 #      non-ASCII letter, runs the scripted tour (tour.cpp); the version
-#      resources of both widths read the CMake version.  The installer goes
-#      into a folder of other programs (/D=C:\Tools with their README.txt
-#      and LICENSE.txt), once more over that installation, and the
-#      uninstaller runs: the other programs' files and the folder stay as
-#      they were.
+#      resources of both widths read the CMake version.  While its host
+#      runs, with its own Run value, the installer goes into a folder of
+#      other programs (/D=C:\Tools with their README.txt and LICENSE.txt),
+#      once more over that installation, and the uninstaller runs: the
+#      other programs' files and the folder stay as they were, and the
+#      zip's host keeps running with its Run value.
 #   3. In a fresh Wine folder, a silent install (/AUTOSTART /RUN) puts the
 #      zip's files, a Start-menu entry, the Run value and the Add/Remove
 #      entry in place and starts the host from the installed folder, where
@@ -165,12 +166,13 @@ unixpath() {
   printf '%s\n' "$path"
 }
 winenv() { "$WINE64" cmd /c "echo %$1%" 2>/dev/null | tr -d '\r'; }
-# A registry key's values as "name<TAB>value" lines; one value of them.
+# A registry key's values as "name<TAB>value" lines; one value of them
+# (bytes as reg prints them, in the desktop's OEM code page).
 regkey() {
   "$WINE64" reg query "$1" 2>/dev/null | tr -d '\r' |
-    sed -n 's/^    \([^ ].*[^ ]\)    REG_[A-Z_]*    \(.*\)$/\1\t\2/p; s/^    \([^ ].*[^ ]\)    REG_[A-Z_]*$/\1\t/p'
+    LC_ALL=C sed -n 's/^    \([^ ].*[^ ]\)    REG_[A-Z_]*    \(.*\)$/\1\t\2/p; s/^    \([^ ].*[^ ]\)    REG_[A-Z_]*$/\1\t/p'
 }
-value() { printf '%s\n' "$1" | awk -F'\t' -v n="$2" '$1 == n {print $2}'; }
+value() { printf '%s\n' "$1" | LC_ALL=C awk -F'\t' -v n="$2" '$1 == n {print $2}'; }
 setting() { [ -f "$1" ] && tr -d '\r' <"$1" | sed -n "s/^$2=//p" | head -1; }
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 uninst_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillrun'
@@ -187,10 +189,13 @@ start_host "$dir/Quillrun.exe"
 check "the host serves 32-bit programs through x86\\Quillrun.exe" "$WINE64" "$probe" wait-companion 60
 check "the tour passes with the host and libraries in $dir_win" env QR_BIN="$dir_win\\x86" "$WINE64" "$tour"
 
-"$WINE64" "$tour" --close
-end_hosts
-
-echo "--- the installer and the uninstaller in a folder of other programs"
+echo "--- the installer and the uninstaller in a folder of other programs, the zip's host running"
+"$WINE64" "$probe" start-with-windows
+zip_run=$(value "$(regkey "$run_key")" Quillrun)
+# reg prints it in the desktop's OEM code page, so only its ASCII ends are
+# compared; the later checks compare it byte for byte with this one.
+check "the zip's host wrote its Run value" \
+  bash -c '[[ $1 == "\"Z:\\"*"\\$2\\Quillrun.exe\"" ]] || { echo "        is $1"; false; }' - "$zip_run" "$name"
 tools_win='C:\Tools'
 tools=$(unixpath "$tools_win")
 mkdir -p "$tools" "$work/tools"
@@ -211,8 +216,12 @@ for step in "/D=$tools_win" "over it" uninstall; do
   for f in README.txt LICENSE.txt; do
     check "$step: the other program's $f unchanged" cmp -s "$tools/$f" "$work/tools/$f"
   done
+  check "$step: the zip's host still runs" "$WINE64" "$probe" host-in "$dir_win"
+  check "$step: its Run value unchanged" same "$(value "$(regkey "$run_key")" Quillrun)" "$zip_run"
 done
 check "$tools_win holds what it held, no more" same "$(cd "$tools" && echo *)" "LICENSE.txt README.txt"
+"$WINE64" "$tour" --close
+end_hosts
 check "the version resources of both widths read $version" "$WINE64" "$probe" version "$version" \
   "$dir_win\\Quillrun.exe" "$dir_win\\QRHook.dll" "$dir_win\\x86\\Quillrun.exe" "$dir_win\\x86\\QRHook.dll"
 echo "($SECONDS s)"
