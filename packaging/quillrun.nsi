@@ -63,6 +63,13 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}, MIT licence"
 
 Var HostExe       ; the host this installation starts
 Var HostsClosed   ; 1 when a running host was ended to replace its files
+Var ClosedHost    ; its program file: started again if the installation fails
+; 1 for each program file this installation renamed aside (NAME.old), to be
+; put back if it fails.
+Var MovedHost
+Var MovedLib
+Var MovedHost86
+Var MovedLib86
 Var RunAtEnd      ; 1 with /RUN
 Var SettingsFile  ; for the uninstaller's last page
 
@@ -154,6 +161,7 @@ Function ${UN}CloseHosts
     ${If} $R2 <> 0
       SendMessage $R0 ${WM_COMMAND} ${IDM_EXIT} 0 /TIMEOUT=10000
       StrCpy $HostsClosed 1
+      StrCpy $ClosedHost $R4
       System::Call "kernel32::WaitForSingleObject(p R2, i 20000) i .R3"
       System::Call "kernel32::CloseHandle(p R2)"
       ; A window that stays is a host that hangs.
@@ -192,23 +200,50 @@ FunctionEnd
 !insertmacro OWN_RUN_VALUE ""
 !insertmacro OWN_RUN_VALUE "un."
 
+; Takes a file out of the way: deleted, or, when it is in use (a library
+; stays mapped in a program until that program lets it go) and cannot be,
+; moved into the temporary folder.
+!macro SET_ASIDE PATH
+  Delete "${PATH}"
+  ${If} ${FileExists} "${PATH}"
+    GetTempFileName $R1
+    Delete "$R1"
+    Rename "${PATH}" "$R1"
+  ${EndIf}
+!macroend
+
 ; --- The installer ---------------------------------------------------------------
 
-; Puts one program file in place.  A file still in use (a library stays
-; mapped in a program until that program lets it go) cannot be replaced, but
-; it can be renamed: the new file takes its name, and the next installation
-; or the uninstaller removes the old one.
-!macro PUT_FILE SOURCE DIR NAME
-  Delete "${DIR}\${NAME}.old"
-  Delete "${DIR}\${NAME}"
+; Puts one program file in place.  The file there is renamed aside first
+; (NAME.old, after one left from an earlier installation): a file in use
+; cannot be replaced or deleted, but it can be renamed.  Should the
+; installation fail, .onInstFailed renames the old files back, so that the
+; host it starts again is the one that ran, whole, not a mix of two
+; versions.  MOVED notes the rename.
+!macro PUT_FILE SOURCE DIR NAME MOVED
+  !insertmacro SET_ASIDE "${DIR}\${NAME}.old"
   ${If} ${FileExists} "${DIR}\${NAME}"
+    ClearErrors
     Rename "${DIR}\${NAME}" "${DIR}\${NAME}.old"
+    ${If} ${Errors}
+      DetailPrint "$(CannotWrite) ${DIR}\${NAME}"
+      Abort
+    ${EndIf}
+    StrCpy ${MOVED} 1
   ${EndIf}
   ClearErrors
   File "${SOURCE}"
   ${If} ${Errors}
     DetailPrint "$(CannotWrite) ${DIR}\${NAME}"
     Abort
+  ${EndIf}
+!macroend
+
+; What PUT_FILE renamed aside takes its name again (.onInstFailed).
+!macro PUT_BACK DIR NAME MOVED
+  ${If} ${MOVED} = 1
+    Delete "${DIR}\${NAME}"
+    Rename "${DIR}\${NAME}.old" "${DIR}\${NAME}"
   ${EndIf}
 !macroend
 
@@ -258,21 +293,27 @@ Section "-Quillrun" SecMain
   Call CloseHosts
   SetOutPath "$INSTDIR"
   ${If} ${RunningX64}
-    !insertmacro PUT_FILE "${STAGE}/Quillrun.exe" "$INSTDIR" Quillrun.exe
-    !insertmacro PUT_FILE "${STAGE}/QRHook.dll" "$INSTDIR" QRHook.dll
+    !insertmacro PUT_FILE "${STAGE}/Quillrun.exe" "$INSTDIR" Quillrun.exe $MovedHost
+    !insertmacro PUT_FILE "${STAGE}/QRHook.dll" "$INSTDIR" QRHook.dll $MovedLib
     StrCpy $HostExe "$INSTDIR\Quillrun.exe"
   ${Else}
     StrCpy $HostExe "$INSTDIR\x86\Quillrun.exe"
   ${EndIf}
   SetOutPath "$INSTDIR\x86"
-  !insertmacro PUT_FILE "${STAGE}/x86/Quillrun.exe" "$INSTDIR\x86" Quillrun.exe
-  !insertmacro PUT_FILE "${STAGE}/x86/QRHook.dll" "$INSTDIR\x86" QRHook.dll
+  !insertmacro PUT_FILE "${STAGE}/x86/Quillrun.exe" "$INSTDIR\x86" Quillrun.exe $MovedHost86
+  !insertmacro PUT_FILE "${STAGE}/x86/QRHook.dll" "$INSTDIR\x86" QRHook.dll $MovedLib86
   SetOutPath "$INSTDIR"
   File "${STAGE}/Quillrun-README.txt"
   File "${STAGE}/Quillrun-README-ja.txt"
   File "${STAGE}/Quillrun-LICENSE.txt"
   Call RemoveOldNames
   WriteUninstaller "$INSTDIR\Quillrun-Uninstall.exe"
+  ; All in place: the old program files go, but for one still in use (the
+  ; next installation or the uninstaller removes it).
+  Delete "$INSTDIR\Quillrun.exe.old"
+  Delete "$INSTDIR\QRHook.dll.old"
+  Delete "$INSTDIR\x86\Quillrun.exe.old"
+  Delete "$INSTDIR\x86\QRHook.dll.old"
 
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayName" "Quillrun"
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
@@ -347,6 +388,20 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
+; The installation failed (a file that could not be written, a host that
+; did not end): the program files it renamed aside are put back, and a host
+; it ended runs again, the one that ran.
+Function .onInstFailed
+  !insertmacro PUT_BACK "$INSTDIR" Quillrun.exe $MovedHost
+  !insertmacro PUT_BACK "$INSTDIR" QRHook.dll $MovedLib
+  !insertmacro PUT_BACK "$INSTDIR\x86" Quillrun.exe $MovedHost86
+  !insertmacro PUT_BACK "$INSTDIR\x86" QRHook.dll $MovedLib86
+  ${If} $ClosedHost != ""
+    StrCpy $HostExe $ClosedHost
+    Call StartHost
+  ${EndIf}
+FunctionEnd
+
 ; --- The uninstaller -------------------------------------------------------------
 
 ; Removes a program file, and the one an installation renamed aside.  The
@@ -354,18 +409,8 @@ FunctionEnd
 ; its hooks (until that program lets it go): it cannot be deleted then, but
 ; it can be moved out of the way, into the temporary folder.
 !macro REMOVE_FILE PATH
-  Delete "${PATH}.old"
-  ${If} ${FileExists} "${PATH}.old"
-    GetTempFileName $R1
-    Delete "$R1"
-    Rename "${PATH}.old" "$R1"
-  ${EndIf}
-  Delete "${PATH}"
-  ${If} ${FileExists} "${PATH}"
-    GetTempFileName $R1
-    Delete "$R1"
-    Rename "${PATH}" "$R1"
-  ${EndIf}
+  !insertmacro SET_ASIDE "${PATH}.old"
+  !insertmacro SET_ASIDE "${PATH}"
 !macroend
 
 Function un.onInit

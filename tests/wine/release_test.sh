@@ -18,7 +18,9 @@
 #      QuietUninstallString), run while the host runs, ends the host and
 #      leaves none of them, only the settings file with the history.
 #   4. An older build (this tree with a lower version number) is installed
-#      and started; the tour gives its host a history line and a tuned value
+#      and started.  The new installer, one of whose files cannot be
+#      written, fails: the older files are back, whole, and the older host
+#      runs again.  Then the tour gives its host a history line and a tuned value
 #      (Ctrl+Shift+B) that only the host's exit saves.  The new installer,
 #      run over it, ends it cleanly (the value is in the settings file) and
 #      starts the new host, which holds the history and the value.
@@ -128,7 +130,10 @@ fi
 old_setup=$work/old-dist/Quillrun-$old-setup.exe
 echo "built ($SECONDS s)"
 
-trap wine_cleanup EXIT
+# A file made immutable (part 4) is made writable again, however the test ends.
+locked=
+unlock() { [ -z "$locked" ] || chattr -i "$locked"; locked=; }
+trap 'unlock; wine_cleanup' EXIT
 trap 'exit 130' INT TERM
 wine_virtual_display || exit 1
 # A Wine folder of its own for each part (the last one's is removed).
@@ -285,6 +290,20 @@ check "the older host runs" "$WINE64" "$probe" wait-companion 60
 old_names="README.txt README-ja.txt LICENSE.txt Uninstall.exe"
 for f in $old_names; do mv "$inst/Quillrun-$f" "$inst/$f"; done
 "$WINE64" reg add "$uninst_key" /v UninstallString /d "\"$inst_win\\Uninstall.exe\"" /f >/dev/null 2>&1
+echo "--- the new installer, with a file it cannot write"
+locked=$inst/x86/QRHook.dll  # the last program file it writes
+chattr +i "$locked"
+"$WINE64" "$dist/$name-setup.exe" /S
+rc=$?
+unlock
+check "the installer fails (exit code $rc)" test "$rc" -ne 0
+old_stage=$work/old/stage/Quillrun-$old
+for f in Quillrun.exe QRHook.dll x86/Quillrun.exe x86/QRHook.dll; do
+  check "$f: the older build's again" cmp -s "$inst/$f" "$old_stage/$f"
+done
+check "the older host runs again, with its companion" "$WINE64" "$probe" wait-companion 60
+check "... from $inst_win" "$WINE64" "$probe" host-in "$inst_win"
+echo "--- the older host at work, and the new installer over it"
 check "the tour gives it a history line and Ctrl+Shift+B" env QR_BIN="$inst_win\\x86" "$WINE64" "$tour"
 zure=$(env QR_BIN="$inst_win" "$WINE64" "$probe" shared | tr -d '\r' | sed -n 's/^iZure //p')
 check "the tuned value ($zure) is not in the settings file yet (only an exit saves it)" \
