@@ -420,6 +420,31 @@ Function un.onInit
   ${EndIf}
 FunctionEnd
 
+; The settings file stays: the last page names the one the host uses
+; (host/settings.cpp), the Windows folder's where it exists and takes
+; writes, else the user's own.  A host older than its manifest ran with the
+; file virtualised: such a user's file may still be in the VirtualStore
+; (%LOCALAPPDATA%\VirtualStore\Windows), until the host's next start carries
+; it over.
+Function un.FindSettingsFile
+  StrCpy $SettingsFile "$WINDIR\${SETTINGS_FILE}"
+  ${If} ${FileExists} "$SettingsFile"
+    ClearErrors
+    FileOpen $R0 "$SettingsFile" a
+    ${IfNot} ${Errors}
+      FileClose $R0
+      Return
+    ${EndIf}
+  ${EndIf}
+  StrCpy $SettingsFile "$APPDATA\Quillrun\${SETTINGS_FILE}"
+  StrCpy $R0 $WINDIR "" 2  ; the Windows folder without its drive: \Windows
+  StrCpy $R0 "$LOCALAPPDATA\VirtualStore$R0\${SETTINGS_FILE}"
+  ${IfNot} ${FileExists} "$SettingsFile"
+  ${AndIf} ${FileExists} "$R0"
+    StrCpy $SettingsFile "$R0"
+  ${EndIf}
+FunctionEnd
+
 Section "Uninstall"
   Call un.CloseHosts
   Call un.RemoveOwnRunValue
@@ -437,11 +462,5 @@ Section "Uninstall"
   RMDir "$INSTDIR\x86"
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINST_KEY}"
-  ; The settings file stays, wherever the host keeps it (the user's folder,
-  ; or the Windows folder on older installations): the last page names it.
-  StrCpy $SettingsFile "$APPDATA\Quillrun\${SETTINGS_FILE}"
-  ${IfNot} ${FileExists} "$SettingsFile"
-  ${AndIf} ${FileExists} "$WINDIR\${SETTINGS_FILE}"
-    StrCpy $SettingsFile "$WINDIR\${SETTINGS_FILE}"
-  ${EndIf}
+  Call un.FindSettingsFile
 SectionEnd
