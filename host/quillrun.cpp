@@ -113,12 +113,12 @@ static void UpdateStateLine(void)
     WCHAR line[2 * MAX_PATH + 320];
     const WCHAR* folder = SettingsFolderNotMade();
     const WCHAR* carried = SettingsCarriedFrom();
-    snwprintf(line, sizeof line / sizeof line[0], L"%ls%ls%ls%ls%ls%ls%hs",
+    snwprintf(line, sizeof line / sizeof line[0], L"%ls%ls%ls%ls%ls%ls%ls%hs",
               hooksOn ? L"Hooks installed." : L"Hooks removed (Options > Hooks installed).",
               !SaveFailed() ? L""
               : folder[0]   ? L" Settings and history NOT saved: cannot make the folder "
                             : L" Settings and history NOT saved: cannot write ",
-              !SaveFailed() ? L"" : folder[0] ? folder : SettingsFile(),
+              !SaveFailed() ? L"" : folder[0] ? folder : SettingsFile(), SaveFailed() ? L"." : L"",
               carried[0] ? L" Settings, history and aliases carried over from " : L"", carried,
               carried[0] ? L"." : L"", CompanionTrouble());
     line[sizeof line / sizeof line[0] - 1] = 0;
