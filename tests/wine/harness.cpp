@@ -47,6 +47,23 @@ std::string BinDir()
 
 std::string TestDir32() { return FolderFromEnvironment("QR_TESTS32"); }
 
+// BinDir exactly: QR_BIN may name a folder outside the code page.
+static std::wstring BinDirW()
+{
+    wchar_t env[MAX_PATH];
+    DWORD len = GetEnvironmentVariableW(L"QR_BIN", env, MAX_PATH);
+    if (len == 0 || len >= MAX_PATH) {
+        MultiByteToWideChar(CP_ACP, 0, BinDir().c_str(), -1, env, MAX_PATH);
+        return env;
+    }
+    std::wstring dir(env);
+    for (wchar_t& c : dir)
+        c = c == L'/' ? L'\\' : c;
+    if (dir.back() != L'\\')
+        dir += L'\\';
+    return dir;
+}
+
 static void Pump()
 {
     MSG m;
@@ -424,7 +441,7 @@ DWORD WINAPI MessageBoxWatcher::Thread(void* self)
 bool SharedBlock::Load()
 {
     if (!dll_)
-        dll_ = LoadLibraryA((BinDir() + "QRHook.dll").c_str());
+        dll_ = LoadLibraryW((BinDirW() + L"QRHook.dll").c_str());
     return dll_ != NULL;
 }
 

@@ -17,6 +17,8 @@
 #      the tour passes.  The silent uninstall (the entry's
 #      QuietUninstallString), run while the host runs, ends the host and
 #      leaves none of them, only the settings file with the history.
+#      An installation into a folder outside the code page (/D=) starts its
+#      host, which serves (the tour) and saves on its exit.
 #   4. An older build (this tree with a lower version number) is installed
 #      and started.  The new installer, one of whose files cannot be
 #      written, fails: the older files are back, whole, and the older host
@@ -278,6 +280,24 @@ check "no Add/Remove entry" same "$(regkey "$uninst_key")" ""
 check "the host has ended" test "$("$WINE64" "$probe" wait-host 0; echo $?)" != 0
 check "the settings file is kept, with the history" grep -q "$line" "$settings"
 end_hosts
+echo "($SECONDS s)"
+
+echo "--- an installation folder outside the code page (/D=), the host started by the installer"
+# C.UTF-8: Wine keeps the letters of paths on the command line and in the
+# environment.
+far_win='C:\ツール\Quillrun'
+rm -f "$settings"
+LC_ALL=C.UTF-8 "$WINE64" "$dist/$name-setup.exe" /S /RUN "/D=$far_win"
+check "/D=$far_win: ends with 0" same "$?" 0
+far=$(LC_ALL=C.UTF-8 unixpath "$far_win")
+check "$far_win: the programs are there" cmp -s "$far/x86/QRHook.dll" "$dir/x86/QRHook.dll"
+check "the host from $far_win serves 32-bit programs" "$WINE64" "$probe" wait-companion 60
+check "the tour passes with it" env LC_ALL=C.UTF-8 QR_BIN="$far_win\\x86" "$WINE64" "$tour"
+"$WINE64" "$tour" --close
+check "its exit saved the tour's line" grep -q "$line" "$settings"
+LC_ALL=C.UTF-8 "$WINE64" "$far/Quillrun-Uninstall.exe" /S
+for _ in $(seq 60); do [ -z "$(regkey "$uninst_key")" ] && [ ! -e "$far/x86" ] && break; sleep 1; done
+check "$far_win: uninstalled" test ! -e "$far/x86"
 echo "($SECONDS s)"
 
 echo "=== 4. the new installer over a running older build ($old)"
