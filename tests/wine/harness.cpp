@@ -138,16 +138,6 @@ Program::~Program()
         CloseHandle(pi.hThread);
 }
 
-bool Start(const std::string& commandLine, Program* out)
-{
-    STARTUPINFOA si;
-    memset(&si, 0, sizeof si);
-    si.cb = sizeof si;
-    std::vector<char> cmd(commandLine.begin(), commandLine.end());
-    cmd.push_back(0);
-    return CreateProcessA(NULL, cmd.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &out->pi) != 0;
-}
-
 bool Start(const std::wstring& commandLine, Program* out)
 {
     STARTUPINFOW si;
@@ -156,6 +146,13 @@ bool Start(const std::wstring& commandLine, Program* out)
     std::vector<wchar_t> cmd(commandLine.begin(), commandLine.end());
     cmd.push_back(0);
     return CreateProcessW(NULL, cmd.data(), NULL, NULL, FALSE, 0, NULL, NULL, &si, &out->pi) != 0;
+}
+
+bool Start(const std::string& commandLine, Program* out)
+{
+    std::vector<wchar_t> wide(commandLine.size() + 1);
+    MultiByteToWideChar(CP_ACP, 0, commandLine.c_str(), -1, wide.data(), (int)wide.size());
+    return Start(std::wstring(wide.data()), out);
 }
 
 int Run(const std::string& commandLine, DWORD timeoutMs)
