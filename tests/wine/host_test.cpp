@@ -700,7 +700,7 @@ TEST_F(SessionEndFolders, AUserFolderAndAProgramFolderOutsideTheCodePage)
 // user who may not write that folder, into the file virtualisation's copy:
 // that copy is carried over, or the Windows folder's file where that is
 // the newer one.
-class SessionEndVirtualStore : public SessionEndCarryOver {
+class SessionEndVirtualStore : public SessionEndUserFolder {
 protected:
     bool StartHost() override { return false; }
 };
@@ -712,29 +712,34 @@ TEST_F(SessionEndVirtualStore, TheVirtualisedCopyIsCarriedOverWhereItIsTheNewer)
     const std::string store = std::string(local) + "\\VirtualStore" + WindowsDir().substr(2);
     const std::string copy = store + "\\Quillrun.Ini";
     SHCreateDirectoryExA(NULL, store.c_str(), NULL);
+    FILE* f = fopen(copy.c_str(), "wb");
+    ASSERT_TRUE(f) << copy;
+    fprintf(f, "[Quillrun]\r\n1=virtualised line\r\nAlias-1=vs,virtualised alias\r\nHistoryNext=1\r\n");
+    fclose(f);
+    FILETIME written = {0, 0x01d00000};  // in 2015: older than a file written now
+    HANDLE h = CreateFileA(copy.c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
+    SetFileTime(h, NULL, NULL, &written);
+    CloseHandle(h);
     const struct {
-        bool windowsFileNewer;
-        const char* from;
-    } rows[] = {{false, "virtualised"}, {true, "Windows folder's"}};
+        bool windowsFile;  // a Windows-folder file too, written now (the newer)
+        const char* line;
+        const char* alias;
+    } rows[] = {{false, "virtualised line", "vs,virtualised alias"}, {true, "older line", "ol,older alias"}};
     for (const auto& r : rows) {
-        FILE* f = fopen(copy.c_str(), "wb");
-        ASSERT_TRUE(f) << copy;
-        fprintf(f, "[Quillrun]\r\n1=virtualised line\r\nAlias-1=vs,virtualised alias\r\nHistoryNext=1\r\n");
-        fclose(f);
-        // This fixture's Windows-folder file (immutable) holds "older line".
-        FILETIME older = {0, 0x01d00000}, newer = {0, 0x01e00000};
-        HANDLE h = CreateFileA(copy.c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL, OPEN_EXISTING, 0, NULL);
-        SetFileTime(h, NULL, NULL, r.windowsFileNewer ? &older : &newer);
-        CloseHandle(h);
+        if (r.windowsFile) {
+            ASSERT_TRUE(qr::SetImmutable(WindowsDir(), false));
+            ASSERT_TRUE(qr::WriteSettings({"[Quillrun]", "1=older line", "Alias-1=ol,older alias"}));
+            ASSERT_TRUE(qr::SetImmutable(qr::SettingsPath(), true) && qr::SetImmutable(WindowsDir(), true));
+        }
         ASSERT_TRUE(host.Start());
-        const std::string expected = r.windowsFileNewer ? "older line" : "virtualised line";
-        EXPECT_EQ(expected, UserSetting("1")) << r.from;
-        EXPECT_NE(std::string::npos, host.StateLine().find(r.windowsFileNewer ? qr::SettingsPath() : copy))
+        EXPECT_EQ(r.line, UserSetting("1"));
+        EXPECT_EQ(r.alias, UserSetting("Alias-1"));
+        EXPECT_NE(std::string::npos, host.StateLine().find(r.windowsFile ? qr::SettingsPath() : copy))
             << host.StateLine();
         ASSERT_TRUE(target.Start(TargetDir()) && target.Focus(1));
         target.SetText(1, "");
         qr::Tap(VK_UP);
-        EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == expected; })) << r.from << ": " << target.Text(1);
+        EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == r.line; })) << target.Text(1);
         target.Close();
         ASSERT_TRUE(host.Close());
         DeleteFileA(qr::UserSettingsPath().c_str());
