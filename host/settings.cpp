@@ -72,7 +72,7 @@ static int UserFolder(WCHAR* out, size_t size)
 static int VirtualisedFile(const WCHAR* windowsDir, WCHAR* out, size_t size)
 {
     WCHAR local[MAX_PATH];
-    if (!KnownFolder(CSIDL_LOCAL_APPDATA, local))
+    if (!windowsDir[0] || !KnownFolder(CSIDL_LOCAL_APPDATA, local))
         return 0;
     const WCHAR* folder = windowsDir[0] && windowsDir[1] == L':' ? windowsDir + 2 : windowsDir;
     int n = snwprintf(out, size, L"%ls\\VirtualStore%ls%ls\\%hs", local, folder[0] == L'\\' ? L"" : L"\\", folder,
@@ -106,8 +106,10 @@ int ChooseSettingsFile(QrLib* lib)
     WCHAR windowsDir[MAX_PATH], windowsFile[MAX_PATH], folder[MAX_PATH], userFile[MAX_PATH], virtualised[MAX_PATH];
     UINT len = GetWindowsDirectoryW(windowsDir, MAX_PATH);
     int ok = 1;
-    if (len == 0 || len >= MAX_PATH || !JoinPath(windowsFile, MAX_PATH, windowsDir, L"" QR_SETTINGS_FILE))
+    if (len == 0 || len >= MAX_PATH || !JoinPath(windowsFile, MAX_PATH, windowsDir, L"" QR_SETTINGS_FILE)) {
+        windowsDir[0] = 0;
         wcscpy(windowsFile, L"" QR_SETTINGS_FILE);
+    }
     carriedFrom[0] = missingFolder[0] = 0;
     int inWindows = FileExists(windowsFile);
     const WCHAR* chosen = windowsFile;
