@@ -78,16 +78,6 @@ int IsEditClass(const char* className)
     return InList(className, kEditClasses);
 }
 
-// A question to the field.  The focus record may name a window of another
-// thread, whose program may hang, and the key stroke waits for the answer:
-// it goes with the host messages' bound, and no answer counts as 0.
-static LRESULT AskField(HWND field, UINT msg)
-{
-    LRESULT answer = 0;
-    AskHostWindow(field, msg, 0, 0, &answer);
-    return answer;
-}
-
 // An edit control under a class name of its own (a superclass of "Edit":
 // Windows Forms, Visual Basic 6, Delphi's other edits, MFC and ATL fields).
 // Windows names the system class it was built on (RealGetWindowClass:
@@ -101,7 +91,10 @@ static int IsEditUnderOtherName(HWND field)
     char real[16] = "";
     if (RealGetWindowClassA(field, real, sizeof real) > 0 && SameNoCase(real, "Edit"))
         return 1;
-    LRESULT code = AskField(field, WM_GETDLGCODE);
+    // The focus record may name a window of another thread, whose program
+    // may hang, and the key stroke waits for the answer: the questions to
+    // the field go with the host messages' bound (no answer counts as 0).
+    LRESULT code = SendToHostWindow(field, WM_GETDLGCODE, 0, 0);
     return (code & DLGC_HASSETSEL) && !(code & DLGC_WANTALLKEYS);
 }
 
@@ -126,7 +119,7 @@ int IsRecognisedField(HWND hwnd, char* record, int limit)
         return 0;
     if (!InList(name, kRichEditClasses) && !IsEditUnderOtherName(hwnd))
         return 0;
-    return AskField(hwnd, EM_GETPASSWORDCHAR) == 0;
+    return SendToHostWindow(hwnd, EM_GETPASSWORDCHAR, 0, 0) == 0;
 }
 
 // Casts an entry point found by name to the type it is called with.
