@@ -351,19 +351,8 @@ ExactRows RowsForThisDesktop()
 }
 
 // What an ANSI reader of the text gets: the desktop's code page.
-std::string CodePageForm(const std::wstring& text)
-{
-    char out[1024] = "";
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out, sizeof out, NULL, NULL);
-    return out;
-}
-
-std::string Utf8(const std::wstring& text)
-{
-    char out[1024] = "";
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out, sizeof out, NULL, NULL);
-    return out;
-}
+std::string CodePageForm(const std::wstring& text) { return qr::Ansi(text); }
+using qr::Utf8;
 
 class ExactText : public WineDesktop {
 protected:

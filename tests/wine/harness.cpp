@@ -241,6 +241,23 @@ HWND WaitForWindow(const char* cls, const char* title, DWORD timeoutMs)
     return found;
 }
 
+std::wstring Wide(const std::string& text)
+{
+    std::vector<wchar_t> out(text.size() + 1);
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out.data(), (int)out.size());
+    return out.data();
+}
+
+static std::string Narrow(UINT page, const std::wstring& text)
+{
+    std::vector<char> out(4 * text.size() + 1);
+    WideCharToMultiByte(page, 0, text.c_str(), -1, out.data(), (int)out.size(), NULL, NULL);
+    return out.data();
+}
+
+std::string Ansi(const std::wstring& text) { return Narrow(CP_ACP, text); }
+std::string Utf8(const std::wstring& text) { return Narrow(CP_UTF8, text); }
+
 std::string WindowText(HWND hWnd)
 {
     char text[16384];

@@ -64,6 +64,11 @@ bool UnixSignal(int pid, const char* signal);
 HWND WaitForWindow(const char* cls, const char* title, DWORD timeoutMs = 10000);
 // Text of a window of any process (WM_GETTEXT with a time-out).
 std::string WindowText(HWND hWnd);
+// Text between the widths: the desktop's code page and UTF-16, and UTF-8
+// for messages.
+std::wstring Wide(const std::string& text);
+std::string Ansi(const std::wstring& text);
+std::string Utf8(const std::wstring& text);
 // Makes hWnd the foreground window and waits until it is.
 bool BringToFront(HWND hWnd, DWORD timeoutMs = 5000);
 // Whether control has the keyboard focus of its thread, and its top-level

@@ -579,19 +579,8 @@ TEST_F(SessionEndCarryOver, AnOlderWindowsFolderFileIsCarriedOverAndAFailedSaveI
 
 namespace {
 
-std::wstring Wide(const std::string& s)
-{
-    wchar_t w[MAX_PATH] = L"";
-    MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, w, MAX_PATH);
-    return w;
-}
-
-std::string Utf8(const std::wstring& w)
-{
-    char s[4 * MAX_PATH] = "";
-    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s, sizeof s, NULL, NULL);
-    return s;
-}
+using qr::Utf8;
+using qr::Wide;
 
 const wchar_t kShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 

@@ -15,19 +15,8 @@
 
 namespace {
 
-std::string Ansi(const std::wstring& text)
-{
-    char out[1024] = "";
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, out, sizeof out, NULL, NULL);
-    return out;
-}
-
-std::wstring Wide(const std::string& text)
-{
-    wchar_t out[1024] = L"";
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out, 1024);
-    return out;
-}
+using qr::Ansi;
+using qr::Wide;
 
 std::wstring WindowTextW(HWND hWnd)
 {

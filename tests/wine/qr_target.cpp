@@ -25,8 +25,9 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <initializer_list>
+
 static HWND hMain, hLog, hMenuText;
-static WNDPROC editProc, editProcW;
 static char logText[16384];
 static size_t logLen;
 static HWND lastFocus;
@@ -42,59 +43,42 @@ static void Append(const char* kind, WPARAM code)
     SetWindowTextA(hLog, logText);
 }
 
-static LRESULT CALLBACK EditProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+// Every field logs its keys (an ANSI window's its characters too) and keeps
+// its class's own procedure in a property; a W procedure keeps a Unicode
+// window Unicode.
+static void Log(HWND hWnd, UINT msg, WPARAM wParam, bool chars)
 {
     switch (msg) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: Append("d", wParam); break;
     case WM_KEYUP:
     case WM_SYSKEYUP: Append("u", wParam); break;
-    case WM_CHAR: Append("c", wParam); break;
+    case WM_CHAR:
+        if (chars)
+            Append("c", wParam);
+        break;
     case WM_SETFOCUS: lastFocus = hWnd; break;
     }
-    return CallWindowProcA(editProc, hWnd, msg, wParam, lParam);
-}
-
-// The Unicode field's procedure: a W procedure keeps the window Unicode.
-static LRESULT CALLBACK EditProcW(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    switch (msg) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: Append("d", wParam); break;
-    case WM_KEYUP:
-    case WM_SYSKEYUP: Append("u", wParam); break;
-    case WM_SETFOCUS: lastFocus = hWnd; break;
-    }
-    return CallWindowProcW(editProcW, hWnd, msg, wParam, lParam);
-}
-
-// The fields of other kinds log their keys too; each keeps its own class's
-// procedure in a property.
-static LRESULT LogKey(UINT msg, WPARAM wParam)
-{
-    switch (msg) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: Append("d", wParam); break;
-    case WM_KEYUP:
-    case WM_SYSKEYUP: Append("u", wParam); break;
-    }
-    return 0;
 }
 
 static LRESULT CALLBACK FieldProcA(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    LogKey(msg, wParam);
-    if (msg == WM_SETFOCUS)
-        lastFocus = hWnd;
+    Log(hWnd, msg, wParam, true);
     return CallWindowProcA((WNDPROC)GetPropA(hWnd, "QRProc"), hWnd, msg, wParam, lParam);
 }
 
 static LRESULT CALLBACK FieldProcW(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    LogKey(msg, wParam);
-    if (msg == WM_SETFOCUS)
-        lastFocus = hWnd;
+    Log(hWnd, msg, wParam, false);
     return CallWindowProcW((WNDPROC)GetPropA(hWnd, "QRProc"), hWnd, msg, wParam, lParam);
+}
+
+static void LogKeysOf(HWND f)
+{
+    if (IsWindowUnicode(f))
+        SetPropA(f, "QRProc", (HANDLE)SetWindowLongPtrW(f, GWLP_WNDPROC, (LONG_PTR)FieldProcW));
+    else
+        SetPropA(f, "QRProc", (HANDLE)SetWindowLongPtrA(f, GWLP_WNDPROC, (LONG_PTR)FieldProcA));
 }
 
 static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -185,10 +169,7 @@ int WINAPI WinMain(HINSTANCE hInst, HINSTANCE, LPSTR, int)
                                         (HMENU)(INT_PTR)(10 + i), hInst, NULL);
         if (i == 5)
             SendMessageW(f, EM_SETPASSWORDCHAR, '*', 0);
-        if (IsWindowUnicode(f))
-            SetPropA(f, "QRProc", (HANDLE)SetWindowLongPtrW(f, GWLP_WNDPROC, (LONG_PTR)FieldProcW));
-        else
-            SetPropA(f, "QRProc", (HANDLE)SetWindowLongPtrA(f, GWLP_WNDPROC, (LONG_PTR)FieldProcA));
+        LogKeysOf(f);
     }
     HWND e1 = CreateWindowA("Edit", "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
                             10, 10, 320, 22, hMain, (HMENU)1, hInst, NULL);
@@ -200,9 +181,8 @@ int WINAPI WinMain(HINSTANCE hInst, HINSTANCE, LPSTR, int)
     hMenuText = CreateWindowA("Static", "", WS_CHILD, 0, 0, 0, 0, hMain, (HMENU)5, hInst, NULL);
     HWND e6 = CreateWindowW(L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL,
                             10, 100, 320, 22, hMain, (HMENU)6, hInst, NULL);
-    editProc = (WNDPROC)SetWindowLongPtrA(e1, GWLP_WNDPROC, (LONG_PTR)EditProc);
-    SetWindowLongPtrA(e2, GWLP_WNDPROC, (LONG_PTR)EditProc);
-    editProcW = (WNDPROC)SetWindowLongPtrW(e6, GWLP_WNDPROC, (LONG_PTR)EditProcW);
+    for (HWND f : {e1, e2, e6})
+        LogKeysOf(f);
     SetForegroundWindow(hMain);
     SetFocus(e1);
 
