@@ -4,25 +4,26 @@
 
 #include "core/text.h"
 
+#include <limits.h>
 #include <stdio.h>
 #include <string.h>
 
 const HostOption kHostOptions[] = {
-    {"History", 1, IDM_HISTORY, NULL, 0},  // answer to HM_HISTORY_ON
-    {"PointerJump", 1, IDM_JUMP, NULL, 0},  // answer to HM_POINTER_JUMP
-    {"Alias", 1, IDM_ALIAS, &QrLib::bIsAlias, 0},
-    {"Hokan", 1, IDM_HOKAN, &QrLib::bIsHokan, 0},
+    {"History", 1, IDM_HISTORY, NULL, 0, 0, 1},  // answer to HM_HISTORY_ON
+    {"PointerJump", 1, IDM_JUMP, NULL, 0, 0, 1},  // answer to HM_POINTER_JUMP
+    {"Alias", 1, IDM_ALIAS, &QrLib::bIsAlias, 0, 0, 1},
+    {"Hokan", 1, IDM_HOKAN, &QrLib::bIsHokan, 0, 0, 1},
     // Off: the edit-line services serve only the classic list of classes.
-    {"AnyEditField", 1, IDM_ANYEDIT, &QrLib::bAnyEditField, 0},
-    {"CtrlShift", 1, IDM_CTRLSHIFT, &QrLib::bCtrlShift, 0},
-    {"Heropa", 0, IDM_HEROPA, &QrLib::bHeropa, 0},
-    {"SaveHistory", 1, IDM_SAVEHISTORY, &QrLib::bIsHistory, 0},
-    {"ButtonEditOnly", 0, 0, &QrLib::bButtonEditOnly, 0},
-    {"Zure", QR_INITIAL_ZURE, 0, &QrLib::iZure, 1},
-    {"Aida", QR_INITIAL_AIDA, 0, &QrLib::lAida, 1},
+    {"AnyEditField", 1, IDM_ANYEDIT, &QrLib::bAnyEditField, 0, 0, 1},
+    {"CtrlShift", 1, IDM_CTRLSHIFT, &QrLib::bCtrlShift, 0, 0, 1},
+    {"Heropa", 0, IDM_HEROPA, &QrLib::bHeropa, 0, 0, 1},
+    {"SaveHistory", 1, IDM_SAVEHISTORY, &QrLib::bIsHistory, 0, 0, 1},
+    {"ButtonEditOnly", 0, 0, &QrLib::bButtonEditOnly, 0, 0, 1},
+    {"Zure", QR_INITIAL_ZURE, 0, &QrLib::iZure, 1, QR_ZURE_FLOOR, INT_MAX},
+    {"Aida", QR_INITIAL_AIDA, 0, &QrLib::lAida, 1, QR_AIDA_FLOOR, INT_MAX},
     // The host's choice: the standard arrow after the keyboard lock.
-    {"CursorChange", 0, 0, &QrLib::bCursorChange, 0},
-    {"CursorIndex", 0, 0, &QrLib::iSelCursorIndex, 0},
+    {"CursorChange", 0, 0, &QrLib::bCursorChange, 0, 0, 1},
+    {"CursorIndex", 0, 0, &QrLib::iSelCursorIndex, 0, 0, QR_CURSOR_NAMES - 1},
 };
 const int kHostOptionCount = sizeof kHostOptions / sizeof kHostOptions[0];
 static_assert(sizeof kHostOptions / sizeof kHostOptions[0] <= QR_HOST_OPTIONS_MAX,
@@ -42,6 +43,11 @@ static int RowOfMenu(int menuId)
         if (menuId != 0 && kHostOptions[i].menuId == menuId)
             return i;
     return -1;
+}
+
+int OptionValueValid(int row, int value)
+{
+    return row >= 0 && row < kHostOptionCount && value >= kHostOptions[row].lo && value <= kHostOptions[row].hi;
 }
 
 int OptionOn(const HostOptions* o, int menuId)

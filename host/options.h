@@ -19,6 +19,10 @@ struct HostOption {
     int menuId;
     int* QrLib::*libValue;
     int tunedByHotKeys;  // the hot keys change it in the library: read back before a save
+    // Every value the host and the library may hold (what the menu, the
+    // hot keys and Reset can make): a value outside comes from a damaged
+    // file or a forged record, never from the user.
+    int lo, hi;
 };
 extern const HostOption kHostOptions[];
 extern const int kHostOptionCount;
@@ -32,6 +36,8 @@ struct HostOptions {
 #define QR_KEY_HISTORY_NEXT "HistoryNext"
 
 void DefaultOptions(HostOptions* o);
+// Whether value lies in the range of the option of row.
+int OptionValueValid(int row, int value);
 // The value of the option of a menu item (0 for none).
 int OptionOn(const HostOptions* o, int menuId);
 // Every option the library reads, into its shared variables.

@@ -165,8 +165,13 @@ static void MakeFolder(void)
 void LoadOptions(QrLib* lib, HostOptions* opts)
 {
     DefaultOptions(opts);
-    for (int i = 0; i < kHostOptionCount; ++i)
-        opts->value[i] = (int)lib->GetProfileIMy(QR_SETTINGS_SECTION, kHostOptions[i].key, kHostOptions[i].def);
+    // A value no menu or hot key makes (a damaged or hand-edited file) is
+    // the option's default: the tables the two widths exchange hold only
+    // values in range.
+    for (int i = 0; i < kHostOptionCount; ++i) {
+        int value = (int)lib->GetProfileIMy(QR_SETTINGS_SECTION, kHostOptions[i].key, kHostOptions[i].def);
+        opts->value[i] = OptionValueValid(i, value) ? value : kHostOptions[i].def;
+    }
     char keys[64] = "";
     ProfileReadString(&settingsFile, QR_SETTINGS_SECTION, QR_KEY_CTRLSHIFT_KEYS, "", keys, sizeof keys);
     NormaliseLetterSwitches(keys, opts->ctrlShiftKeys);

@@ -62,6 +62,12 @@
 
 #define QR_INITIAL_ZURE 1024   // iZure, pixels
 #define QR_INITIAL_AIDA 30000  // lAida, milliseconds
+// The lowest values the hot keys leave: a step down is taken only from above
+// 0 (iZure, by 10) and from above 1000 (lAida, by 1000).
+#define QR_ZURE_FLOOR (-9)
+#define QR_AIDA_FLOOR 1
+// Pointer shapes the library knows by name (iSelCursorIndex picks one).
+#define QR_CURSOR_NAMES 73
 
 #ifndef RC_INVOKED
 #include <stddef.h>

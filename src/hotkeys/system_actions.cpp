@@ -50,6 +50,7 @@ static const char* const lpszCursorNames[] = {
     "INVMSCUR",
 };
 static const int kCursorCount = (int)(sizeof lpszCursorNames / sizeof lpszCursorNames[0]);
+static_assert(kCursorCount == QR_CURSOR_NAMES, "the host's range of iSelCursorIndex");
 
 const char* CursorNameAt(int index)
 {
