@@ -7,6 +7,7 @@
 // hook call of the process that destroys the dialog.
 //   idle     hWndOya 0, lMoved 0: at start and after every destruction
 //   pending  hWndOya the parent of the control jumped to: after a jump
+#include "core/process_trust.h"
 #include "core/qrhook.h"
 #include "core/text.h"
 #include "core/host_link.h"
@@ -47,6 +48,9 @@ POINT RectCentre(RECT r)
 
 LRESULT CALLBACK CBTHook(int code, WPARAM wParam, LPARAM lParam)
 {
+    // A sandboxed process neither reads nor writes the block (keyhook.cpp).
+    if (!ProcessMayUseBlock())
+        return CallNextHookEx(NULL, code, wParam, lParam);
     switch (code) {
     case HCBT_SETFOCUS:
         // The edit-line services act on this window.

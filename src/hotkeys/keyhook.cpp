@@ -2,6 +2,7 @@
 // gate and the command table.  It runs for every key event of every program
 // on the desktop, so it allocates nothing and a key without Ctrl and Shift
 // leaves after the three service calls and at most two GetKeyState calls.
+#include "core/process_trust.h"
 #include "core/qrhook.h"
 #include "core/text.h"
 #include "hotkeys/hotkeys.h"
@@ -90,6 +91,11 @@ static int LetterDisabled(WPARAM wParam)
 
 LRESULT CALLBACK DllKeyHook(int code, WPARAM wParam, LPARAM lParam)
 {
+    // A sandboxed process neither reads nor writes the block: not even the
+    // hook handle (the platform ignores CallNextHookEx's).
+    if (!ProcessMayUseBlock())
+        return CallNextHookEx(NULL, code, wParam, lParam);
+
     // Context help: nothing else sees this event.
     if (code == HC_ACTION && !IsKeyUp(lParam) && wParam == VK_F1 && iDlgContextID != 0) {
         OpenHelp(iDlgContextID, &ofHelpContext);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <winsim.h>
 
+#include "core/process_trust.h"
 #include "shared_snapshot.h"
 
 namespace {
@@ -12,6 +13,9 @@ class FreshDesktop : public testing::EmptyTestEventListener {
     {
         ws::reset();
         RestoreSharedBlock();
+        // Each test is a new process: it decides anew whether it may use
+        // the block.
+        ForgetProcessTrust();
     }
 };
 

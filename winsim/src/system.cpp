@@ -23,6 +23,9 @@ struct SystemState {
     bool privileges = true;
     std::set<uintptr_t> tokens;  // open token handles
     uintptr_t nextToken = 0x7A00;
+    DWORD integrityRid = SECURITY_MANDATORY_MEDIUM_RID;
+    bool appContainer = false;
+    bool tokenQueriesFail = false;
     std::function<void()> duringLookup;
     UINT winExecResult = 33;
     ShellAnswer shellAnswer;
@@ -49,6 +52,12 @@ std::string q(const char* s) { return s ? "\"" + std::string(s) + "\"" : "NULL";
 
 void setExitWindowsResult(BOOL result) { st().exitResult = result; }
 void setPrivilegeServices(bool present) { st().privileges = present; }
+void setProcessToken(DWORD integrityRid, bool appContainer, bool queriesFail)
+{
+    st().integrityRid = integrityRid;
+    st().appContainer = appContainer;
+    st().tokenQueriesFail = queriesFail;
+}
 int openTokenCount() { return (int)st().tokens.size(); }
 void runDuringNextPrivilegeLookup(std::function<void()> fn) { st().duringLookup = std::move(fn); }
 void setWinExecResult(UINT result) { st().winExecResult = result; }
@@ -255,6 +264,51 @@ BOOL CloseHandle(HANDLE hObject)
     record("CloseHandle(" + fmtHandle(hObject) + ")");
     return st().tokens.erase((uintptr_t)hObject) ? TRUE : FALSE;
 }
+
+static thread_local DWORD lastError;
+DWORD GetLastError(void) { return lastError; }
+void SetLastError(DWORD dwErrCode) { lastError = dwErrCode; }
+
+// The documented layout: a TOKEN_MANDATORY_LABEL whose SID follows it in the
+// caller's buffer; a buffer too small fails with ERROR_INSUFFICIENT_BUFFER and
+// the size needed.
+BOOL GetTokenInformation(HANDLE TokenHandle, TOKEN_INFORMATION_CLASS TokenInformationClass, LPVOID TokenInformation,
+                         DWORD TokenInformationLength, LPDWORD ReturnLength)
+{
+    record("GetTokenInformation(" + fmtHandle(TokenHandle) + ", " + std::to_string((int)TokenInformationClass) + ")");
+    if (!st().tokens.count((uintptr_t)TokenHandle) || st().tokenQueriesFail || !ReturnLength) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    DWORD need;
+    if (TokenInformationClass == TokenIntegrityLevel)
+        need = sizeof(TOKEN_MANDATORY_LABEL) + sizeof(SID);
+    else if (TokenInformationClass == TokenIsAppContainer)
+        need = sizeof(DWORD);
+    else {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *ReturnLength = need;
+    if (!TokenInformation || TokenInformationLength < need) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    if (TokenInformationClass == TokenIsAppContainer) {
+        DWORD value = st().appContainer ? 1 : 0;
+        memcpy(TokenInformation, &value, sizeof value);
+        return TRUE;
+    }
+    BYTE* out = (BYTE*)TokenInformation;
+    SID sid = {1, 1, {{0, 0, 0, 0, 0, 16}}, {st().integrityRid}};
+    memcpy(out + sizeof(TOKEN_MANDATORY_LABEL), &sid, sizeof sid);
+    TOKEN_MANDATORY_LABEL label = {{out + sizeof(TOKEN_MANDATORY_LABEL), SE_GROUP_INTEGRITY | SE_GROUP_INTEGRITY_ENABLED}};
+    memcpy(out, &label, sizeof label);
+    return TRUE;
+}
+
+DWORD* GetSidSubAuthority(PSID pSid, DWORD nSubAuthority) { return &((SID*)pSid)->SubAuthority[nSubAuthority]; }
+BYTE* GetSidSubAuthorityCount(PSID pSid) { return &((SID*)pSid)->SubAuthorityCount; }
 
 BOOL ExitWindowsEx(UINT uFlags, DWORD dwReason)
 {

@@ -15,6 +15,10 @@ void setExitWindowsResult(BOOL result);
 // Without the privilege services OpenProcessToken, LookupPrivilegeValueA and
 // AdjustTokenPrivileges fail (as on a system that has none).
 void setPrivilegeServices(bool present);
+// The process token's integrity level (a SECURITY_MANDATORY_*_RID; medium
+// unless a test chooses) and whether it is an AppContainer's.  queriesFail:
+// GetTokenInformation fails for both (ERROR_ACCESS_DENIED).
+void setProcessToken(DWORD integrityRid, bool appContainer, bool queriesFail = false);
 // Tokens opened and not yet closed (each open gives a handle of its own).
 int openTokenCount();
 // Runs fn once, inside the next LookupPrivilegeValueA: what another process

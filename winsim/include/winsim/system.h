@@ -21,6 +21,40 @@ typedef struct _TOKEN_PRIVILEGES {
     LUID_AND_ATTRIBUTES Privileges[1];
 } TOKEN_PRIVILEGES, *PTOKEN_PRIVILEGES;
 
+// A security identifier: an integrity level is one of the mandatory label
+// authority (16) with the level as its only sub-authority.
+typedef struct _SID_IDENTIFIER_AUTHORITY {
+    BYTE Value[6];
+} SID_IDENTIFIER_AUTHORITY;
+typedef struct _SID {
+    BYTE Revision;
+    BYTE SubAuthorityCount;
+    SID_IDENTIFIER_AUTHORITY IdentifierAuthority;
+    DWORD SubAuthority[1];
+} SID;
+typedef void* PSID;
+#define SID_MAX_SUB_AUTHORITIES 15
+#define SECURITY_MAX_SID_SIZE (sizeof(SID) - sizeof(DWORD) + SID_MAX_SUB_AUTHORITIES * sizeof(DWORD))
+typedef struct _SID_AND_ATTRIBUTES {
+    PSID Sid;
+    DWORD Attributes;
+} SID_AND_ATTRIBUTES;
+typedef struct _TOKEN_MANDATORY_LABEL {
+    SID_AND_ATTRIBUTES Label;
+} TOKEN_MANDATORY_LABEL, *PTOKEN_MANDATORY_LABEL;
+typedef enum _TOKEN_INFORMATION_CLASS {
+    TokenIntegrityLevel = 25,
+    TokenIsAppContainer = 29,
+} TOKEN_INFORMATION_CLASS;
+#define SE_GROUP_INTEGRITY 0x00000020L
+#define SE_GROUP_INTEGRITY_ENABLED 0x00000040L
+#define SECURITY_MANDATORY_UNTRUSTED_RID 0x00000000L
+#define SECURITY_MANDATORY_LOW_RID 0x00001000L
+#define SECURITY_MANDATORY_MEDIUM_RID 0x00002000L
+#define SECURITY_MANDATORY_HIGH_RID 0x00003000L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_ACCESS_DENIED 5L
+
 #define TOKEN_ADJUST_PRIVILEGES 0x0020
 #define TOKEN_QUERY 0x0008
 #define SE_PRIVILEGE_ENABLED 0x00000002L
@@ -46,6 +80,12 @@ BOOL AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
                            PTOKEN_PRIVILEGES NewState, DWORD BufferLength,
                            PTOKEN_PRIVILEGES PreviousState, LPDWORD ReturnLength);
 BOOL CloseHandle(HANDLE hObject);
+BOOL GetTokenInformation(HANDLE TokenHandle, TOKEN_INFORMATION_CLASS TokenInformationClass, LPVOID TokenInformation,
+                         DWORD TokenInformationLength, LPDWORD ReturnLength);
+DWORD* GetSidSubAuthority(PSID pSid, DWORD nSubAuthority);
+BYTE* GetSidSubAuthorityCount(PSID pSid);
+DWORD GetLastError(void);
+void SetLastError(DWORD dwErrCode);
 
 BOOL ExitWindowsEx(UINT uFlags, DWORD dwReason);
 UINT WinExec(LPCSTR lpCmdLine, UINT uCmdShow);
