@@ -2,7 +2,9 @@
 //
 // Every mutable global of the library is defined with QR_SHARED, so that one
 // block of memory holds all of them and every process that maps the library
-// sees the same values.  Every definition is zero in the image (each carries
+// sees the same values.  The one exception is each process's own answer to
+// whether it may use the block at all (core/process_trust.cpp): another
+// process must never set it.  Every definition is zero in the image (each carries
 // an explicit zero initialiser); the block's other initial values are written
 // once, when the first process maps the library (SetBlockInitialValues).
 //
