@@ -11,6 +11,7 @@
 
 #include "companion.h"
 #include "core/contract.h"
+#include "integrity.h"
 #include "macro.h"
 #include "main_window.h"
 #include "options.h"
@@ -45,6 +46,8 @@ static int hotKeyCount;
 static int optionsFailed;
 static int tablesFailed;
 static int ended;
+// Every library file carries the label that keeps sandboxed programs out.
+static int keptOut;
 
 // --- Settings ---------------------------------------------------------------
 
@@ -95,6 +98,22 @@ static void SaveAll(void)
     SaveTablesNow();
 }
 
+// --- The library files ------------------------------------------------------
+
+// Both widths' library files: the one beside this program and the 32-bit
+// one beside its companion (none there on a 32-bit Windows).
+static int LabelLibraryFiles(void)
+{
+    WCHAR program[MAX_PATH], own[MAX_PATH + 16], companion[MAX_PATH + 32], x86[MAX_PATH + 32];
+    DWORD len = GetModuleFileNameW(NULL, program, MAX_PATH);
+    if (len == 0 || len >= MAX_PATH || !FileBeside(program, QR_LIBRARY_FILE, own, MAX_PATH + 16) ||
+        !FileBeside(program, QR_COMPANION_PROGRAM, companion, MAX_PATH + 32) ||
+        !FileBeside(companion, QR_LIBRARY_FILE, x86, MAX_PATH + 32))
+        return 0;
+    const WCHAR* files[] = {own, x86};
+    return KeepSandboxesOut(files, 2);
+}
+
 // --- Hooks ------------------------------------------------------------------
 
 // The icon's tooltip: whether the hooks are in place, and the macro state.
@@ -110,17 +129,17 @@ static void UpdateTrayTip(void)
 // The paths are shown exactly: the user's folder may hold any letters.
 static void UpdateStateLine(void)
 {
-    WCHAR line[2 * MAX_PATH + 320];
+    WCHAR line[2 * MAX_PATH + 400];
     const WCHAR* folder = SettingsFolderNotMade();
     const WCHAR* carried = SettingsCarriedFrom();
-    snwprintf(line, sizeof line / sizeof line[0], L"%ls%ls%ls%ls%ls%ls%ls%hs",
+    snwprintf(line, sizeof line / sizeof line[0], L"%ls%ls%ls%ls%ls%ls%ls%hs%hs",
               hooksOn ? L"Hooks installed." : L"Hooks removed (Options > Hooks installed).",
               !SaveFailed() ? L""
               : folder[0]   ? L" Settings and history NOT saved: cannot make the folder "
                             : L" Settings and history NOT saved: cannot write ",
               !SaveFailed() ? L"" : folder[0] ? folder : SettingsFile(), SaveFailed() ? L"." : L"",
               carried[0] ? L" Settings, history and aliases carried over from " : L"", carried,
-              carried[0] ? L"." : L"", CompanionTrouble());
+              carried[0] ? L"." : L"", CompanionTrouble(), keptOut ? "" : " " QR_NOT_KEPT_OUT);
     line[sizeof line / sizeof line[0] - 1] = 0;
     SetDlgItemTextW(hWndMain, IDC_STATE_LINE, line);
     UpdateTrayTip();
@@ -342,6 +361,9 @@ static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR commandLine, int nCmdShow)
 {
     hInst = hInstance;
+    // Started by the installer once the files are in place.
+    if (lstrcmpiA(commandLine, QR_LABEL_SWITCH) == 0)
+        return LabelLibraryFiles() ? 0 : 1;
     // Started by the 64-bit host to serve 32-bit programs beside it.
     HWND host = CompanionHostOf(commandLine);
     if (host)
@@ -355,6 +377,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR commandLine, int nCmdSh
         return 0;
     }
 
+    // Before the hooks take the library into other programs; where the
+    // files cannot be labelled the host serves all the same, and says so.
+    keptOut = LabelLibraryFiles();
     WCHAR error[MAX_PATH + 128];
     if (!LoadQrLib(&lib, error, sizeof error / sizeof error[0])) {
         MessageBoxW(NULL, error, L"Quillrun", MB_OK | MB_ICONSTOP);

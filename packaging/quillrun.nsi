@@ -35,12 +35,13 @@ SetDateSave off
 !endif
 
 ; What the host itself uses, read from its sources so that the two cannot
-; differ: the window class, File > Exit's command, the Run value's name and
-; the settings file's name.
+; differ: the window class, File > Exit's command, the Run value's name,
+; the settings file's name and the switch that labels the library files.
 !searchparse /file "${__FILEDIR__}/../src/core/contract.h" '#define QR_HOST_CLASS "' HOST_CLASS '"'
 !searchparse /file "${__FILEDIR__}/../src/core/contract.h" '#define QR_SETTINGS_FILE "' SETTINGS_FILE '"'
 !searchparse /file "${__FILEDIR__}/../host/resource.h" '#define IDM_EXIT ' IDM_EXIT
 !searchparse /file "${__FILEDIR__}/../host/startup.cpp" 'kRunValue[] = "' RUN_VALUE '"'
+!searchparse /file "${__FILEDIR__}/../host/integrity.h" '#define QR_LABEL_SWITCH "' LABEL_SWITCH '"'
 
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillrun"
@@ -102,6 +103,8 @@ LangString RunNow ${LANG_ENGLISH} "Start Quillrun now"
 LangString RunNow ${LANG_JAPANESE} "Quillrun を今すぐ起動する"
 LangString HostDoesNotEnd ${LANG_ENGLISH} "Quillrun is running and does not end.$\r$\nEnd it with File > Exit, then click Retry."
 LangString HostDoesNotEnd ${LANG_JAPANESE} "Quillrun が動いていて、終了しません。$\r$\n「File > Exit」で終了させてから「再試行」を押してください。"
+LangString NotLabelled ${LANG_ENGLISH} "The library files could not be given their integrity label; Quillrun tries again when it starts."
+LangString NotLabelled ${LANG_JAPANESE} "ライブラリファイルに整合性ラベルを付けられませんでした。Quillrun の起動時にもう一度試します。"
 LangString CannotWrite ${LANG_ENGLISH} "This file cannot be written:"
 LangString CannotWrite ${LANG_JAPANESE} "次のファイルを書き込めません:"
 LangString SettingsKept ${LANG_ENGLISH} "Quillrun has been removed.$\r$\n$\r$\nYour settings, history and aliases were kept, in$\r$\n$SettingsFile$\r$\nfor a later installation. Delete that file yourself if you no longer want them."
@@ -303,6 +306,20 @@ Section "-Quillrun" SecMain
   !insertmacro PUT_FILE "${STAGE}/x86/Quillrun.exe" "$INSTDIR\x86" Quillrun.exe $MovedHost86
   !insertmacro PUT_FILE "${STAGE}/x86/QRHook.dll" "$INSTDIR\x86" QRHook.dll $MovedLib86
   SetOutPath "$INSTDIR"
+  ; The libraries' mandatory integrity label, which keeps sandboxed
+  ; programs (below medium integrity) from loading them, is set by the host
+  ; itself, with the code it runs at every start: the 64-bit host labels
+  ; both widths' files (on a 32-bit Windows the 32-bit host its own).  A
+  ; file it cannot label (a drive without access control; Wine, which has
+  ; no integrity levels) fails nothing: the host tries again at its start
+  ; and says so in its window.
+  ClearErrors
+  ExecWait '"$HostExe" ${LABEL_SWITCH}' $R0
+  ${If} ${Errors}
+  ${OrIf} $R0 <> 0
+    DetailPrint "$(NotLabelled)"
+  ${EndIf}
+  ClearErrors
   File "${STAGE}/Quillrun-README.txt"
   File "${STAGE}/Quillrun-README-ja.txt"
   File "${STAGE}/Quillrun-LICENSE.txt"

@@ -124,7 +124,7 @@ private:
     }
     bool SetLibraryHooks(bool on)
     {
-        auto installed = [&] { return host_.StateLine() == "Hooks installed."; };
+        auto installed = [&] { return host_.StateLine() == QR_WINE_HOOKS_INSTALLED; };
         if (installed() != on)
             host_.Command(IDM_HOOKS);
         return qr::WaitFor([&] { return installed() == on; });

@@ -270,7 +270,7 @@ TEST_F(BothWidths, AKilledCompanionIsStartedAgainAndServesAgain)
     ASSERT_TRUE(qr::WaitFor([&] { return CompanionPid() != 0 && CompanionPid() != first; }, 10000))
         << "no new companion";
     ASSERT_TRUE(CompanionServes());
-    EXPECT_EQ("Hooks installed.", host.StateLine());
+    EXPECT_EQ(QR_WINE_HOOKS_INSTALLED, host.StateLine());
     ASSERT_TRUE(FocusFieldAnew());
     StoreIn32BitProgram("after a restart");
     EXPECT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "after a restart") == 0; }, 2000))

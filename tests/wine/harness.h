@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "core/contract.h"
+#include "integrity.h"
 
 #include <functional>
 #include <string>
@@ -146,6 +147,10 @@ bool WriteSettings(const std::vector<std::string>& lines);
 std::string ReadSetting(const char* key);  // section "Quillrun"
 
 // --- The host program --------------------------------------------------------
+// Its state line with the hooks in and nothing amiss, as under Wine: there
+// the library's files cannot be labelled (Wine has no integrity levels),
+// which the line says.
+#define QR_WINE_HOOKS_INSTALLED "Hooks installed. " QR_NOT_KEPT_OUT
 class Host {
 public:
     // Starts Quillrun.exe (from program, the build's when empty) and waits

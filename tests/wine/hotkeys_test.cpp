@@ -128,7 +128,7 @@ TEST_F(HotKeys, RemovingTheHooksLetsHotKeysThrough)
     }
 
     host.Command(IDM_HOOKS);  // installed again
-    ASSERT_TRUE(qr::WaitFor([&] { return host.StateLine() == "Hooks installed."; }));
+    ASSERT_TRUE(qr::WaitFor([&] { return host.StateLine() == QR_WINE_HOOKS_INSTALLED; }));
     log = LogOfHotKey(target, 'B');
     EXPECT_EQ(std::string::npos, log.find(Down('B'))) << "hooks installed again; log:" << log;
     EXPECT_TRUE(qr::WaitFor([&] { return Int("iZure") == 1034; }));

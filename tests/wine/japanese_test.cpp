@@ -276,7 +276,7 @@ TEST_F(JapaneseHostName, TheHostFindsTheLibraryBesideIt)
     HWND w = NULL;
     EXPECT_TRUE(qr::WaitFor([&] { return (w = FindWindowA("Quillrun", NULL)) != NULL || !p.Running(); }, 20000));
     ASSERT_NE((HWND)NULL, w) << "no host window; boxes: " << (boxes.Texts().empty() ? "" : boxes.Texts()[0]);
-    EXPECT_TRUE(qr::WaitFor([&] { return qr::WindowText(GetDlgItem(w, 301)) == "Hooks installed."; }))
+    EXPECT_TRUE(qr::WaitFor([&] { return qr::WindowText(GetDlgItem(w, 301)) == QR_WINE_HOOKS_INSTALLED; }))
         << qr::WindowText(GetDlgItem(w, 301));
     PostMessageA(w, WM_COMMAND, IDM_EXIT, 0);  // closing the window would hide it behind its icon
     EXPECT_TRUE(p.WaitExit());

@@ -99,7 +99,7 @@ int main(int argc, char** argv)
     // The first start in a fresh Wine folder is slow; the window's lines
     // come a moment after the window.
     auto stateLine = [&] { return qr::WindowText(GetDlgItem(host, 301)); };
-    bool hooked = qr::WaitFor([&] { return stateLine() == "Hooks installed."; }, 20000);
+    bool hooked = qr::WaitFor([&] { return stateLine() == QR_WINE_HOOKS_INSTALLED; }, 20000);
     Result(hooked, "host says: " + stateLine());
 
     Step("starting notepad");

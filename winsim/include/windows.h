@@ -16,3 +16,4 @@
 #include "winsim/modules.h"
 #include "winsim/system.h"
 #include "winsim/dialogs.h"
+#include "winsim/security.h"
