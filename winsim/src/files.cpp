@@ -366,6 +366,11 @@ static std::string hostPathW(LPCWSTR path)
     return hostPath(cp.c_str(), true);
 }
 
+void writeFile(const std::u16string& path, const std::string& text)
+{
+    writeHostFile(hostPathW(path.c_str()), text);
+}
+
 static std::string ansiArg(LPCWSTR text)
 {
     return ansiOf(text ? std::u16string((const char16_t*)text) : std::u16string());
@@ -496,6 +501,12 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
            (lpKeyName ? lpKeyName : "(null)") + "\", \"" + (lpString ? lpString : "(null)") +
            "\", \"" + lpFileName + "\")");
     return TRUE;
+}
+
+BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
+{
+    std::error_code ec;
+    return lpPathName && fs::create_directory(hostPathW(lpPathName), ec);
 }
 
 HFILE OpenFile(LPCSTR lpFileName, LPOFSTRUCT lpReOpenBuff, UINT uStyle)
