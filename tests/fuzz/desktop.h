@@ -37,12 +37,12 @@ void FuzzResetDesktop();
 void FuzzWriteExportedVariable(FuzzInput& in);
 
 // Ends the run as a finding, saying what did not hold, when cond is false.
-#define FUZZ_CHECK(cond, ...)                     \
-    do {                                          \
-        if (!(cond)) {                            \
+#define FUZZ_CHECK(cond, ...)                       \
+    do {                                            \
+        if (!(cond)) {                              \
             fprintf(stderr, "not so: " #cond ": "); \
-            fprintf(stderr, __VA_ARGS__);         \
-            fprintf(stderr, "\n");                \
-            abort();                              \
-        }                                         \
+            fprintf(stderr, __VA_ARGS__);           \
+            fprintf(stderr, "\n");                  \
+            abort();                                \
+        }                                           \
     } while (0)

@@ -55,7 +55,7 @@ static void Build(FuzzInput& in)
 {
     char text[QR_HIST_TEXT];
     for (int steps = 0; steps < 300 && !in.empty(); ++steps) {
-        switch (in.byte() % 8) {
+        switch (in.byte() % 5) {
         case 0:
             Table(in)->setIndex = RingIndex(in);
             break;
@@ -76,41 +76,10 @@ static void Build(FuzzInput& in)
             WideText(in, t->exactAlias[slot], QR_ALIAS_TEXT);
             break;
         }
-        case 3: {
-            PairTables* t = Table(in);
-            switch (in.byte() % 4) {
-            case 0:
-                FillRaw(in, t->hist, sizeof t->hist);
-                break;
-            case 1:
-                FillRaw(in, t->exactHist, sizeof t->exactHist);
-                break;
-            case 2:
-                FillRaw(in, t->alias, sizeof t->alias);
-                break;
-            default:
-                FillRaw(in, t->exactAlias, sizeof t->exactAlias);
-                break;
-            }
+        case 3:  // values, switches, paths, texts: any bytes anywhere
+            FillRaw(in, Table(in), sizeof(PairTables));
             break;
-        }
-        case 4: {
-            PairTables* t = Table(in);
-            t->values[in.byte() % QR_PAIR_VALUES] = (int32_t)in.u32();
-            break;
-        }
-        case 5:
-            FillRaw(in, Table(in)->letterSwitches, QR_LETTER_SWITCHES);
-            break;
-        case 6: {
-            PairTables* t = Table(in);
-            if (in.byte() & 1)
-                FillRaw(in, t->iniPath, sizeof t->iniPath);
-            else
-                FillRaw(in, t->exactIniPath, sizeof t->exactIniPath);
-            break;
-        }
-        case 7: {  // one table taken over by another (a hand-over, a poll)
+        case 4: {  // one table taken over by another (a hand-over, a poll)
             const PairTables* from = Table(in);
             PairTables* to = Table(in);
             if (from != to)

@@ -22,49 +22,23 @@ int MacroSaveSetting(void)
     abort();
 }
 
-// The host's binding of the library, to the library linked in.
+// The host's binding of the library, to the library linked in: what the
+// settings code uses (any other member is null, and would stop the run).
 static QrLib Library()
 {
     QrLib lib;
     memset(&lib, 0, sizeof lib);
-    lib.SethWndhInstance = SethWndhInstance;
-    lib.SetMyHook = SetMyHook;
-    lib.SetMyCBTHook = SetMyCBTHook;
-    lib.ResetMyHook = ResetMyHook;
     lib.GetProfileIMy = GetProfileIMy;
     lib.WriteProfileStriMy = WriteProfileStriMy;
     lib.HistryAndAliasSave = HistryAndAliasSave;
-    lib.DoFileOpenDlg = DoFileOpenDlg;
-    lib.ShellExec = ShellExec;
-    lib.bIsAlias = &bIsAlias;
-    lib.bIsHokan = &bIsHokan;
-    lib.bCtrlShift = &bCtrlShift;
-    lib.bHeropa = &bHeropa;
-    lib.bIsHistory = &bIsHistory;
-    lib.bButtonEditOnly = &bButtonEditOnly;
-    lib.iZure = &iZure;
-    lib.lAida = &lAida;
-    lib.bCursorChange = &bCursorChange;
-    lib.iSelCursorIndex = &iSelCursorIndex;
-    lib.bJapaneseEnv = &bJapaneseEnv;
-    lib.bDlg = &bDlg;
-    lib.bKBLock = &bKBLock;
-    lib.chCtrlShift = chCtrlShift;
     lib.chHist = chHist;
     lib.chAlias = chAlias;
     lib.wchHist = wchHist;
     lib.wchAlias = wchAlias;
     lib.chIniPath = chIniPath;
     lib.wchIniPath = wchIniPath;
-    lib.bAnyEditField = &bAnyEditField;
     lib.iGetIndex = &iGetIndex;
     lib.iSetIndex = &iSetIndex;
-    lib.hDlgFileList = &hDlgFileList;
-    lib.hPreCursor = &hPreCursor;
-    lib.SysEvent = SysEvent;
-    lib.iEventCnt = &iEventCnt;
-    lib.bMacro = &bMacro;
-    lib.hOldPMacroHook = &hOldPMacroHook;
     return lib;
 }
 
@@ -118,8 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int i = 0; i < kHostOptionCount; ++i)
         FUZZ_CHECK(OptionValueValid(i, opts.value[i]), "option %s is %d", kHostOptions[i].key, opts.value[i]);
     for (int i = 0; i < 26; ++i)
-        FUZZ_CHECK(opts.ctrlShiftKeys[i] == '0' || opts.ctrlShiftKeys[i] == '1', "letter %c switch is 0x%02X", 'A' + i,
-               (unsigned char)opts.ctrlShiftKeys[i]);
+        FUZZ_CHECK(opts.ctrlShiftKeys[i] == '0' || opts.ctrlShiftKeys[i] == '1', "letter %c switch is 0x%02X",
+                   'A' + i, (unsigned char)opts.ctrlShiftKeys[i]);
     FUZZ_CHECK(opts.ctrlShiftKeys[26] == 0, "the switches end");
     for (int slot = 0; slot < QR_RING_SLOTS; ++slot) {
         FUZZ_CHECK(Terminated(chHist[slot], QR_HIST_TEXT), "history slot %d", slot);
