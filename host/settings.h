@@ -19,6 +19,8 @@
 // cannot be placed there: the folder cannot be made, or the copy fails (an
 // older file is then read where it is).
 int ChooseSettingsFile(QrLib* lib);
+// Makes path (exact) the settings file of the host and of the library.
+void UseSettingsFile(QrLib* lib, const WCHAR* path);
 // The file's exact path.
 const WCHAR* SettingsFile(void);
 // The file carried over at this start ("" for none), and the folder that

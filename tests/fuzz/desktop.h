@@ -5,6 +5,8 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
 
 #include <windows.h>
 
@@ -33,3 +35,14 @@ void FuzzResetDesktop();
 // Writes a value taken from the input into one exported variable (the host may
 // write anything into them at any time).
 void FuzzWriteExportedVariable(FuzzInput& in);
+
+// Ends the run as a finding, saying what did not hold, when cond is false.
+#define FUZZ_CHECK(cond, ...)                       \
+    do {                                            \
+        if (!(cond)) {                              \
+            fprintf(stderr, "not so: " #cond ": "); \
+            fprintf(stderr, __VA_ARGS__);           \
+            fprintf(stderr, "\n");                  \
+            abort();                                \
+        }                                           \
+    } while (0)

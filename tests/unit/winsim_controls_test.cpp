@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <winsim_editline.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,13 @@ TEST(WinsimControls, DirectoryListingIsSortedWithFoldersInBrackets)
     ws::writeFile("C:\\TOOLS\\Alpha.txt", "");
     ws::writeFile("C:\\TOOLS\\alpha2.txt", "");
     ws::makeDirectory("C:\\TOOLS\\Bin");
+    // A double-byte character (932) whose second byte is an 'A', and a long
+    // name that every '*a' could take a different part of.
+    ws::writeFile("C:\\TOOLS\\Bin\\\x83\x41.txt", "");
+    ws::writeFile("C:\\TOOLS\\Bin\\" + std::string(40, 'a') + ".b", "");
+    std::string starsAndA = "c:\\tools\\bin\\";
+    for (int i = 0; i < 8; ++i)
+        starsAndA += "*a";
     ws::CompletionDialog d = ws::createCompletionDialog();
     struct Case {
         UINT attributes;
@@ -30,11 +38,21 @@ TEST(WinsimControls, DirectoryListingIsSortedWithFoldersInBrackets)
         {DDL_DIRECTORY | DDL_EXCLUSIVE, "c:\\tools\\*.*", {"[..]", "[Bin]"}},
         {DDL_DIRECTORY, "c:\\*.*", {"[TOOLS]"}},
         {DDL_DIRECTORY, "c:\\missing\\*.*", {}},
+        {DDL_DIRECTORY, "c:\\tools\\**a*A.txt", {"Alpha.txt"}},
+        {DDL_READWRITE, "c:\\tools\\?lpha?.*", {"alpha2.txt"}},
+        {DDL_READWRITE, "c:\\tools\\*.txt?", {}},
+        {DDL_READWRITE, "c:\\tools\\bin\\?.txt", {"\x83\x41.txt"}},
+        {DDL_READWRITE, "c:\\tools\\bin\\*A.txt", {}},
+        {DDL_READWRITE, starsAndA.c_str(), {}},
     };
     for (const Case& c : cases) {
         SendMessageA(d.list, LB_RESETCONTENT, 0, 0);
+        auto start = std::chrono::steady_clock::now();
         SendMessageA(d.list, LB_DIR, c.attributes, (LPARAM)c.pattern);
+        auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         EXPECT_EQ(c.items, ws::listItems(d.list)) << c.pattern << " with 0x" << std::hex << c.attributes;
+        // Whatever the number of '*': far below a second.
+        EXPECT_LT(took.count(), 1000) << c.pattern;
     }
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\TOOLS\\Bin"));
     SendMessageA(d.list, LB_RESETCONTENT, 0, 0);

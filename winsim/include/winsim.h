@@ -92,6 +92,7 @@ LRESULT runHooks(int kind, int code, WPARAM wParam, LPARAM lParam);
 struct MenuItem {
     UINT id;           // command identifier; 0 with empty text: a separator
     std::string text;
+    bool checked = false;
 };
 HMENU giveMenuBar(HWND hwnd);
 HMENU setSystemMenu(HWND hwnd, const std::vector<MenuItem>& items);
@@ -133,6 +134,8 @@ void advanceTick(DWORD ms);
 std::string windowsDir();
 std::string readFile(const std::string& path);  // "" when missing
 void writeFile(const std::string& path, const std::string& text);
+// The file a W call names by path (see GetPrivateProfileStringW).
+void writeFile(const std::u16string& path, const std::string& text);
 void setModuleFileName(HINSTANCE inst, const std::string& name);
 
 // Recorder: one line per platform call of interest, "Name(arg, arg, ...)".

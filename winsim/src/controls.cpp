@@ -241,30 +241,51 @@ int addItem(SimWindow* w, const std::string& ansi)
     return addItem(w, ListItem{ansi, wideOf(ansi)});
 }
 
+// One character of a pattern (not '*') against one of a name, of ps and ss
+// bytes.
+bool charMatches(const char* p, size_t ps, const char* s, size_t ss)
+{
+    if (*p == '?')
+        return true;
+    if (ps != ss)
+        return false;
+    return ps == 2 ? memcmp(p, s, 2) == 0 : tolower((unsigned char)*p) == tolower((unsigned char)*s);
+}
+
 // A file name against a pattern with '*' and '?', without regard to the case
 // of single-byte letters; a double-byte character matches only itself (or
-// one '?').
+// one '?').  Greedy, in one pass: on a mismatch only the last '*' seen takes
+// one more character of the name (whatever an earlier '*' could take
+// instead, the last one can take as well), so the time is bounded by the
+// product of the two lengths whatever the number of '*'.
 bool globMatch(const char* p, const char* s)
 {
-    if (*p == 0)
-        return *s == 0;
-    if (*p == '*') {
-        for (const char* t = s;; t = CharNextA(t)) {
-            if (globMatch(p + 1, t))
-                return true;
-            if (*t == 0)
-                return false;
+    const char* afterStar = nullptr;  // the pattern after the last '*'
+    const char* starEnd = nullptr;  // where the name's part that '*' takes ends
+    while (*s) {
+        if (*p == '*') {
+            afterStar = ++p;
+            starEnd = s;
+            continue;
+        }
+        size_t ps = CharNextA(p) - p, ss = CharNextA(s) - s;
+        if (*p && charMatches(p, ps, s, ss)) {
+            p += ps;
+            s += ss;
+        } else if (afterStar) {
+            starEnd = CharNextA(starEnd);
+            p = afterStar;
+            s = starEnd;
+        } else {
+            return false;
         }
     }
-    if (*s == 0)
-        return false;
-    size_t ps = CharNextA(p) - p, ss = CharNextA(s) - s;
-    if (*p == '?')
-        return globMatch(p + 1, s + ss);
-    if (ps != ss || (ps == 2 ? memcmp(p, s, 2) != 0 : tolower((unsigned char)*p) != tolower((unsigned char)*s)))
-        return false;
-    return globMatch(p + ps, s + ss);
+    while (*p == '*')
+        ++p;
+    return *p == 0;
 }
+
+}  // namespace
 
 // The platform's rule: a name without a dot also matches as if it ended in
 // one, so "*.*" lists every name and "readme.*" finds "README".
@@ -274,6 +295,8 @@ bool nameMatches(const std::string& pattern, const std::string& name)
         return true;
     return name.find('.') == std::string::npos && globMatch(pattern.c_str(), (name + ".").c_str());
 }
+
+namespace {
 
 // The folder part of a pattern as a folder of the host file system, "" when
 // it does not exist.  Relative parts start at the current directory ("C:"

@@ -135,27 +135,6 @@ LRESULT controlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 HWND control(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 
-// Names of a folder that match a pattern of '*' and '?', case ignored; a
-// name without a dot also matches as if it ended in one ("*.*").
-bool matches(const char* p, const char* s)
-{
-    if (!*p)
-        return !*s;
-    if (*p == '*')
-        return matches(p + 1, s) || (*s && matches(p, s + 1));
-    if (!*s)
-        return false;
-    if (*p != '?' && toupper((unsigned char)*p) != toupper((unsigned char)*s))
-        return false;
-    return matches(p + 1, s + 1);
-}
-
-bool nameMatches(const std::string& pattern, const std::string& name)
-{
-    return matches(pattern.c_str(), name.c_str()) ||
-           (name.find('.') == std::string::npos && matches(pattern.c_str(), (name + ".").c_str()));
-}
-
 bool hasWildcard(const std::string& s) { return s.find_first_of("*?") != std::string::npos; }
 
 bool isDirectory(const std::string& winPath)

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -106,22 +107,29 @@ std::string hostPath(const char* winPath, bool inWindowsDir)
     return fromCurrent.empty() ? p : fromCurrent;
 }
 
+static bool keptProfile(const std::string& host, std::string* text);
+static void forgetProfile(const std::string& host);
+static bool diskText(const std::string& host, std::string* text);
+
 std::string readFile(const std::string& path)
 {
-    std::ifstream in(hostPath(path.c_str(), true), std::ios::binary);
-    if (!in)
-        return "";
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    std::string host = hostPath(path.c_str(), true), text;
+    if (!keptProfile(host, &text))
+        diskText(host, &text);
+    return text;
+}
+
+static void writeHostFile(const std::string& host, const std::string& text)
+{
+    forgetProfile(host);
+    fs::create_directories(fs::path(host).parent_path());
+    std::ofstream out(host, std::ios::binary);
+    out << text;
 }
 
 void writeFile(const std::string& path, const std::string& text)
 {
-    std::string host = hostPath(path.c_str(), true);
-    fs::create_directories(fs::path(host).parent_path());
-    std::ofstream out(host, std::ios::binary);
-    out << text;
+    writeHostFile(hostPath(path.c_str(), true), text);
 }
 
 void setModuleFileName(HINSTANCE inst, const std::string& name)
@@ -145,18 +153,118 @@ void runDuringProfileWrite(std::function<bool(const std::string&, const std::str
     gDuringWriteFn = std::move(fn);
 }
 
-
-static std::vector<std::string> readLines(const std::string& host)
+// A file's text as lines, without their ends ("\r\n" or "\n").
+static std::vector<std::string> splitLines(const std::string& text)
 {
     std::vector<std::string> lines;
-    std::ifstream in(host, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         lines.push_back(line);
+        at = end == std::string::npos ? text.size() : end + 1;
     }
     return lines;
+}
+
+static std::string joinLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+static bool diskText(const std::string& host, std::string* text)
+{
+    std::ifstream in(host, std::ios::binary);
+    if (!in)
+        return false;
+    std::stringstream ss;
+    ss << in.rdbuf();
+    *text = ss.str();
+    return true;
+}
+
+// The fuzz targets reach the saves with nearly every input, and the save of
+// the tables writes a few hundred values, each of which rewrites the whole
+// file: there (WINSIM_PROFILES_IN_MEMORY) a profile file is read from the
+// disk once, where a test put one, and from then on its lines are kept in
+// memory, writes included, until the next reset.  The profile calls answer
+// as with the file on the disk, and readFile reads what they wrote; the
+// other file calls do not see it, and writeFile replaces it.
+#ifdef WINSIM_PROFILES_IN_MEMORY
+static std::map<std::string, std::vector<std::string>> gProfiles;
+static ResetHook gProfilesReset([] { gProfiles.clear(); });
+#endif
+
+static bool keptProfile(const std::string& host, std::string* text)
+{
+#ifdef WINSIM_PROFILES_IN_MEMORY
+    auto kept = gProfiles.find(host);
+    if (kept != gProfiles.end()) {
+        *text = joinLines(kept->second);
+        return true;
+    }
+#endif
+    return false;
+}
+
+static void forgetProfile(const std::string& host)
+{
+#ifdef WINSIM_PROFILES_IN_MEMORY
+    gProfiles.erase(host);
+#endif
+}
+
+// The lines of a profile file: the kept ones, or the disk's in *read.
+static const std::vector<std::string>& profileLines(const std::string& host, std::vector<std::string>* read)
+{
+#ifdef WINSIM_PROFILES_IN_MEMORY
+    auto kept = gProfiles.find(host);
+    if (kept != gProfiles.end())
+        return kept->second;
+#endif
+    std::string text;
+    std::error_code ec;
+    read->clear();
+    if (!fs::is_regular_file(host, ec) || !diskText(host, &text))
+        return *read;
+#ifdef WINSIM_PROFILES_IN_MEMORY
+    return gProfiles[host] = splitLines(text);
+#else
+    return *read = splitLines(text);
+#endif
+}
+
+static bool storeProfile(const std::string& host, std::vector<std::string> lines)
+{
+#ifdef WINSIM_PROFILES_IN_MEMORY
+    auto kept = gProfiles.find(host);
+    if (kept == gProfiles.end()) {
+        // Refused where the disk would refuse the file: no folder for it.
+        std::error_code ec;
+        fs::create_directories(fs::path(host).parent_path(), ec);
+        if (!fs::is_directory(fs::path(host).parent_path(), ec) || fs::is_directory(host, ec))
+            return false;
+        kept = gProfiles.emplace(host, std::vector<std::string>()).first;
+    }
+    // Kept as the file would read back: a value's line break starts a line.
+    for (const std::string& line : lines) {
+        if (line.find('\n') != std::string::npos) {
+            lines = splitLines(joinLines(lines));
+            break;
+        }
+    }
+    kept->second = std::move(lines);
+    return true;
+#else
+    std::error_code ec;
+    fs::create_directories(fs::path(host).parent_path(), ec);
+    std::ofstream f(host, std::ios::binary | std::ios::trunc);
+    return f && (f << joinLines(lines));
+#endif
 }
 
 static std::string trim(const std::string& s)
@@ -195,7 +303,8 @@ static bool lookup(const std::string& host, const char* section, const char* key
 {
     std::string current, k, v;
     bool inSection = false;
-    for (const std::string& line : readLines(host)) {
+    std::vector<std::string> read;
+    for (const std::string& line : profileLines(host, &read)) {
         if (isSection(line, &current)) {
             inSection = strcasecmp(current.c_str(), section) == 0;
             continue;
@@ -255,6 +364,11 @@ static std::string hostPathW(LPCWSTR path)
         cp = utf8Of(p);
     }
     return hostPath(cp.c_str(), true);
+}
+
+void writeFile(const std::u16string& path, const std::string& text)
+{
+    writeHostFile(hostPathW(path.c_str()), text);
 }
 
 static std::string ansiArg(LPCWSTR text)
@@ -339,8 +453,10 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
         fn();
     }
     std::string host = hostPath(lpFileName, true);
-    std::vector<std::string> lines = readLines(host);
+    std::vector<std::string> read;
+    const std::vector<std::string>& lines = profileLines(host, &read);
     std::vector<std::string> out;
+    out.reserve(lines.size() + 2);
     std::string current, k, v;
     bool inSection = false, sectionSeen = false, done = false;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -379,17 +495,18 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
         out.push_back(std::string("[") + lpAppName + "]");
         out.push_back(std::string(lpKeyName) + "=" + lpString);
     }
-    std::error_code ec;
-    fs::create_directories(fs::path(host).parent_path(), ec);
-    std::ofstream f(host, std::ios::binary | std::ios::trunc);
-    if (!f)
+    if (!storeProfile(host, std::move(out)))
         return FALSE;
-    for (const std::string& line : out)
-        f << line << "\r\n";
     record(std::string("WritePrivateProfileStringA(\"") + lpAppName + "\", \"" +
            (lpKeyName ? lpKeyName : "(null)") + "\", \"" + (lpString ? lpString : "(null)") +
            "\", \"" + lpFileName + "\")");
     return TRUE;
+}
+
+BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES)
+{
+    std::error_code ec;
+    return lpPathName && fs::create_directory(hostPathW(lpPathName), ec);
 }
 
 HFILE OpenFile(LPCSTR lpFileName, LPOFSTRUCT lpReOpenBuff, UINT uStyle)

@@ -169,4 +169,15 @@ BOOL ModifyMenuA(HMENU hMnu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, L
     return TRUE;
 }
 
+DWORD CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck)
+{
+    std::lock_guard<std::recursive_mutex> lock(deskLock());
+    MenuItem* it = findItem(findMenu(hMenu), uIDCheckItem, uCheck);
+    if (!it)
+        return (DWORD)-1;
+    DWORD was = it->checked ? MF_CHECKED : MF_UNCHECKED;
+    it->checked = (uCheck & MF_CHECKED) != 0;
+    return was;
+}
+
 }  // extern "C"

@@ -129,5 +129,9 @@ std::u16string textW(const SimWindow* w);
 bool wideMessage();
 size_t findChar(const std::string& s, char c, size_t from = 0);
 size_t findLastCharOf(const std::string& s, const char* set);
+// A file name against a pattern of '*' and '?' as a directory listing
+// matches it (controls.cpp): case ignored, and a name without a dot also
+// matches as if it ended in one ("*.*" lists every name).
+bool nameMatches(const std::string& pattern, const std::string& name);
 
 }  // namespace ws

@@ -13,6 +13,9 @@
 #define CP_ACP 0
 #define ERROR_INSUFFICIENT_BUFFER 122L
 
+// Taken and ignored: winsim has no access control.
+typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -30,6 +33,8 @@ DWORD GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpD
                                LPWSTR lpReturnedString, DWORD nSize, LPCWSTR lpFileName);
 BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString,
                                 LPCWSTR lpFileName);
+// Makes one folder; FALSE when it exists already or its parent does not.
+BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
 HFILE OpenFile(LPCSTR lpFileName, LPOFSTRUCT lpReOpenBuff, UINT uStyle);
 DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 DWORD GetTickCount(void);
