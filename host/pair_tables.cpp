@@ -4,9 +4,13 @@
 
 #include <string.h>
 
+// The ring's slot by steps from slot.  Either may be any int (a block's
+// store slot is written by any process): reduced before they are added, so
+// that nothing overflows.
 static int Step(int slot, int by)
 {
-    return ((slot + by) % QR_RING_SLOTS + QR_RING_SLOTS) % QR_RING_SLOTS;
+    int a = slot % QR_RING_SLOTS, b = by % QR_RING_SLOTS;
+    return ((a + b) % QR_RING_SLOTS + QR_RING_SLOTS) % QR_RING_SLOTS;
 }
 
 int PairNewestSlot(const PairTables* t)
@@ -23,7 +27,7 @@ static int SameLine(const PairTables* a, int slotA, const PairTables* b, int slo
 static int AddLines(PairTables* into, const PairTables* base, const PairTables* changed)
 {
     int added = 0;
-    int count = Step(changed->setIndex, -base->setIndex);
+    int count = Step(changed->setIndex, -Step(base->setIndex, 0));
     for (int i = 0; i < count; ++i) {
         int from = Step(base->setIndex, i);
         if (SameLine(into, PairNewestSlot(into), changed, from))

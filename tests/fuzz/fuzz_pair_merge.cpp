@@ -25,13 +25,11 @@ static PairTables* Table(FuzzInput& in)
 }
 
 // Mostly a slot of the ring, sometimes a value out of it, as a block or a
-// record may hold.  Those stay within a quarter of the int range: the
-// merge's ring steps add two indices in int, which overflows near the
-// limits (undefined behaviour; to be ruled out in the steps themselves).
+// record may hold, up to the limits of int.
 static int32_t RingIndex(FuzzInput& in)
 {
     uint8_t b = in.byte();
-    return b < 0xF0 ? b % QR_RING_SLOTS : (int32_t)in.u32() / 4;
+    return b < 0xF0 ? b % QR_RING_SLOTS : (int32_t)in.u32();
 }
 
 // UTF-16 text of any units (lone surrogates included), terminated.

@@ -307,8 +307,6 @@ BOOL GetTokenInformation(HANDLE TokenHandle, TOKEN_INFORMATION_CLASS TokenInform
     return TRUE;
 }
 
-DWORD* GetSidSubAuthority(PSID pSid, DWORD nSubAuthority) { return &((SID*)pSid)->SubAuthority[nSubAuthority]; }
-BYTE* GetSidSubAuthorityCount(PSID pSid) { return &((SID*)pSid)->SubAuthorityCount; }
 
 BOOL ExitWindowsEx(UINT uFlags, DWORD dwReason)
 {

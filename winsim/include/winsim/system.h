@@ -3,6 +3,7 @@
 #pragma once
 
 #include "winsim/types.h"
+#include "winsim/security.h"
 
 typedef HANDLE* PHANDLE;
 
@@ -21,18 +22,7 @@ typedef struct _TOKEN_PRIVILEGES {
     LUID_AND_ATTRIBUTES Privileges[1];
 } TOKEN_PRIVILEGES, *PTOKEN_PRIVILEGES;
 
-// A security identifier: an integrity level is one of the mandatory label
-// authority (16) with the level as its only sub-authority.
-typedef struct _SID_IDENTIFIER_AUTHORITY {
-    BYTE Value[6];
-} SID_IDENTIFIER_AUTHORITY;
-typedef struct _SID {
-    BYTE Revision;
-    BYTE SubAuthorityCount;
-    SID_IDENTIFIER_AUTHORITY IdentifierAuthority;
-    DWORD SubAuthority[1];
-} SID;
-typedef void* PSID;
+// The process token's integrity level: a label SID (winsim/security.h).
 #define SID_MAX_SUB_AUTHORITIES 15
 #define SECURITY_MAX_SID_SIZE (sizeof(SID) - sizeof(DWORD) + SID_MAX_SUB_AUTHORITIES * sizeof(DWORD))
 typedef struct _SID_AND_ATTRIBUTES {
@@ -48,12 +38,6 @@ typedef enum _TOKEN_INFORMATION_CLASS {
 } TOKEN_INFORMATION_CLASS;
 #define SE_GROUP_INTEGRITY 0x00000020L
 #define SE_GROUP_INTEGRITY_ENABLED 0x00000040L
-#define SECURITY_MANDATORY_UNTRUSTED_RID 0x00000000L
-#define SECURITY_MANDATORY_LOW_RID 0x00001000L
-#define SECURITY_MANDATORY_MEDIUM_RID 0x00002000L
-#define SECURITY_MANDATORY_HIGH_RID 0x00003000L
-#define ERROR_INVALID_PARAMETER 87L
-#define ERROR_ACCESS_DENIED 5L
 
 #define TOKEN_ADJUST_PRIVILEGES 0x0020
 #define TOKEN_QUERY 0x0008
@@ -82,8 +66,6 @@ BOOL AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges,
 BOOL CloseHandle(HANDLE hObject);
 BOOL GetTokenInformation(HANDLE TokenHandle, TOKEN_INFORMATION_CLASS TokenInformationClass, LPVOID TokenInformation,
                          DWORD TokenInformationLength, LPDWORD ReturnLength);
-DWORD* GetSidSubAuthority(PSID pSid, DWORD nSubAuthority);
-BYTE* GetSidSubAuthorityCount(PSID pSid);
 DWORD GetLastError(void);
 void SetLastError(DWORD dwErrCode);
 
