@@ -92,6 +92,7 @@ LRESULT runHooks(int kind, int code, WPARAM wParam, LPARAM lParam);
 struct MenuItem {
     UINT id;           // command identifier; 0 with empty text: a separator
     std::string text;
+    bool checked = false;
 };
 HMENU giveMenuBar(HWND hwnd);
 HMENU setSystemMenu(HWND hwnd, const std::vector<MenuItem>& items);

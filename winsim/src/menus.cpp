@@ -169,4 +169,16 @@ BOOL ModifyMenuA(HMENU hMnu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, L
     return TRUE;
 }
 
+// The item's former state (MF_CHECKED or MF_UNCHECKED); -1 for no item.
+DWORD CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck)
+{
+    std::lock_guard<std::recursive_mutex> lock(deskLock());
+    MenuItem* it = findItem(findMenu(hMenu), uIDCheckItem, uCheck);
+    if (!it)
+        return (DWORD)-1;
+    DWORD was = it->checked ? MF_CHECKED : MF_UNCHECKED;
+    it->checked = (uCheck & MF_CHECKED) != 0;
+    return was;
+}
+
 }  // extern "C"
