@@ -339,13 +339,15 @@ static LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     return DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR commandLine, int nCmdShow)
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int nCmdShow)
 {
     hInst = hInstance;
-    // Started by the 64-bit host to serve 32-bit programs beside it.
-    HWND host = CompanionHostOf(commandLine);
-    if (host)
-        return CompanionMain(hInstance, host);
+    // Started by the 64-bit host to serve 32-bit programs beside it.  The
+    // wide command line: the settings file's path may hold letters the code
+    // page cannot write.
+    static CompanionArgs companion;
+    if (CompanionArgsOf(GetCommandLineW(), &companion))
+        return CompanionMain(hInstance, &companion);
     // One host per desktop: a second one would refill the shared tables.
     HWND running = FindWindowA(QR_HOST_CLASS, NULL);
     if (running) {
