@@ -3,6 +3,8 @@
 // shared tables between the two.
 #include "companion.h"
 
+#include <ntsecapi.h>  // RtlGenRandom: SystemFunction036 of ADVAPI32
+
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -10,6 +12,7 @@
 #include "main_window.h"
 #include "options.h"
 #include "pair_tables.h"
+#include "settings.h"
 
 // The companion asks this often; a line stored in one width is in the other
 // well within half a second.
@@ -18,11 +21,24 @@
 // moment, never its keyboard (the libraries never wait for this exchange).
 #define EXCHANGE_LIMIT_MS 2000
 
+// --- Both sides ------------------------------------------------------------------
+
+// This companion start's secret, and the file the host chose: the host sets
+// both when it starts the companion, the companion takes them from its
+// command line.  The file is never taken from a record, not even the first:
+// a forged one would send the 32-bit library's saves anywhere, and only the
+// command line is written by the host alone.
+static unsigned char secret[QR_PAIR_SECRET];
+static ProfilePath pairFile;
+
 // --- The tables of one block ---------------------------------------------------
 
+// Read as the other side will check them: whatever another program wrote
+// into this block cannot stop the exchange.
 static void ReadPairTables(const QrLib* lib, PairTables* t)
 {
     memset(t, 0, sizeof *t);
+    memcpy(t->secret, secret, sizeof t->secret);
     t->setIndex = *lib->iSetIndex;
     for (int i = 0; i < kHostOptionCount; ++i)
         if (kHostOptions[i].libValue)
@@ -30,12 +46,11 @@ static void ReadPairTables(const QrLib* lib, PairTables* t)
     t->values[QR_PAIR_VALUE_JAPANESE] = *lib->bJapaneseEnv;
     t->values[QR_PAIR_VALUE_KBLOCK] = *lib->bKBLock;
     memcpy(t->letterSwitches, lib->chCtrlShift, QR_LETTER_SWITCHES);
-    memcpy(t->iniPath, lib->chIniPath, QR_INI_PATH);
-    memcpy(t->exactIniPath, lib->wchIniPath, sizeof t->exactIniPath);
     memcpy(t->hist, lib->chHist, sizeof t->hist);
     memcpy(t->exactHist, lib->wchHist, sizeof t->exactHist);
     memcpy(t->alias, lib->chAlias, sizeof t->alias);
     memcpy(t->exactAlias, lib->wchAlias, sizeof t->exactAlias);
+    MakePairTablesValid(t, &pairFile);
 }
 
 // A ring that gained lines shows its newest one first, as after a line
@@ -48,8 +63,8 @@ static void WritePairTables(QrLib* lib, const PairTables* t)
     *lib->bJapaneseEnv = t->values[QR_PAIR_VALUE_JAPANESE];
     *lib->bKBLock = t->values[QR_PAIR_VALUE_KBLOCK];
     memcpy(lib->chCtrlShift, t->letterSwitches, QR_LETTER_SWITCHES);
-    memcpy(lib->chIniPath, t->iniPath, QR_INI_PATH);
-    memcpy(lib->wchIniPath, t->exactIniPath, sizeof t->exactIniPath);
+    memcpy(lib->chIniPath, pairFile.ansi, QR_INI_PATH);
+    memcpy(lib->wchIniPath, pairFile.exact, sizeof pairFile.exact);
     memcpy(lib->chHist, t->hist, sizeof t->hist);
     memcpy(lib->wchHist, t->exactHist, sizeof t->exactHist);
     memcpy(lib->chAlias, t->alias, sizeof t->alias);
@@ -60,13 +75,24 @@ static void WritePairTables(QrLib* lib, const PairTables* t)
     }
 }
 
-static int SendTables(HWND to, HWND from, DWORD kind, PairTables* t)
+// Tables, or for a poll the secret alone.
+static int SendRecord(HWND to, HWND from, DWORD kind, const PairTables* t)
 {
-    COPYDATASTRUCT data = {kind, t ? (DWORD)sizeof *t : 0, t};
+    COPYDATASTRUCT data = {kind, t ? (DWORD)sizeof *t : QR_PAIR_SECRET, t ? (void*)t : (void*)secret};
     DWORD_PTR answer = 0;
     return SendMessageTimeoutA(to, WM_COPYDATA, (WPARAM)from, (LPARAM)&data, SMTO_ABORTIFHUNG,
                                EXCHANGE_LIMIT_MS, &answer) &&
            answer;
+}
+
+// A record is copied into one of ours once, and checked whole there before
+// anything in it is used.
+static int TakeRecord(const COPYDATASTRUCT* data, PairTables* into)
+{
+    if (!data->lpData || data->cbData > sizeof *into)
+        return 0;
+    memcpy(into, data->lpData, data->cbData);
+    return PairRecordValid(data->dwData, into, data->cbData, secret, &pairFile);
 }
 
 // --- In the host -------------------------------------------------------------
@@ -77,6 +103,7 @@ static int restarts;
 static PairTables sent;  // the tables the companion last took from the host
 static int sentValid;
 static PairTables hostTables;
+static PairTables received;
 
 // The companion beside the host, named exactly (the folder may hold letters
 // the code page cannot write), and its folder.
@@ -99,9 +126,20 @@ void CompanionStart(HWND host)
     WCHAR path[MAX_PATH], folder[MAX_PATH];
     if (!CompanionPath(path, folder) || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
         return;
-    WCHAR commandLine[MAX_PATH + 64];
-    snwprintf(commandLine, sizeof commandLine / sizeof commandLine[0], L"\"%ls\" %hs %lu", path,
-              QR_COMPANION_SWITCH, (unsigned long)(ULONG_PTR)host);
+    // A secret the companion's predecessor knew is of no use to anyone now.
+    // Without one no record could be trusted: the companion does not start.
+    char secretText[2 * QR_PAIR_SECRET + 1];
+    if (!RtlGenRandom(secret, sizeof secret)) {
+        restarts = QR_COMPANION_RESTARTS + 1;
+        return;
+    }
+    for (int i = 0; i < QR_PAIR_SECRET; ++i)
+        snprintf(secretText + 2 * i, 3, "%02x", secret[i]);
+    ProfilePathOf(&pairFile, SettingsFile());
+    WCHAR commandLine[2 * MAX_PATH + 96];
+    snwprintf(commandLine, sizeof commandLine / sizeof commandLine[0], L"\"%ls\" %hs %lu %hs %ls", path,
+              QR_COMPANION_SWITCH, (unsigned long)(ULONG_PTR)host, secretText, pairFile.exact);
+    commandLine[sizeof commandLine / sizeof commandLine[0] - 1] = 0;
     STARTUPINFOW si;
     memset(&si, 0, sizeof si);
     si.cb = sizeof si;
@@ -197,24 +235,23 @@ static int FromCompanion(HWND from)
 
 LRESULT CompanionCopyData(QrLib* lib, HWND host, HWND from, const COPYDATASTRUCT* data)
 {
-    if (!FromCompanion(from))
+    // The window in wParam is the sender's own claim, and any program can
+    // name the companion's: the secret is what proves the companion.
+    if (!FromCompanion(from) || (data->dwData != QR_PAIR_POLL && data->dwData != QR_PAIR_CHANGED) ||
+        !TakeRecord(data, &received))
         return 0;
     companionWnd = from;
-    if (data->dwData == QR_PAIR_CHANGED && data->cbData == sizeof(PairTables)) {
-        // Changes against tables the companion never had would undo the
-        // host's: before the first hand-over the host's tables simply win.
-        if (sentValid) {
-            ReadPairTables(lib, &hostTables);
-            MergePairChanges(&hostTables, &sent, (const PairTables*)data->lpData);
-            WritePairTables(lib, &hostTables);
-        }
-    } else if (data->dwData != QR_PAIR_POLL) {
-        return 0;
+    // Changes against tables the companion never had would undo the host's:
+    // before the first hand-over the host's tables simply win.
+    if (data->dwData == QR_PAIR_CHANGED && sentValid) {
+        ReadPairTables(lib, &hostTables);
+        MergePairChanges(&hostTables, &sent, &received);
+        WritePairTables(lib, &hostTables);
     }
     ReadPairTables(lib, &hostTables);
     if (sentValid && memcmp(&hostTables, &sent, sizeof sent) == 0)
         return 1;
-    if (SendTables(from, host, QR_PAIR_TABLES, &hostTables)) {
+    if (SendRecord(from, host, QR_PAIR_TABLES, &hostTables)) {
         sent = hostTables;
         sentValid = 1;
     }
@@ -232,14 +269,53 @@ static PairTables asked;  // what the companion's changes were counted from
 static PairTables mine;
 static PairTables next;
 
-HWND CompanionHostOf(const char* commandLine)
+// The command line after the program's name, quoted or not.
+static const WCHAR* AfterProgram(const WCHAR* line)
 {
-    size_t n = strlen(QR_COMPANION_SWITCH);
-    while (*commandLine == ' ')
-        ++commandLine;
-    if (strncmp(commandLine, QR_COMPANION_SWITCH, n) != 0 || commandLine[n] != ' ')
-        return NULL;
-    return (HWND)(ULONG_PTR)strtoul(commandLine + n + 1, NULL, 10);
+    if (*line == L'"') {
+        const WCHAR* end = wcschr(line + 1, L'"');
+        return end ? end + 1 : L"";
+    }
+    while (*line && *line != L' ' && *line != L'\t')
+        ++line;
+    return line;
+}
+
+static int HexDigit(WCHAR c)
+{
+    return c >= L'0' && c <= L'9' ? c - L'0' : c >= L'a' && c <= L'f' ? c - L'a' + 10 : -1;
+}
+
+// "/companion <host window> <secret> <settings file>", as CompanionStart
+// writes it; the file is the rest of the line.
+int CompanionArgsOf(const WCHAR* commandLine, CompanionArgs* args)
+{
+    const WCHAR* p = AfterProgram(commandLine);
+    while (*p == L' ')
+        ++p;
+    for (const char* s = QR_COMPANION_SWITCH; *s; ++s, ++p)
+        if (*p != (WCHAR)*s)
+            return 0;
+    if (*p++ != L' ')
+        return 0;
+    WCHAR* end;
+    unsigned long host = wcstoul(p, &end, 10);
+    if (end == p || host == 0 || *end != L' ')
+        return 0;
+    p = end + 1;
+    for (int i = 0; i < QR_PAIR_SECRET; ++i) {
+        int high = HexDigit(*p++);
+        int low = high < 0 ? -1 : HexDigit(*p++);
+        if (low < 0)
+            return 0;
+        args->secret[i] = (unsigned char)(high * 16 + low);
+    }
+    size_t len = *p == L' ' ? wcslen(++p) : 0;
+    if (len == 0 || len >= MAX_PATH)
+        return 0;
+    memcpy(args->settingsFile, p, (len + 1) * sizeof(WCHAR));
+    args->host = (HWND)(ULONG_PTR)host;
+    return 1;
 }
 
 // One exchange: the companion's changes since the host's last tables go to
@@ -249,22 +325,21 @@ static void Exchange(void)
     ReadPairTables(&lib, &mine);
     int changed = haveMirror && memcmp(&mine, &mirror, sizeof mine) != 0;
     asked = changed ? mine : mirror;
-    SendTables(hostWnd, self, changed ? QR_PAIR_CHANGED : QR_PAIR_POLL, changed ? &mine : NULL);
+    SendRecord(hostWnd, self, changed ? QR_PAIR_CHANGED : QR_PAIR_POLL, changed ? &mine : NULL);
 }
 
 // The host's tables, plus what programs of this width changed while the
 // exchange ran: those go to the host at the next tick.
 static LRESULT TakeHostTables(const COPYDATASTRUCT* data)
 {
-    if (data->dwData != QR_PAIR_TABLES || data->cbData != sizeof(PairTables))
+    if (data->dwData != QR_PAIR_TABLES || !TakeRecord(data, &next))
         return 0;
-    memcpy(&next, data->lpData, sizeof next);
+    mirror = next;
     if (haveMirror) {
         ReadPairTables(&lib, &mine);
         MergePairChanges(&next, &asked, &mine);
     }
     WritePairTables(&lib, &next);
-    memcpy(&mirror, data->lpData, sizeof mirror);
     haveMirror = 1;
     return 1;
 }
@@ -289,8 +364,11 @@ static LRESULT CALLBACK CompanionProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM
     return DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
-int CompanionMain(HINSTANCE inst, HWND host)
+int CompanionMain(HINSTANCE inst, const CompanionArgs* args)
 {
+    HWND host = args->host;
+    memcpy(secret, args->secret, sizeof secret);
+    ProfilePathOf(&pairFile, args->settingsFile);
     WCHAR error[MAX_PATH + 128];
     if (!IsWindow(host) || !LoadQrLib(&lib, error, sizeof error / sizeof error[0]))
         return 1;

@@ -1,8 +1,9 @@
 // On a 64-bit Windows the 64-bit host serves 32-bit programs through a
 // companion: the 32-bit Quillrun.exe in the folder "x86" beside it, started
-// with "/companion <host window>".  A hook library reaches only processes of
-// its own width, so the companion installs the 32-bit library's hooks; the
-// host stays the one window the user and both libraries talk to.  The
+// with "/companion <host window> <secret> <settings file>" (the secret: see
+// pair_tables.h).  A hook library reaches only processes of its own width,
+// so the companion installs the 32-bit library's hooks; the host stays the
+// one window the user and both libraries talk to.  The
 // companion's window is message-only and of a class of its own, so a
 // library looking for the host by class never finds it.  The two widths'
 // shared tables are kept equal by an exchange (pair_tables.h).
@@ -10,6 +11,7 @@
 
 #include <windows.h>
 
+#include "pair_tables.h"
 #include "qrlib.h"
 
 #define QR_COMPANION_CLASS "QuillrunCompanion"
@@ -45,9 +47,15 @@ LRESULT CompanionCopyData(QrLib* lib, HWND host, HWND from, const COPYDATASTRUCT
 
 // --- In the companion --------------------------------------------------------
 
-// The host window named by a companion's command line; NULL for any other
-// command line.
-HWND CompanionHostOf(const char* commandLine);
+// What the host gives its companion on the command line.
+struct CompanionArgs {
+    HWND host;
+    unsigned char secret[QR_PAIR_SECRET];
+    WCHAR settingsFile[MAX_PATH];  // exactly
+};
+// A companion's whole command line (GetCommandLineW: the program first)
+// read into args; 0 for any other command line, one without the secret too.
+int CompanionArgsOf(const WCHAR* commandLine, CompanionArgs* args);
 // The companion's whole life: the host's tables first, then the hooks, then
 // the exchange every tick until the host or the companion's end.
-int CompanionMain(HINSTANCE inst, HWND host);
+int CompanionMain(HINSTANCE inst, const CompanionArgs* args);

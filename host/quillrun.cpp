@@ -364,10 +364,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR commandLine, int nCmdSh
     // Started by the installer once the files are in place.
     if (lstrcmpiA(commandLine, QR_LABEL_SWITCH) == 0)
         return LabelLibraryFiles() ? 0 : 1;
-    // Started by the 64-bit host to serve 32-bit programs beside it.
-    HWND host = CompanionHostOf(commandLine);
-    if (host)
-        return CompanionMain(hInstance, host);
+    // Started by the 64-bit host to serve 32-bit programs beside it.  The
+    // wide command line: the settings file's path may hold letters the code
+    // page cannot write.
+    static CompanionArgs companion;
+    if (CompanionArgsOf(GetCommandLineW(), &companion))
+        return CompanionMain(hInstance, &companion);
     // One host per desktop: a second one would refill the shared tables.
     HWND running = FindWindowA(QR_HOST_CLASS, NULL);
     if (running) {

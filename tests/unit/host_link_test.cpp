@@ -303,6 +303,8 @@ TEST(SharedBlock, ValuesAreSeenFromAnotherThreadWithoutNotice)
 
 #include "pair_tables.h"
 
+#include <algorithm>
+
 namespace {
 
 // Tables given as their lines, oldest first, ring starting at `first`; and
@@ -413,6 +415,42 @@ TEST(PairExchange, ARoundTripLeavesBothSidesWithTheSameRing)
 
     MergePairChanges(&host, &handedOver, &companion);  // the next exchange
     EXPECT_EQ(Shown(companion), Shown(host));
+}
+
+// Records another program sends to either window, one field damaged in each;
+// the sender's own reading of such a block sends it repaired.
+const std::pair<const char*, void (*)(PairTables*)> kDamagedRecordRows[] = {
+    {"the ring's next slot outside the ring", [](PairTables* t) { t->setIndex = QR_RING_SLOTS; }},
+    {"a history line without a terminator", [](PairTables* t) { memset(t->hist[3], 'a', QR_HIST_TEXT); }},
+    {"an exact alias without a terminator", [](PairTables* t) { std::fill_n(t->exactAlias[5], QR_ALIAS_TEXT, u'x'); }},
+    {"an option above its range", [](PairTables* t) { t->values[0] = 2; }},
+    {"the keyboard lock neither on nor off", [](PairTables* t) { t->values[QR_PAIR_VALUE_KBLOCK] = -1; }},
+    {"a letter switch neither 0 nor 1", [](PairTables* t) { t->letterSwitches[4] = '2'; }},
+    {"another settings file", [](PairTables* t) { strcpy(t->iniPath, "C:\\elsewhere.ini"); }},
+    {"another secret", [](PairTables* t) { t->secret[15] ^= 1; }},
+};
+
+TEST(PairExchange, ARecordWithAnyFieldDamagedIsDroppedWhole)
+{
+    const unsigned char secret[QR_PAIR_SECRET] = {7, 1, 8, 2, 8};
+    ProfilePath file;
+    ProfilePathOf(&file, u"C:\\Users\\me\\AppData\\Roaming\\Quillrun\\Quillrun.Ini");
+    PairTables good = Tables({30, {"a", "b", "c"}, {"x,1"}, 1});
+    memcpy(good.secret, secret, QR_PAIR_SECRET);
+    MakePairTablesValid(&good, &file);
+    ASSERT_TRUE(PairRecordValid(QR_PAIR_CHANGED, &good, sizeof good, secret, &file)) << "the well-formed record";
+    const unsigned char other[QR_PAIR_SECRET] = {7, 1, 8, 2, 9};
+    EXPECT_TRUE(PairRecordValid(QR_PAIR_POLL, secret, QR_PAIR_SECRET, secret, &file)) << "a poll";
+    EXPECT_FALSE(PairRecordValid(QR_PAIR_POLL, other, QR_PAIR_SECRET, secret, &file)) << "a poll, another secret";
+    for (const auto& row : kDamagedRecordRows) {
+        PairTables damaged = good;
+        row.second(&damaged);
+        EXPECT_FALSE(PairRecordValid(QR_PAIR_TABLES, &damaged, sizeof damaged, secret, &file)) << row.first;
+        MakePairTablesValid(&damaged, &file);
+        bool repairable = memcmp(damaged.secret, secret, QR_PAIR_SECRET) == 0;
+        EXPECT_EQ(repairable, PairRecordValid(QR_PAIR_CHANGED, &damaged, sizeof damaged, secret, &file) != 0)
+            << row.first << ": read from a block";
+    }
 }
 
 }  // namespace

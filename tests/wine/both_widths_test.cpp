@@ -12,11 +12,16 @@
 #include "desktop.h"
 
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
+
 #include "companion.h"
+#include "options.h"
+#include "pair_tables.h"
 
 namespace {
 
@@ -219,6 +224,109 @@ TEST_F(BothWidths, AnAliasDefinedInEitherWidthExpandsInThe32BitProgram)
     EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == "head -5 notes.txt"; }, 2000)) << target.Text(1);
     StoreIn32BitProgram("gx main x.c");
     EXPECT_TRUE(qr::WaitFor([&] { return target.Text(1) == "grep -n main x.c"; }, 2000)) << target.Text(1);
+}
+
+// --- Records from another program -------------------------------------------------
+
+// The secret the host gave its companion, from the companion's command line
+// as any program of the user may read it (through the process parameters:
+// Wine 8 has no ProcessCommandLineInformation).
+bool CompanionSecret(DWORD pid, unsigned char secret[QR_PAIR_SECRET])
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    PROCESS_BASIC_INFORMATION basic = {};
+    RTL_USER_PROCESS_PARAMETERS* params = NULL;
+    UNICODE_STRING line = {};
+    wchar_t text[2048] = L"", hex[2 * QR_PAIR_SECRET + 1] = L"";
+    bool got = NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic, NULL) >= 0 &&
+               ReadProcessMemory(process, &basic.PebBaseAddress->ProcessParameters, &params, sizeof params, NULL) &&
+               ReadProcessMemory(process, &params->CommandLine, &line, sizeof line, NULL) && line.Length < sizeof text &&
+               ReadProcessMemory(process, line.Buffer, text, line.Length, NULL);
+    CloseHandle(process);
+    const wchar_t* at = wcsstr(text, L" " QR_COMPANION_SWITCH " ");
+    if (!got || !at || swscanf(at, L" %*ls %*lu %32ls", hex) != 1 || wcslen(hex) != 2 * QR_PAIR_SECRET)
+        return false;
+    for (int i = 0; i < QR_PAIR_SECRET; ++i)
+        secret[i] = (unsigned char)wcstoul(std::wstring(hex + 2 * i, 2).c_str(), NULL, 16);
+    return true;
+}
+
+int OptionRow(const char* key)
+{
+    return std::find_if(kHostOptions, kHostOptions + kHostOptionCount, [&](auto& o) { return !strcmp(o.key, key); }) -
+           kHostOptions;
+}
+
+// What a record could change in the 64-bit block.
+const std::pair<const char*, size_t> kExchangedVars[] = {
+    {"chHist", 32 * 256}, {"wchHist", 32 * 512}, {"chAlias", 32 * 128}, {"wchAlias", 32 * 256}, {"iSetIndex", 4},
+    {"chCtrlShift", 28}, {"chIniPath", 260}, {"wchIniPath", 520}, {"bHeropa", 4}, {"iZure", 4}};
+
+// One field of a record damaged; the secret gone is one of them.
+const std::pair<const char*, void (*)(PairTables*)> kForgedRecordRows[] = {
+    {"no secret", [](PairTables* t) { memset(t->secret, 0, QR_PAIR_SECRET); }},
+    {"the ring's next slot outside the ring", [](PairTables* t) { t->setIndex = 32; }},
+    {"a history line without a terminator", [](PairTables* t) { memset(t->hist[20], 'a', QR_HIST_TEXT); }},
+    {"an exact alias without a terminator", [](PairTables* t) { std::fill_n(t->exactAlias[31], 128, L'x'); }},
+    {"an option below its range", [](PairTables* t) { t->values[OptionRow("Zure")] = QR_ZURE_FLOOR - 1; }},
+    {"a letter switch neither 0 nor 1", [](PairTables* t) { t->letterSwitches[4] = '2'; }},
+    {"another settings file", [](PairTables* t) { wcscpy(t->exactIniPath, L"C:\\forged.ini"); }},
+};
+
+// Sent to the host as the companion's changes and to the companion as the
+// host's tables, each naming the other's window: the tables both blocks hold
+// with a line, an alias and an option of the sender's, and one field damaged.
+TEST_F(BothWidths, RecordsFromAnotherProgramChangeNothingAndThePairGoesOn)
+{
+    unsigned char secret[QR_PAIR_SECRET];
+    ASSERT_TRUE(CompanionSecret(CompanionPid(), secret)) << "the companion's command line holds no secret";
+    StoreIn32BitProgram("before the records");
+    ASSERT_TRUE(qr::WaitFor([&] { return strcmp(HistSlot(0), "before the records") == 0; }, 2000));
+    OneExchange();
+    PairTables bait = {};
+    memcpy(bait.secret, secret, QR_PAIR_SECRET);
+    for (int row = 0; row < kHostOptionCount; ++row)
+        bait.values[row] = kHostOptions[row].libValue ? kHostOptions[row].def : 0;
+    memcpy(bait.letterSwitches, Text("chCtrlShift"), QR_LETTER_SWITCHES);
+    memcpy(bait.iniPath, Text("chIniPath"), sizeof bait.iniPath);
+    memcpy(bait.exactIniPath, Text("wchIniPath"), sizeof bait.exactIniPath);
+    strcpy(bait.hist[1], "forged line");
+    bait.setIndex = 2;
+    strcpy(bait.alias[30], "fx,forged");
+    bait.values[OptionRow("Heropa")] = 1;
+    auto send = [](HWND to, HWND claimed, DWORD kind, const PairTables& t) {
+        COPYDATASTRUCT data = {kind, sizeof t, const_cast<PairTables*>(&t)};
+        return SendMessageA(to, WM_COPYDATA, (WPARAM)claimed, (LPARAM)&data);
+    };
+    std::vector<std::string> before;
+    for (const auto& var : kExchangedVars)
+        before.emplace_back(Text(var.first), var.second);
+
+    for (const auto& row : kForgedRecordRows) {
+        PairTables record = bait;
+        row.second(&record);
+        EXPECT_EQ(0, send(host.Window(), Companion(), QR_PAIR_CHANGED, record)) << row.first << ", to the host";
+        EXPECT_EQ(0, send(Companion(), host.Window(), QR_PAIR_TABLES, record)) << row.first << ", to the companion";
+    }
+    OneExchange();
+    for (size_t i = 0; i < before.size(); ++i)
+        EXPECT_TRUE(before[i] == std::string(Text(kExchangedVars[i].first), kExchangedVars[i].second))
+            << kExchangedVars[i].first << " changed in the 64-bit block";
+    EXPECT_EQ("before the records", UpIn32BitProgram()) << "the 32-bit block's newest line";
+    // The 32-bit library's file: where its copy of the screen-saver entry goes.
+    WritePrivateProfileStringA("boot", "SCRNSAVE.EXE", "qrsaver.scr", "System.Ini");
+    WritePrivateProfileStringA(NULL, NULL, NULL, "System.Ini");
+    qr::CtrlShiftTap(VK_F4);
+    EXPECT_TRUE(qr::WaitFor([] { return qr::ReadSetting("SavedScrnSave") == "qrsaver.scr"; })) << "not in the file";
+    qr::CtrlShiftTap(VK_F4);
+
+    // The same record whole is the pair's own.
+    EXPECT_EQ(1, send(host.Window(), Companion(), QR_PAIR_CHANGED, bait)) << "the well-formed record";
+    EXPECT_STREQ("forged line", HistSlot(1));
+    StoreIn64BitRing("stored after the records");
+    OneExchange();
+    EXPECT_EQ("stored after the records", UpIn32BitProgram());
+    EXPECT_EQ("forged line", UpIn32BitProgram(false));
 }
 
 // Each width lists folders through a list box of its own process.

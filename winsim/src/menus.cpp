@@ -169,6 +169,7 @@ BOOL ModifyMenuA(HMENU hMnu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, L
     return TRUE;
 }
 
+// The item's former state (MF_CHECKED or MF_UNCHECKED); -1 for no item.
 DWORD CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck)
 {
     std::lock_guard<std::recursive_mutex> lock(deskLock());
