@@ -11,46 +11,15 @@ struct Binding {
     size_t offset;  // of the pointer inside QrLib
 };
 
-#define BIND(field, name) {name, offsetof(QrLib, field)}
+// Each name the host binds, by its exported name.
+#define QR_BINDING_HOST(field, exported) {#exported, offsetof(QrLib, field)},
+#define QR_BINDING_LIBRARY(field, exported)
 static const Binding kBindings[] = {
-    BIND(SethWndhInstance, "SethWndhInstance"),
-    BIND(SetMyHook, "_SetMyHook@8"),
-    BIND(SetMyCBTHook, "_SetMyCBTHook@8"),
-    BIND(ResetMyHook, "_ResetMyHook@8"),
-    BIND(GetProfileIMy, "_GetProfileIMy@12"),
-    BIND(WriteProfileStriMy, "_WriteProfileStriMy@12"),
-    BIND(HistryAndAliasSave, "HistryAndAliasSave"),
-    BIND(DoFileOpenDlg, "DoFileOpenDlg"),
-    BIND(ShellExec, "ShellExec"),
-    BIND(bIsAlias, "bIsAlias"),
-    BIND(bIsHokan, "bIsHokan"),
-    BIND(bCtrlShift, "bCtrlShift"),
-    BIND(bHeropa, "bHeropa"),
-    BIND(bIsHistory, "bIsHistory"),
-    BIND(bButtonEditOnly, "bButtonEditOnly"),
-    BIND(iZure, "iZure"),
-    BIND(lAida, "lAida"),
-    BIND(bCursorChange, "bCursorChange"),
-    BIND(iSelCursorIndex, "iSelCursorIndex"),
-    BIND(bJapaneseEnv, "bJapaneseEnv"),
-    BIND(bDlg, "bDlg"),
-    BIND(bKBLock, "bKBLock"),
-    BIND(chCtrlShift, "chCtrlShift"),
-    BIND(chHist, "chHist"),
-    BIND(chAlias, "chAlias"),
-    BIND(wchHist, "wchHist"),
-    BIND(wchAlias, "wchAlias"),
-    BIND(chIniPath, "chIniPath"),
-    BIND(wchIniPath, "wchIniPath"),
-    BIND(bAnyEditField, "bAnyEditField"),
-    BIND(iGetIndex, "iGetIndex"),
-    BIND(iSetIndex, "iSetIndex"),
-    BIND(hDlgFileList, "hDlgFileList"),
-    BIND(hPreCursor, "hPreCursor"),
-    BIND(SysEvent, "SysEvent"),
-    BIND(iEventCnt, "iEventCnt"),
-    BIND(bMacro, "bMacro"),
-    BIND(hOldPMacroHook, "hOldPMacroHook"),
+#define QR_FUNCTION(result, name, params, exported, bytes, binder) QR_BINDING_##binder(name, exported)
+#define QR_VALUE(type, name, dims, exported, binder) QR_BINDING_##binder(name, name)
+#include "core/interface.h"
+#undef QR_FUNCTION
+#undef QR_VALUE
 };
 
 // The program's folder is named exactly (a user's folder may hold letters

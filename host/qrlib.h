@@ -4,50 +4,35 @@
 
 #include <windows.h>
 
+#include <type_traits>
+
 #include "core/contract.h"
 
+// The library's declarations, for their types alone: nothing here is linked
+// into the host, which reaches each name through its binding below.
+namespace qrlibrary {
+#define QR_FUNCTION(result, name, params, exported, bytes, binder) result WINAPI name params;
+#define QR_VALUE(type, name, dims, exported, binder) extern type name dims;
+#include "core/interface.h"
+#undef QR_FUNCTION
+#undef QR_VALUE
+}  // namespace qrlibrary
+
+// One pointer for each name the library's list (core/interface.h) marks as
+// bound by the host, typed from the library's own declarations: a signature
+// or a table size changed there changes it here, and a host that uses it the
+// old way no longer builds.
+#define QR_BIND_FUNCTION_HOST(name) decltype(&qrlibrary::name) name;
+#define QR_BIND_FUNCTION_LIBRARY(name)
+#define QR_BIND_VALUE_HOST(name) std::remove_extent_t<decltype(qrlibrary::name)>* name;
+#define QR_BIND_VALUE_LIBRARY(name)
 struct QrLib {
     HMODULE dll;
-    // Functions.
-    HINSTANCE(WINAPI* SethWndhInstance)(HWND, HINSTANCE);
-    int(WINAPI* SetMyHook)(int, int);
-    int(WINAPI* SetMyCBTHook)(int, int);
-    int(WINAPI* ResetMyHook)(int, int);
-    UINT(WINAPI* GetProfileIMy)(LPCSTR, LPCSTR, int);
-    BOOL(WINAPI* WriteProfileStriMy)(LPCSTR, LPCSTR, LPCSTR);
-    void(WINAPI* HistryAndAliasSave)(void);
-    int(WINAPI* DoFileOpenDlg)(HINSTANCE, HWND, LPCSTR, LPCSTR, UINT, LPSTR, OFSTRUCT*);
-    void(WINAPI* ShellExec)(int, LPSTR);
-    // Variables of the shared block.
-    int* bIsAlias;
-    int* bIsHokan;
-    int* bCtrlShift;
-    int* bHeropa;
-    int* bIsHistory;
-    int* bButtonEditOnly;
-    int* iZure;
-    int* lAida;
-    int* bCursorChange;
-    int* iSelCursorIndex;
-    int* bJapaneseEnv;
-    int* bDlg;
-    int* bKBLock;
-    char* chCtrlShift;  // QR_LETTER_SWITCHES bytes
-    char (*chHist)[256];
-    char (*chAlias)[128];
-    WCHAR (*wchHist)[256];
-    WCHAR (*wchAlias)[128];
-    char* chIniPath;  // QR_INI_PATH bytes
-    WCHAR* wchIniPath;  // QR_INI_PATH units
-    int* bAnyEditField;
-    int* iGetIndex;
-    int* iSetIndex;
-    HWND* hDlgFileList;
-    HCURSOR* hPreCursor;
-    EVENTMSG* SysEvent;  // QR_MACRO_RECORDS records
-    int* iEventCnt;
-    int* bMacro;
-    HHOOK* hOldPMacroHook;
+#define QR_FUNCTION(result, name, params, exported, bytes, binder) QR_BIND_FUNCTION_##binder(name)
+#define QR_VALUE(type, name, dims, exported, binder) QR_BIND_VALUE_##binder(name)
+#include "core/interface.h"
+#undef QR_FUNCTION
+#undef QR_VALUE
 };
 
 // Loads the library from the folder of the running program and binds every

@@ -216,29 +216,6 @@ TEST_F(HungHost, EveryHostMessageIsBoundedAndReadsAsZero)
 
 // --- The shared block --------------------------------------------------------
 
-TEST(SharedBlock, StartsWithTheDocumentedValues)
-{
-    EXPECT_EQ(1024, iZure);
-    EXPECT_EQ(30000, lAida);
-    EXPECT_STREQ("11111111111111111111111111", chCtrlShift);
-    EXPECT_EQ(1, bFocusMoveClick);
-    EXPECT_EQ(1, bJapaneseEnv);
-    EXPECT_EQ(1, bCtrlShift);
-    EXPECT_EQ(1, bCursorChange);
-    EXPECT_EQ(1, bIsHokan);
-    EXPECT_EQ(1, bIsAlias);
-    EXPECT_EQ(1, bIsHistory);
-    EXPECT_EQ(0, bMeFocus + bRun2 + bRun3 + bRun4 + bRun5 + bRun6 + bPlayBackFirst + iEventCnt +
-                     bIconAnimation + iDlgContextID + iSelCursorIndex + bKBLock + bDlg + bMacro +
-                     iGetIndex + iSetIndex + bButtonEditOnly + lInterval + lMoved + bHeropa);
-    EXPECT_EQ(nullptr, hWndNowFocus);
-    EXPECT_EQ(nullptr, hDlgFileList);
-    EXPECT_EQ(0, ptBeforeMove.x + ptBeforeMove.y + ptAfterMove.x + ptAfterMove.y);
-    EXPECT_EQ('\0', chHist[31][0]);
-    EXPECT_EQ('\0', chAlias[31][0]);
-    EXPECT_EQ(0u, SysEvent[1023].time);
-}
-
 // A further process mapping the library finds the values the host has set.
 TEST(SharedBlock, ALaterProcessAttachKeepsWhatTheHostSet)
 {
@@ -251,26 +228,21 @@ TEST(SharedBlock, ALaterProcessAttachKeepsWhatTheHostSet)
     EXPECT_EQ('0', chCtrlShift[0]);
 }
 
-// Every exported variable lies in the block, in the order of declaration.
-TEST(SharedBlock, HoldsTheExportedVariablesInDeclarationOrder)
+// Every value of the library's list lies in the block, in the list's order.
+TEST(SharedBlock, HoldsEveryValueOfTheListInItsOrder)
 {
-    const void* order[] = {
-        &bMeFocus, &bRun2, &bRun3, &bRun4, &bRun5, &bRun6, &hRMacroHook, &hOldRMacroHook,
-        &hPMacroHook, &hOldPMacroHook, &bPlayBackFirst, &iEventCnt, SysEvent, &bIconAnimation,
-        &iDlgContextID, &iZure, chCtrlShift, &bFocusMoveClick, &iSelCursorIndex, &bKBLock,
-        &bJapaneseEnv, &bCtrlShift, &bCursorChange, &bDlg, &lAida, &bMacro, &bIsHokan,
-        &hDlgFileList, &hWndNowFocus, chClassName, &bIsAlias, chAlias, &iGetIndex, &iSetIndex,
-        chHist, &bIsHistory, &hPreCursor, &hCBTHook, &hOldCBTHook, &bButtonEditOnly, &hWndOya,
-        &ptBeforeMove, &ptAfterMove, &lInterval, &lMoved, &bHeropa,
-        &hInstLib, &hWndHost, &hInstHost, &hKeyHook,
+    const std::pair<const char*, const void*> order[] = {
+#define QR_FUNCTION(result, name, params, exported, bytes, binder)
+#define QR_VALUE(type, name, dims, exported, binder) {#name, &name},
+#include "core/interface.h"
+#undef QR_FUNCTION
+#undef QR_VALUE
     };
     const char* previous = nullptr;
-    for (size_t i = 0; i < sizeof order / sizeof order[0]; ++i) {
-        const char* p = static_cast<const char*>(order[i]);
-        EXPECT_GE(p, SharedBlockBegin()) << "variable " << i;
-        EXPECT_LT(p, SharedBlockEnd()) << "variable " << i;
-        if (previous)
-            EXPECT_GT(p, previous) << "variable " << i << " out of order";
+    for (const auto& value : order) {
+        const char* p = static_cast<const char*>(value.second);
+        EXPECT_TRUE(p >= SharedBlockBegin() && p < SharedBlockEnd()) << value.first << " lies outside the block";
+        EXPECT_TRUE(!previous || p > previous) << value.first << " out of order";
         previous = p;
     }
 }

