@@ -622,15 +622,27 @@ void Target::Close()
     hWnd_ = NULL;
 }
 
+// A window shown a moment before (a host just started) may still take the
+// foreground back when the X server's focus event for it arrives, after the
+// target was brought to the front: keys typed then go to that window.  So
+// the target must still hold the foreground a moment later.
 bool Target::Focus(int id)
 {
-    if (!BringToFront(hWnd_))
-        return false;
-    DWORD_PTR r = 0;
-    return WaitFor([&] {
-        return SendMessageTimeoutA(hWnd_, WM_APP + 1, (WPARAM)id, 0, SMTO_ABORTIFHUNG, 2000, &r) &&
-               r == 1 && GetForegroundWindow() == hWnd_;
-    });
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 10000) {
+        if (!BringToFront(hWnd_, 2000))
+            continue;
+        DWORD_PTR r = 0;
+        if (WaitFor([&] {
+                return SendMessageTimeoutA(hWnd_, WM_APP + 1, (WPARAM)id, 0, SMTO_ABORTIFHUNG, 2000, &r) &&
+                       r == 1 && GetForegroundWindow() == hWnd_;
+            }, 2000)) {
+            Settle(300);
+            if (GetForegroundWindow() == hWnd_)
+                return true;
+        }
+    }
+    return false;
 }
 
 std::string Target::Log() const { return WindowText(GetDlgItem(hWnd_, 4)); }
