@@ -385,10 +385,14 @@ protected:
         qr::Tap(VK_RETURN);
         return qr::WaitFor([&] { return ExactSlot(slot) == line; });
     }
-    bool Recalls(UINT key, const std::wstring& expected)
+    testing::AssertionResult Recalls(UINT key, const std::wstring& expected)
     {
         qr::Tap(key);
-        return qr::WaitFor([&] { return target.TextW(6) == expected; });
+        if (qr::WaitFor([&] { return target.TextW(6) == expected; }))
+            return testing::AssertionSuccess();
+        // Which window took the key, when it was not the target's.
+        return testing::AssertionFailure() << "foreground: "
+                                           << (GetForegroundWindow() == target.Window() ? "the target" : "another window");
     }
 };
 
