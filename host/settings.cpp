@@ -5,6 +5,7 @@
 
 #include "core/contract.h"
 #include "core/profile.h"
+#include "core/ring.h"
 #include "core/text.h"
 #include "macro.h"
 
@@ -105,7 +106,7 @@ void LoadHistoryAndAliases(QrLib* lib)
     int saved = (int)ProfileReadInt(&settingsFile, QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, -1);
     int next = NextHistorySlot(lib->chHist, saved);
     *lib->iSetIndex = next;
-    *lib->iGetIndex = PreviousSlot(next);
+    *lib->iGetIndex = RingStep(next, -1);
     savedTables = LibraryTablesPrint(lib);
 }
 
