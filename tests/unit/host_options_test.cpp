@@ -9,7 +9,12 @@
 
 #include "options.h"
 #include "resource.h"
-#include "run_program.h"
+
+static void PutText(WCHAR* to, const char16_t* text)
+{
+    while ((*to++ = *text++) != 0) {
+    }
+}
 
 static void Fill(char hist[32][256], const char* used)  // used: '1' marks a non-empty slot
 {
@@ -120,14 +125,14 @@ TEST(HostAliasList, ListsDefinedAliasesAndStopsAtTheBufferEnd)
     // code-page entry: a list the user can read, whatever the code page.
     static WCHAR exact[32][128], shown[32][128];
     memset(exact, 0, sizeof exact);
-    wcscpy(exact[0], L"\u0142,\u65E5");  // written since as "w,x": not shown
+    PutText(exact[0], u"\u0142,\u65E5");  // written since as "w,x": not shown
     strcpy(alias[0], "w,x");
-    wcscpy(exact[1], L"\u0151,\u00E9t\u00E9");
+    PutText(exact[1], u"\u0151,\u00E9t\u00E9");
     WideCharToMultiByte(CP_ACP, 0, exact[1], -1, alias[1], 128, NULL, NULL);
     ExactAliasTable(alias, exact, shown);
-    wchar_t list[256];
+    WCHAR list[256];
     EXPECT_EQ(2, FormatAliasList(shown, list, 256));
-    EXPECT_STREQ(L"w = x\n\u0151 = \u00E9t\u00E9\n", list);
+    EXPECT_EQ(u"w = x\n\u0151 = \u00E9t\u00E9\n", std::u16string(list));
 }
 
 // The autosave writes when the print changes and only then.
@@ -146,7 +151,7 @@ TEST(HostAutosave, FingerprintChangesWithWhatIsSavedOnly)
     strcpy(base.hist[0], "dir");
     strcpy(base.hist[1], "type a.txt");
     strcpy(base.alias[4], "ll,dir /w");
-    wcscpy(base.exactHist[1], L"type \u00E4.txt");
+    PutText(base.exactHist[1], u"type \u00E4.txt");
     base.next = 2;
     struct Case {
         const char* name;
@@ -168,8 +173,8 @@ TEST(HostAutosave, FingerprintChangesWithWhatIsSavedOnly)
         {"history text as an alias", [](Tables* t) { t->hist[1][0] = 0; strcpy(t->alias[0], "type a.txt"); }, true},
         // Two letters the code page writes alike differ only in the exact text.
         {"exact text alone", [](Tables* t) { t->exactHist[1][5] = 0x00E5; }, true},
-        {"an exact alias alone", [](Tables* t) { wcscpy(t->exactAlias[4], L"ll,dir /\u03A9"); }, true},
-        {"exact text as an exact alias", [](Tables* t) { t->exactHist[1][0] = 0; wcscpy(t->exactAlias[0], L"type \u00E4.txt"); }, true},
+        {"an exact alias alone", [](Tables* t) { PutText(t->exactAlias[4], u"ll,dir /\u03A9"); }, true},
+        {"exact text as an exact alias", [](Tables* t) { t->exactHist[1][0] = 0; PutText(t->exactAlias[0], u"type \u00E4.txt"); }, true},
     };
     for (const Case& c : cases) {
         t = base;
@@ -256,60 +261,5 @@ TEST(HostAutosave, AChangeDuringASaveIsSavedNextTime)
         unsigned long long saved = 0;
         EXPECT_EQ(r.save != rows[2].save, SaveTables(&lib, &saved, r.save) != 0) << r.name;
         EXPECT_EQ(r.changedAfter, LibraryTablesPrint(&lib) != saved) << r.name;
-    }
-}
-
-// File > Run: the host's own dialog writes a picked file's path in the OEM
-// character set; the host converts it, and keeps the text as it came where
-// only that names a file (Wine's existence test leaves it in ANSI).  The
-// file runs in its own folder, a drive's root keeping its backslash.
-TEST(HostRunProgram, APickedFileIsFoundAndRunsInItsOwnFolder)
-{
-    static std::vector<std::string> existing;
-    IsFileFn isFile = [](const char* path) {
-        for (const std::string& e : existing)
-            if (e == path)
-                return 1;
-        return 0;
-    };
-    char oem[] = "C:\\caf\x82\\a.exe";  // e-acute in the OEM set of an English desktop
-    char ansi[sizeof oem];
-    OemToCharBuffA(oem, ansi, sizeof oem);
-    struct Row {
-        const char* name;
-        std::vector<std::string> files;
-        int picked;
-        int found;
-        std::string path;
-    } rows[] = {
-        {"picked, converted", {ansi}, 1, 1, ansi},
-        {"picked, only the text as it came", {oem}, 1, 1, oem},
-        {"typed: never converted", {ansi, oem}, 0, 1, oem},
-        {"no such file: a command line", {}, 1, 0, ""},
-    };
-    for (const Row& r : rows) {
-        existing = r.files;
-        char out[MAX_PATH] = "";
-        EXPECT_EQ(r.found, PickedFile(oem, r.picked, out, sizeof out, isFile)) << r.name;
-        if (r.found) {
-            EXPECT_EQ(r.path, out) << r.name;
-        }
-    }
-
-    struct Folder {
-        const char* path;
-        const char* folder;  // nullptr: none
-    } folders[] = {
-        {"C:\\app.exe", "C:\\"},
-        {"C:\\Program Files\\Tool\\app.exe", "C:\\Program Files\\Tool"},
-        {"\\\\server\\share\\app.exe", "\\\\server\\share"},
-        {"app.exe", nullptr},
-    };
-    for (const Folder& f : folders) {
-        char out[MAX_PATH] = "";
-        EXPECT_EQ(f.folder != nullptr, WorkingFolderOf(f.path, out, sizeof out) != 0) << f.path;
-        if (f.folder) {
-            EXPECT_STREQ(f.folder, out) << f.path;
-        }
     }
 }
