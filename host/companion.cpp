@@ -11,6 +11,7 @@
 
 #include "main_window.h"
 #include "options.h"
+#include "paths.h"
 #include "pair_tables.h"
 #include "settings.h"
 

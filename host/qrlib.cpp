@@ -1,6 +1,6 @@
 #include "qrlib.h"
 
-#include "options.h"
+#include "paths.h"
 
 #include <stddef.h>
 #include <stdio.h>

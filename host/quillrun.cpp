@@ -15,6 +15,7 @@
 #include "macro.h"
 #include "main_window.h"
 #include "options.h"
+#include "paths.h"
 #include "qr_version.h"
 #include "qrlib.h"
 #include "resource.h"

@@ -6,6 +6,7 @@
 
 #include "launch/launch.h"
 #include "options.h"
+#include "paths.h"
 
 int PickedFile(const char* recordPath, int picked, char* out, size_t size, IsFileFn isFile)
 {

@@ -7,6 +7,7 @@
 #include "core/profile.h"
 #include "core/ring.h"
 #include "core/text.h"
+#include "paths.h"
 #include "macro.h"
 
 // The file, by its exact path and the code-page form beside it.

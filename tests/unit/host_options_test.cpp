@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "options.h"
+#include "paths.h"
 #include "resource.h"
 
 static void PutText(WCHAR* to, const char16_t* text)
