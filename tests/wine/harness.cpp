@@ -565,7 +565,15 @@ bool Host::Start(const std::wstring& program)
     if (!hWnd_)
         return false;
     // The line may go on (a carried-over file, say).
-    return WaitFor([&] { return StateLine().rfind("Hooks installed.", 0) == 0; });
+    if (!WaitFor([&] { return StateLine().rfind("Hooks installed.", 0) == 0; }))
+        return false;
+    // The host shows its window, and takes the front, just after the line
+    // says the hooks are in: its start is over only then.  A program brought
+    // to the front before would lose it again, and keys typed for it would
+    // go to the host.
+    WaitFor([&] { return IsWindowVisible(hWnd_) && GetForegroundWindow() == hWnd_; }, 3000);
+    Settle(300);
+    return true;
 }
 
 bool Host::Close()
