@@ -144,6 +144,11 @@ int SaveTables(QrLib* lib, unsigned long long* saved, int (*save)(QrLib* lib))
     return 1;
 }
 
+int PreviousSlot(int slot)
+{
+    return slot <= 0 ? QR_RING_SLOTS - 1 : slot - 1;
+}
+
 int NextHistorySlot(const char hist[QR_RING_SLOTS][QR_HIST_TEXT], int saved)
 {
     int last = -1, empty = 0;

@@ -79,6 +79,8 @@ unsigned long long LibraryTablesPrint(const QrLib* lib);
 // saved next time.  A save that failed keeps the old print.
 int SaveTables(QrLib* lib, unsigned long long* saved, int (*save)(QrLib* lib));
 
+// Step back once in the ring: 0 goes to 31.
+int PreviousSlot(int slot);
 
 // Writes "name = value" lines of the defined aliases into out (at most size
 // units, always terminated); returns the number of aliases listed.  For the

@@ -5,7 +5,6 @@
 
 #include "core/contract.h"
 #include "core/profile.h"
-#include "core/ring.h"
 #include "core/text.h"
 #include "paths.h"
 #include "macro.h"
@@ -107,7 +106,7 @@ void LoadHistoryAndAliases(QrLib* lib)
     int saved = (int)ProfileReadInt(&settingsFile, QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, -1);
     int next = NextHistorySlot(lib->chHist, saved);
     *lib->iSetIndex = next;
-    *lib->iGetIndex = RingStep(next, -1);
+    *lib->iGetIndex = PreviousSlot(next);
     savedTables = LibraryTablesPrint(lib);
 }
 

@@ -14,7 +14,6 @@
 #include <stddef.h>
 
 #include "core/contract.h"
-#include "core/ring.h"
 #include "core/text.h"
 
 #define QR_ALIAS_NAME 32     // 31 bytes and the terminator
@@ -35,6 +34,9 @@ int IsRecognisedField(HWND hwnd, char* record, int limit);
 
 // Ring indexes: anything outside 0 to 31 (the host may write them) is read as
 // 0, so no slot outside the ring is ever touched.
+int RingIndex(int value);
+int RingStepBack(int index);
+int RingStepForward(int index);
 
 // Stores text as the newest line.  Returns the slot it wrote, or -1 for an
 // empty text or one equal to the newest line (then neither index changes).

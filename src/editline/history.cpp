@@ -105,9 +105,9 @@ static void StoreExactLine(HWND field)
     line[QR_HIST_TEXT - 1] = 0;
     if (line[0] == 0)
         return;
-    int next = RingSlot(iSetIndex);
+    int next = RingIndex(iSetIndex);
     WCHAR newest[QR_HIST_TEXT];
-    SlotExactText(RingStep(next, -1), newest, QR_HIST_TEXT);
+    SlotExactText(RingStepBack(next), newest, QR_HIST_TEXT);
     if (memcmp(newest, line, (TextLength(newest) + 1) * sizeof(WCHAR)) == 0)
         return;
     char ansi[QR_HIST_TEXT];

@@ -10,13 +10,30 @@
 
 // --- The history ring --------------------------------------------------------
 
+int RingIndex(int value)
+{
+    return (value >= 0 && value < QR_RING_SLOTS) ? value : 0;
+}
+
+int RingStepBack(int index)
+{
+    index = RingIndex(index) - 1;
+    return index < 0 ? QR_RING_SLOTS - 1 : index;
+}
+
+int RingStepForward(int index)
+{
+    index = RingIndex(index) + 1;
+    return index >= QR_RING_SLOTS ? 0 : index;
+}
+
 int HistRingPut(char ring[][QR_HIST_TEXT], int slot, int* setIndex, int* getIndex, const char* text)
 {
-    slot = RingSlot(slot);
+    slot = RingIndex(slot);
     memset(ring[slot], 0, QR_HIST_TEXT);
     CopyBounded(ring[slot], QR_HIST_TEXT, text, QR_HIST_TEXT - 1);
     *getIndex = slot;
-    *setIndex = RingStep(slot, 1);
+    *setIndex = RingStepForward(slot);
     return slot;
 }
 
@@ -27,8 +44,8 @@ int HistRingStore(char ring[][QR_HIST_TEXT], int* setIndex, int* getIndex, const
     // The newest line may fill its slot without a terminator (the host can
     // write the ring): the comparison never reads past the slot.  The store
     // slot is read once: the line goes where it was compared.
-    int slot = RingSlot(*setIndex);
-    if (strncmp(text, ring[RingStep(slot, -1)], QR_HIST_TEXT) == 0)
+    int slot = RingIndex(*setIndex);
+    if (strncmp(text, ring[RingStepBack(slot)], QR_HIST_TEXT) == 0)
         return -1;
     return HistRingPut(ring, slot, setIndex, getIndex, text);
 }
@@ -38,29 +55,29 @@ static int IsOlderKey(int key) { return key == 38 || key == 69; }
 
 int HistRingOlder(char ring[][QR_HIST_TEXT], int* getIndex, int* lastKey, int key)
 {
-    int index = RingSlot(*getIndex);
+    int index = RingIndex(*getIndex);
     int turned = IsNewerKey(*lastKey);
     if (turned)
-        index = RingStep(index, -1);
+        index = RingStepBack(index);
     if (ring[index][0] == 0) {
-        *getIndex = turned ? RingStep(index, 1) : index;
+        *getIndex = turned ? RingStepForward(index) : index;
         return -1;
     }
-    *getIndex = RingStep(index, -1);
+    *getIndex = RingStepBack(index);
     *lastKey = key;
     return index;
 }
 
 int HistRingNewer(char ring[][QR_HIST_TEXT], int* getIndex, int* lastKey, int key)
 {
-    int index = RingSlot(*getIndex);
+    int index = RingIndex(*getIndex);
     int turned = IsOlderKey(*lastKey);
     if (turned)
-        index = RingStep(index, 1);
-    index = RingStep(index, 1);
+        index = RingStepForward(index);
+    index = RingStepForward(index);
     if (ring[index][0] == 0) {
-        index = RingStep(index, -1);
-        *getIndex = turned ? RingStep(index, -1) : index;
+        index = RingStepBack(index);
+        *getIndex = turned ? RingStepBack(index) : index;
         return -1;
     }
     *getIndex = index;
@@ -70,7 +87,7 @@ int HistRingNewer(char ring[][QR_HIST_TEXT], int* getIndex, int* lastKey, int ke
 
 void HistRingRestart(int setIndex, int* getIndex)
 {
-    *getIndex = RingStep(setIndex, -1);
+    *getIndex = RingStepBack(setIndex);
 }
 
 // The platform's profile reader drops blanks around a value and one pair of

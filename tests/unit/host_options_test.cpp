@@ -50,6 +50,9 @@ TEST(HostHistoryLoad, StoreSlotAfterLoadingTheRing)
         EXPECT_EQ(c.expected, NextHistorySlot(hist, c.saved))
             << "slots used \"" << c.used << "\", saved " << c.saved;
     }
+    EXPECT_EQ(31, PreviousSlot(0));
+    EXPECT_EQ(0, PreviousSlot(1));
+    EXPECT_EQ(30, PreviousSlot(31));
 }
 
 TEST(HostOptionsFile, LetterSwitchesAreAlways26ZerosOrOnes)
