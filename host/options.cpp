@@ -144,25 +144,6 @@ int SaveTables(QrLib* lib, unsigned long long* saved, int (*save)(QrLib* lib))
     return 1;
 }
 
-int PreviousSlot(int slot)
-{
-    return slot <= 0 ? QR_RING_SLOTS - 1 : slot - 1;
-}
-
-int NextHistorySlot(const char hist[QR_RING_SLOTS][QR_HIST_TEXT], int saved)
-{
-    int last = -1, empty = 0;
-    for (int i = 0; i < QR_RING_SLOTS; ++i) {
-        if (hist[i][0])
-            last = i;
-        else
-            ++empty;
-    }
-    if (saved >= 0 && saved < QR_RING_SLOTS && (empty == 0 || hist[saved][0] == 0))
-        return saved;
-    return (last + 1) % QR_RING_SLOTS;
-}
-
 template <class C> static void Put(C* out, size_t* used, const C* text, size_t len)
 {
     for (size_t i = 0; i < len; ++i)

@@ -33,7 +33,6 @@ struct HostOptions {
     char ctrlShiftKeys[QR_LETTER_SWITCHES];  // chCtrlShift: one '0' or '1' per letter A to Z
 };
 #define QR_KEY_CTRLSHIFT_KEYS "CtrlShiftKeys"
-#define QR_KEY_HISTORY_NEXT "HistoryNext"
 
 void DefaultOptions(HostOptions* o);
 // Whether value lies in the range of the option of row.
@@ -55,12 +54,6 @@ void KeepTunedOptions(HostOptions* o, const QrLib* lib);
 // position becomes '1'.
 void NormaliseLetterSwitches(const char* text, char out[28]);
 
-// The slot the next history line goes into, after the ring was loaded from
-// the settings file.  saved is the value the host wrote at its last exit (or
-// -1): used when it lies in 0 to 31 and names an empty slot or the ring is
-// full.  Otherwise the slot after the last non-empty one.
-int NextHistorySlot(const char hist[QR_RING_SLOTS][QR_HIST_TEXT], int saved);
-
 // A cheap fingerprint of what the host saves from the shared tables: the text
 // of every history and alias slot, in the code page and exactly (up to its
 // terminator, units behind it do not count), and the ring's store slot.
@@ -78,9 +71,6 @@ unsigned long long LibraryTablesPrint(const QrLib* lib);
 // runs (a line stored in another program meanwhile) differs from it and is
 // saved next time.  A save that failed keeps the old print.
 int SaveTables(QrLib* lib, unsigned long long* saved, int (*save)(QrLib* lib));
-
-// Step back once in the ring: 0 goes to 31.
-int PreviousSlot(int slot);
 
 // Writes "name = value" lines of the defined aliases into out (at most size
 // units, always terminated); returns the number of aliases listed.  For the

@@ -4,18 +4,11 @@
 
 #include <string.h>
 
-// The ring's slot by steps from slot.  Either may be any int (a block's
-// store slot is written by any process): reduced before they are added, so
-// that nothing overflows.
-static int Step(int slot, int by)
-{
-    int a = slot % QR_RING_SLOTS, b = by % QR_RING_SLOTS;
-    return ((a + b) % QR_RING_SLOTS + QR_RING_SLOTS) % QR_RING_SLOTS;
-}
+#include "core/ring.h"
 
 int PairNewestSlot(const PairTables* t)
 {
-    return Step(t->setIndex, -1);
+    return RingStep(t->setIndex, -1);
 }
 
 static int SameLine(const PairTables* a, int slotA, const PairTables* b, int slotB)
@@ -27,15 +20,15 @@ static int SameLine(const PairTables* a, int slotA, const PairTables* b, int slo
 static int AddLines(PairTables* into, const PairTables* base, const PairTables* changed)
 {
     int added = 0;
-    int count = Step(changed->setIndex, -Step(base->setIndex, 0));
+    int count = RingStep(changed->setIndex, -RingSlot(base->setIndex));
     for (int i = 0; i < count; ++i) {
-        int from = Step(base->setIndex, i);
+        int from = RingStep(base->setIndex, i);
         if (SameLine(into, PairNewestSlot(into), changed, from))
             continue;
-        int to = Step(into->setIndex, 0);
+        int to = RingStep(into->setIndex, 0);
         memcpy(into->hist[to], changed->hist[from], QR_HIST_TEXT);
         memcpy(into->exactHist[to], changed->exactHist[from], sizeof into->exactHist[to]);
-        into->setIndex = Step(to, 1);
+        into->setIndex = RingStep(to, 1);
         ++added;
     }
     return added;
@@ -111,7 +104,7 @@ static int Flag(int value)
 
 void MakePairTablesValid(PairTables* t, const ProfilePath* settingsFile)
 {
-    t->setIndex = Step(t->setIndex, 0);
+    t->setIndex = RingStep(t->setIndex, 0);
     for (int i = 0; i < QR_HOST_OPTIONS_MAX; ++i)
         if (!OptionValueValid(i, t->values[i]))
             t->values[i] = i < kHostOptionCount ? kHostOptions[i].def : 0;

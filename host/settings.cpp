@@ -5,6 +5,8 @@
 
 #include "core/contract.h"
 #include "core/profile.h"
+#include "core/ring.h"
+#include "core/settings_tables.h"
 #include "core/text.h"
 #include "paths.h"
 #include "macro.h"
@@ -80,33 +82,20 @@ int SaveOptions(QrLib* lib, const HostOptions* opts)
     return ok;
 }
 
-// The exact text of a slot, from the file's own section: empty when the slot
-// has none there (an older file, or a line its code-page text gives whole).
-static void LoadExactText(const char* key, WCHAR* exact, size_t units)
+// The block's tables as the host binds them.
+static SettingsTables LibraryTables(QrLib* lib)
 {
-    char value[QR_EXACT_VALUE];
-    ProfileReadString(&settingsFile, QR_EXACT_SECTION, key, "", value, sizeof value);
-    memset(exact, 0, units * sizeof(WCHAR));
-    ExactFromValue(exact, units, value);
+    return {lib->chHist, lib->wchHist, lib->chAlias, lib->wchAlias};
 }
 
 // The library saves the history and the aliases but never reads them back:
 // the host fills the tables, and puts the ring's store slot where it was.
 void LoadHistoryAndAliases(QrLib* lib)
 {
-    char key[16];
-    for (int i = 0; i < QR_RING_SLOTS; ++i) {
-        SlotKeyName(key, sizeof key, "", i);
-        ProfileReadString(&settingsFile, QR_SETTINGS_SECTION, key, "", lib->chHist[i], QR_HIST_TEXT);
-        LoadExactText(key, lib->wchHist[i], QR_HIST_TEXT);
-        SlotKeyName(key, sizeof key, QR_ALIAS_KEY_PREFIX, i);
-        ProfileReadString(&settingsFile, QR_SETTINGS_SECTION, key, "", lib->chAlias[i], QR_ALIAS_TEXT);
-        LoadExactText(key, lib->wchAlias[i], QR_ALIAS_TEXT);
-    }
-    int saved = (int)ProfileReadInt(&settingsFile, QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, -1);
-    int next = NextHistorySlot(lib->chHist, saved);
+    SettingsTables tables = LibraryTables(lib);
+    int next = LoadSettingsTables(&settingsFile, &tables);
     *lib->iSetIndex = next;
-    *lib->iGetIndex = PreviousSlot(next);
+    *lib->iGetIndex = RingStep(next, -1);
     savedTables = LibraryTablesPrint(lib);
 }
 
@@ -115,16 +104,15 @@ int TablesChangedSinceSave(QrLib* lib)
     return LibraryTablesPrint(lib) != savedTables;
 }
 
-// The ring's store slot, the history and the aliases, flushed to the disk.
-// The library's save says nothing of its writes: the store slot, written
-// after it into the same file, tells whether the file took them.
+// The history and the aliases (where their services are on, as the
+// library's own saves do), then the ring's store slot, flushed to the disk.
 static int WriteTables(QrLib* lib)
 {
-    char next[16];
-    snprintf(next, sizeof next, "%d", *lib->iSetIndex);
+    SettingsTables tables = LibraryTables(lib);
+    int next = *lib->iSetIndex;
     MakeFolder();
-    lib->HistryAndAliasSave();
-    int ok = lib->WriteProfileStriMy(QR_SETTINGS_SECTION, QR_KEY_HISTORY_NEXT, next) != 0;
+    SaveSettingsTables(&settingsFile, &tables, *lib->bIsHistory == 1, *lib->bIsAlias == 1);
+    int ok = SaveStoreSlot(&settingsFile, next);
     Flush();
     return ok;
 }

@@ -68,30 +68,3 @@
 #define QR_AIDA_FLOOR 1
 // Pointer shapes the library knows by name (iSelCursorIndex picks one).
 #define QR_CURSOR_NAMES 73
-
-#ifndef RC_INVOKED
-#include <stddef.h>
-
-// The settings key of a ring slot: prefix ("" or QR_ALIAS_KEY_PREFIX) and the
-// slot number plus 1 in lower-case hexadecimal.  out holds at least 16 bytes.
-inline void SlotKeyName(char* out, size_t size, const char* prefix, int slot)
-{
-    static const char kDigits[] = "0123456789abcdef";
-    char digits[12];
-    size_t n = 0;
-    unsigned value = (unsigned)slot + 1;
-    do {
-        digits[n++] = kDigits[value % 16];
-        value /= 16;
-    } while (value && n < sizeof digits);
-    size_t len = 0;
-    while (prefix[len] && len + 1 < size) {
-        out[len] = prefix[len];
-        ++len;
-    }
-    while (n && len + 1 < size)
-        out[len++] = digits[--n];
-    if (size)
-        out[len < size ? len : size - 1] = 0;
-}
-#endif

@@ -14,6 +14,7 @@
 #include <stddef.h>
 
 #include "core/contract.h"
+#include "core/ring.h"
 #include "core/text.h"
 
 #define QR_ALIAS_NAME 32     // 31 bytes and the terminator
@@ -32,12 +33,9 @@ int IsRecognisedField(HWND hwnd, char* record, int limit);
 
 // --- The history ring --------------------------------------------------------
 
-// Ring indexes: anything outside 0 to 31 (the host may write them) is read as
-// 0, so no slot outside the ring is ever touched.
-int RingIndex(int value);
-int RingStepBack(int index);
-int RingStepForward(int index);
-
+// Indexes are read as core/ring.h reads a slot, so no slot outside the ring
+// is ever touched.
+//
 // Stores text as the newest line.  Returns the slot it wrote, or -1 for an
 // empty text or one equal to the newest line (then neither index changes).
 // The indexes lie in the shared block, where any process may write them at
@@ -54,13 +52,6 @@ int HistRingOlder(char ring[][QR_HIST_TEXT], int* getIndex, int* lastKey, int ke
 int HistRingNewer(char ring[][QR_HIST_TEXT], int* getIndex, int* lastKey, int key);
 // Every other key sends the recall cursor back to the newest line.
 void HistRingRestart(int setIndex, int* getIndex);
-
-// A slot's text as a settings value: at most size - 1 bytes, CR and LF
-// turned into spaces so that the line cannot split in the file, and enclosed
-// in double quotes where the profile reader would otherwise drop blanks at
-// its ends or the quotes around it (room for the two quotes is needed: a
-// buffer two bytes larger than the slot).
-void ProfileSafeCopy(char* dst, size_t size, const char* src, size_t srcMax);
 
 // --- Aliases -----------------------------------------------------------------
 

@@ -12,6 +12,7 @@
 #include "core/qrhook.h"
 #include "editline/editline.h"
 #include "core/host_link.h"
+#include "core/settings_tables.h"
 #include "core/text.h"
 
 #include <string.h>
@@ -105,9 +106,9 @@ static void StoreExactLine(HWND field)
     line[QR_HIST_TEXT - 1] = 0;
     if (line[0] == 0)
         return;
-    int next = RingIndex(iSetIndex);
+    int next = RingSlot(iSetIndex);
     WCHAR newest[QR_HIST_TEXT];
-    SlotExactText(RingStepBack(next), newest, QR_HIST_TEXT);
+    SlotExactText(RingStep(next, -1), newest, QR_HIST_TEXT);
     if (memcmp(newest, line, (TextLength(newest) + 1) * sizeof(WCHAR)) == 0)
         return;
     char ansi[QR_HIST_TEXT];
@@ -180,69 +181,12 @@ int WINAPI Hist(int code, WPARAM wParam, LPARAM lParam)
     }
 }
 
-// Line breaks become blanks, as in the code-page key (ProfileSafeCopy): the
-// exact text read back must still be tied to the code-page text read back.
-// (CR and LF are never a unit of a surrogate pair.)
-static void BlankLineBreaks(WCHAR* text)
-{
-    for (; *text; ++text)
-        if (*text == '\r' || *text == '\n')
-            *text = ' ';
-}
-
-// The exact text of a slot goes into its own section only where the
-// code-page key does not give it back; every other exact key is removed, so
-// that none is left from an earlier text of the slot.  Both slots are read
-// once, into this call's own buffers: any process may write them meanwhile.
-static void SaveExactText(int slot, const char* prefix, const WCHAR* exact, const char* ansi,
-                          size_t units)
-{
-    char key[16];
-    SlotKeyName(key, sizeof key, prefix, slot);
-    WCHAR text[QR_HIST_TEXT], fromAnsi[QR_HIST_TEXT];
-    char code[QR_HIST_TEXT];
-    CopyBounded(text, QR_HIST_TEXT, exact, units);
-    CopyBounded(code, sizeof code, ansi, units);
-    int tied = ExactTied(text, QR_HIST_TEXT, code, sizeof code);
-    ExactForm(fromAnsi, QR_HIST_TEXT, code, sizeof code);
-    BlankLineBreaks(text);
-    BlankLineBreaks(fromAnsi);
-    if (!tied || memcmp(fromAnsi, text, (TextLength(fromAnsi) + 1) * sizeof(WCHAR)) == 0) {
-        WriteProfileStriMy(QR_EXACT_SECTION, key, NULL);
-        return;
-    }
-    char value[QR_EXACT_VALUE];
-    ExactToValue(value, sizeof value, text, QR_HIST_TEXT);
-    WriteProfileStriMy(QR_EXACT_SECTION, key, value);
-}
-
-// One slot's code-page text under its key.  Key and value are built on the
-// stack: the host's save and a shut-down hot key's save in another program
-// can run at the same moment, and buffers in the shared block would let one
-// write its value under the other's key.  A slot holds at most 255 (an alias
-// entry 127) characters; the host may have filled one to its last byte
-// without a terminator.
-static void SaveSlot(int slot, const char* prefix, const char* text, size_t size)
-{
-    char key[16];
-    char value[QR_HIST_TEXT + 2];  // a value may be saved in quotes
-    SlotKeyName(key, sizeof key, prefix, slot);
-    ProfileSafeCopy(value, sizeof value, text, size - 1);
-    WriteProfileStriMy(QR_SETTINGS_SECTION, key, value);
-}
-
+// The library saves the tables but never reads them back: the host loads
+// them at its start.
 void WINAPI HistryAndAliasSave(void)
 {
-    if (bIsHistory == 1) {
-        for (int slot = 0; slot < 32; ++slot) {
-            SaveSlot(slot, "", chHist[slot], QR_HIST_TEXT);
-            SaveExactText(slot, "", wchHist[slot], chHist[slot], QR_HIST_TEXT);
-        }
-    }
-    if (bIsAlias == 1) {
-        for (int slot = 0; slot < 32; ++slot) {
-            SaveSlot(slot, QR_ALIAS_KEY_PREFIX, chAlias[slot], QR_ALIAS_TEXT);
-            SaveExactText(slot, QR_ALIAS_KEY_PREFIX, wchAlias[slot], chAlias[slot], QR_ALIAS_TEXT);
-        }
-    }
+    ProfilePath path;
+    SettingsFilePath(&path);
+    SettingsTables tables = {chHist, wchHist, chAlias, wchAlias};
+    SaveSettingsTables(&path, &tables, bIsHistory == 1, bIsAlias == 1);
 }

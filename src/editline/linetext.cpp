@@ -1,5 +1,5 @@
 // Plain text and table functions of the edit-line services: the history
-// ring's index arithmetic, the alias table and its command lines, and the
+// ring's store and recall, the alias table and its command lines, and the
 // word handling of file-name completion.  Text is stepped by characters
 // (core/text.h); the only other platform call is the code-page form of a
 // UTF-16 alias definition.
@@ -10,30 +10,13 @@
 
 // --- The history ring --------------------------------------------------------
 
-int RingIndex(int value)
-{
-    return (value >= 0 && value < QR_RING_SLOTS) ? value : 0;
-}
-
-int RingStepBack(int index)
-{
-    index = RingIndex(index) - 1;
-    return index < 0 ? QR_RING_SLOTS - 1 : index;
-}
-
-int RingStepForward(int index)
-{
-    index = RingIndex(index) + 1;
-    return index >= QR_RING_SLOTS ? 0 : index;
-}
-
 int HistRingPut(char ring[][QR_HIST_TEXT], int slot, int* setIndex, int* getIndex, const char* text)
 {
-    slot = RingIndex(slot);
+    slot = RingSlot(slot);
     memset(ring[slot], 0, QR_HIST_TEXT);
     CopyBounded(ring[slot], QR_HIST_TEXT, text, QR_HIST_TEXT - 1);
     *getIndex = slot;
-    *setIndex = RingStepForward(slot);
+    *setIndex = RingStep(slot, 1);
     return slot;
 }
 
@@ -44,8 +27,8 @@ int HistRingStore(char ring[][QR_HIST_TEXT], int* setIndex, int* getIndex, const
     // The newest line may fill its slot without a terminator (the host can
     // write the ring): the comparison never reads past the slot.  The store
     // slot is read once: the line goes where it was compared.
-    int slot = RingIndex(*setIndex);
-    if (strncmp(text, ring[RingStepBack(slot)], QR_HIST_TEXT) == 0)
+    int slot = RingSlot(*setIndex);
+    if (strncmp(text, ring[RingStep(slot, -1)], QR_HIST_TEXT) == 0)
         return -1;
     return HistRingPut(ring, slot, setIndex, getIndex, text);
 }
@@ -55,29 +38,29 @@ static int IsOlderKey(int key) { return key == 38 || key == 69; }
 
 int HistRingOlder(char ring[][QR_HIST_TEXT], int* getIndex, int* lastKey, int key)
 {
-    int index = RingIndex(*getIndex);
+    int index = RingSlot(*getIndex);
     int turned = IsNewerKey(*lastKey);
     if (turned)
-        index = RingStepBack(index);
+        index = RingStep(index, -1);
     if (ring[index][0] == 0) {
-        *getIndex = turned ? RingStepForward(index) : index;
+        *getIndex = turned ? RingStep(index, 1) : index;
         return -1;
     }
-    *getIndex = RingStepBack(index);
+    *getIndex = RingStep(index, -1);
     *lastKey = key;
     return index;
 }
 
 int HistRingNewer(char ring[][QR_HIST_TEXT], int* getIndex, int* lastKey, int key)
 {
-    int index = RingIndex(*getIndex);
+    int index = RingSlot(*getIndex);
     int turned = IsOlderKey(*lastKey);
     if (turned)
-        index = RingStepForward(index);
-    index = RingStepForward(index);
+        index = RingStep(index, 1);
+    index = RingStep(index, 1);
     if (ring[index][0] == 0) {
-        index = RingStepBack(index);
-        *getIndex = turned ? RingStepBack(index) : index;
+        index = RingStep(index, -1);
+        *getIndex = turned ? RingStep(index, -1) : index;
         return -1;
     }
     *getIndex = index;
@@ -87,38 +70,7 @@ int HistRingNewer(char ring[][QR_HIST_TEXT], int* getIndex, int* lastKey, int ke
 
 void HistRingRestart(int setIndex, int* getIndex)
 {
-    *getIndex = RingStepBack(setIndex);
-}
-
-// The platform's profile reader drops blanks around a value and one pair of
-// matching quotes enclosing it; such a value is saved in double quotes, which
-// the reader takes off again, so that the line reads back exactly.
-static int LosesCharactersWhenRead(const char* text, size_t len)
-{
-    if (len == 0)
-        return 0;
-    char first = text[0], last = text[len - 1];
-    if (first == ' ' || first == '\t' || last == ' ' || last == '\t')
-        return 1;
-    return len >= 2 && first == last && (first == '"' || first == '\'');
-}
-
-void ProfileSafeCopy(char* dst, size_t size, const char* src, size_t srcMax)
-{
-    CopyBounded(dst, size, src, srcMax);
-    // Byte by byte on purpose: CR and LF are never the second byte of a valid
-    // double-byte character, and one after a stray lead byte must not split
-    // the line in the file either.
-    for (char* p = dst; *p; ++p)
-        if (*p == '\r' || *p == '\n')
-            *p = ' ';
-    size_t len = strlen(dst);
-    if (LosesCharactersWhenRead(dst, len) && len + 3 <= size) {
-        memmove(dst + 1, dst, len);
-        dst[0] = '"';
-        dst[len + 1] = '"';
-        dst[len + 2] = 0;
-    }
+    *getIndex = RingStep(setIndex, -1);
 }
 
 // --- Aliases -----------------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include "core/qrhook.h"
 #include "desktop.h"
+#include "core/settings_tables.h"
 #include "editline/editline.h"
 #include "core/text.h"
 

@@ -7,6 +7,7 @@
 // them.
 #include <string.h>
 
+#include "core/ring.h"
 #include "desktop.h"
 #include "pair_tables.h"
 
@@ -26,7 +27,7 @@ static PairTables* Table(FuzzInput& in)
 
 // Mostly a slot of the ring, sometimes a value out of it, as a block or a
 // record may hold, up to the limits of int.
-static int32_t RingIndex(FuzzInput& in)
+static int32_t AnyIndex(FuzzInput& in)
 {
     uint8_t b = in.byte();
     return b < 0xF0 ? b % QR_RING_SLOTS : (int32_t)in.u32();
@@ -55,15 +56,15 @@ static void Build(FuzzInput& in)
     for (int steps = 0; steps < 300 && !in.empty(); ++steps) {
         switch (in.byte() % 5) {
         case 0:
-            Table(in)->setIndex = RingIndex(in);
+            Table(in)->setIndex = AnyIndex(in);
             break;
         case 1: {  // a line stored as the library stores one
             PairTables* t = Table(in);
-            int slot = ((t->setIndex % QR_RING_SLOTS) + QR_RING_SLOTS) % QR_RING_SLOTS;
+            int slot = RingSlot(t->setIndex);
             in.text(text, sizeof text, QR_HIST_TEXT - 1);
             memcpy(t->hist[slot], text, sizeof text);
             WideText(in, t->exactHist[slot], QR_HIST_TEXT);
-            t->setIndex = (slot + 1) % QR_RING_SLOTS;
+            t->setIndex = RingStep(slot, 1);
             break;
         }
         case 2: {  // an alias entry written or removed
@@ -115,9 +116,10 @@ template <class Same> static bool FromEither(const PairTables& t, int slot, cons
     return false;
 }
 
+// A store slot outside the ring is read as every side reads it.
 static int Newest(const PairTables& t)
 {
-    return (int)(((int64_t)t.setIndex - 1) % QR_RING_SLOTS + QR_RING_SLOTS) % QR_RING_SLOTS;
+    return RingStep(t.setIndex, -1);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -150,7 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                    memcmp(gInto.letterSwitches, gChanged.letterSwitches, QR_LETTER_SWITCHES) == 0,
                "the letter switches came from nowhere");
     // The other side's newest line is the newest here once its ring moved on.
-    if (((int64_t)gChanged.setIndex - gBase.setIndex) % QR_RING_SLOTS != 0)
+    if (RingSlot(gChanged.setIndex) != RingSlot(gBase.setIndex))
         FUZZ_CHECK(SameHist(gInto, Newest(gInto), gChanged, Newest(gChanged)),
                    "the newest line is not the other side's newest (slot %d, theirs %d)", Newest(gInto),
                    Newest(gChanged));

@@ -30,7 +30,6 @@ static QrLib Library()
     memset(&lib, 0, sizeof lib);
     lib.GetProfileIMy = GetProfileIMy;
     lib.WriteProfileStriMy = WriteProfileStriMy;
-    lib.HistryAndAliasSave = HistryAndAliasSave;
     lib.chHist = chHist;
     lib.chAlias = chAlias;
     lib.wchHist = wchHist;

@@ -4,6 +4,8 @@
 #include "edit_field.h"
 #include "foreign_writer.h"
 
+#include "core/host_link.h"
+#include "core/settings_tables.h"
 #include "core/text.h"
 
 #include <string.h>
@@ -713,6 +715,48 @@ TEST_F(HistorySave, EveryLineReadsBackExactly)
     }
     GetPrivateProfileStringA("Quillrun", "Alias-1", "<missing>", value, sizeof value, "Quillrun.Ini");
     EXPECT_STREQ("ls,dir ", value);
+}
+
+// The host loads at its start what the library saved, by the same keys and
+// values: every slot comes back as it was, in both forms, and so does the
+// ring's store slot.
+TEST_F(HistorySave, WhatIsSavedLoadsBackAsItWas)
+{
+    // The exact text is kept only where the code page loses it (a Unicode
+    // window's line); the code-page slot is always its code-page form.
+    const struct {
+        std::u16string text;
+        bool exact;
+    } rows[] = {{u"plain", false}, {u"  blanks at both ends ", false}, {u"\"quoted\"", false},
+                {u"\u0142 \U0001F600", true}};
+    for (int i = 0; i < 4; ++i) {
+        std::u16string entry = u"a" + std::u16string(1, u'0' + i) + u"," + rows[i].text;
+        strcpy(chHist[i * 9], CodePageOf(rows[i].text).c_str());
+        strcpy(chAlias[31 - i], CodePageOf(entry).c_str());
+        if (rows[i].exact) {
+            memcpy(wchHist[i * 9], rows[i].text.c_str(), (rows[i].text.size() + 1) * sizeof(WCHAR));
+            memcpy(wchAlias[31 - i], entry.c_str(), (entry.size() + 1) * sizeof(WCHAR));
+        }
+    }
+    HistryAndAliasSave();
+    ProfilePath file;
+    SettingsFilePath(&file);
+    ASSERT_TRUE(SaveStoreSlot(&file, 28));
+
+    static char hist[QR_RING_SLOTS][QR_HIST_TEXT], alias[QR_RING_SLOTS][QR_ALIAS_TEXT];
+    static WCHAR exactHist[QR_RING_SLOTS][QR_HIST_TEXT], exactAlias[QR_RING_SLOTS][QR_ALIAS_TEXT];
+    memset(hist, 'x', sizeof hist);
+    memset(alias, 'x', sizeof alias);
+    memset(exactHist, 'x', sizeof exactHist);
+    memset(exactAlias, 'x', sizeof exactAlias);
+    SettingsTables loaded = {hist, exactHist, alias, exactAlias};
+    EXPECT_EQ(28, LoadSettingsTables(&file, &loaded));
+    for (int slot = 0; slot < QR_RING_SLOTS; ++slot) {
+        EXPECT_STREQ(chHist[slot], hist[slot]) << "history slot " << slot;
+        EXPECT_EQ(std::u16string((const char16_t*)wchHist[slot]), (const char16_t*)exactHist[slot]) << slot;
+        EXPECT_STREQ(chAlias[slot], alias[slot]) << "alias slot " << slot;
+        EXPECT_EQ(std::u16string((const char16_t*)wchAlias[slot]), (const char16_t*)exactAlias[slot]) << slot;
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/settings_tables.h"
 #include "options.h"
 #include "paths.h"
 #include "resource.h"
@@ -50,9 +51,6 @@ TEST(HostHistoryLoad, StoreSlotAfterLoadingTheRing)
         EXPECT_EQ(c.expected, NextHistorySlot(hist, c.saved))
             << "slots used \"" << c.used << "\", saved " << c.saved;
     }
-    EXPECT_EQ(31, PreviousSlot(0));
-    EXPECT_EQ(0, PreviousSlot(1));
-    EXPECT_EQ(30, PreviousSlot(31));
 }
 
 TEST(HostOptionsFile, LetterSwitchesAreAlways26ZerosOrOnes)

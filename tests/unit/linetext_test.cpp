@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "core/settings_tables.h"
 #include "editline/editline.h"
 #include "core/text.h"
 
@@ -129,9 +130,12 @@ TEST(LineText, RingIndexesStayInTheRing)
         {0, 31, 1}, {1, 0, 2}, {31, 30, 0}, {32, 31, 1}, {-1, 31, 1}, {1 << 30, 31, 1}, {-2147483647 - 1, 31, 1},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.back, RingStepBack(c.value)) << c.value;
-        EXPECT_EQ(c.forward, RingStepForward(c.value)) << c.value;
+        EXPECT_EQ(c.back, RingStep(c.value, -1)) << c.value;
+        EXPECT_EQ(c.forward, RingStep(c.value, 1)) << c.value;
     }
+    // Steps of any size, as the exchange of the two widths counts them.
+    EXPECT_EQ(3, RingStep(3, -2147483647 - 1));
+    EXPECT_EQ(2, RingStep(3, 2147483647));
 }
 
 TEST(LineText, ASlotWithoutTerminatorIsCopiedToTheBufferSize)

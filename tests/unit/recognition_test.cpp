@@ -423,7 +423,7 @@ TEST_F(Recognition, AnOpenInputMethodIsAskedAboutAtEveryStroke)
         EXPECT_EQ(0, CtrlPress('L').hookResult) << c.name;
         Type(c.name);
         Press(VK_TAB);
-        EXPECT_STREQ(c.name, chHist[RingStepBack(iSetIndex)]) << "stored while open";
+        EXPECT_STREQ(c.name, chHist[RingStep(iSetIndex, -1)]) << "stored while open";
         c.setOpen(false);
         EXPECT_EQ(1, Press(VK_UP).hookResult) << c.name;
         EXPECT_EQ(1, CtrlPress('L').hookResult) << c.name;
