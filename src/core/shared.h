@@ -6,7 +6,9 @@
 // whether it may use the block at all (core/process_trust.cpp): another
 // process must never set it.  Every definition is zero in the image (each carries
 // an explicit zero initialiser); the block's other initial values are written
-// once, when the first process maps the library (SetBlockInitialValues).
+// once, when the first process maps the library (SetBlockInitialValues), and
+// only for values of the list (core/interface.h): a room's own values are
+// chosen so that zero is where they start.
 //
 // On Windows the block is the DLL's section ".shared", marked shared.  It is
 // declared as uninitialised data ("b"), so the DLL file stores none of its
@@ -38,9 +40,6 @@ __asm__(".section .shared,\"b\"\n\t.text");
 #endif
 
 // The block's initial values (core/shared_block.cpp): written once, by the
-// first process that maps the library.  Each room with non-zero initial
-// values of its own sets them in its function.
+// first process that maps the library.  They are values of the list
+// (core/interface.h) only: a room's own values start at zero.
 void SetBlockInitialValues(void);
-void WindowActionsInitialValues(void);
-void SystemActionsInitialValues(void);
-void FileDialogInitialValues(void);

@@ -53,7 +53,4 @@ void SetBlockInitialValues(void)
     if (InterlockedCompareExchange(&lBlockCreated, 1, 0) != 0)
         return;
     SetExportedInitialValues();
-    WindowActionsInitialValues();
-    SystemActionsInitialValues();
-    FileDialogInitialValues();
 }

@@ -11,19 +11,14 @@
 #include "core/host_link.h"
 #include "hotkeys/hotkeys.h"
 
-// Ctrl+Shift+F4: 1 while the screen-saver entry holds the user's value (from
-// the block's creation on: SystemActionsInitialValues).
-static int bScrnSaveOn QR_SHARED = 0;
+// Ctrl+Shift+F4: 1 while this block's press has suppressed the screen-saver
+// entry (0, as the block starts: the entry holds the user's value).
+static int bScrnSaveOff QR_SHARED = 0;
 // The user's entry, saved by the suppressing press.
 static char chScrnSaveExe[64] QR_SHARED = "";
 // The shut-down privilege request (the token handle is per process).
 static LUID luidShutdown QR_SHARED = {};
 static TOKEN_PRIVILEGES tpShutdown QR_SHARED = {};
-
-void SystemActionsInitialValues(void)
-{
-    bScrnSaveOn = 1;
-}
 
 static const char kSystemIni[] = "System.Ini";
 static const char kBoot[] = "boot";
@@ -133,8 +128,8 @@ static int EntryHoldsSuppressionValue(void)
 
 void ActToggleScreenSaver(void)
 {
-    if (bScrnSaveOn == 1) {
-        bScrnSaveOn = 0;
+    if (bScrnSaveOff != 1) {
+        bScrnSaveOff = 1;
         GetPrivateProfileStringA(kBoot, kScrnSave, kNoScreenSaver, chScrnSaveExe, 63, kSystemIni);
         ProfilePath settings;
         SettingsFilePath(&settings);
@@ -156,7 +151,7 @@ void ActToggleScreenSaver(void)
     } else {
         // Exactly what this block's suppressing press saved comes back, never
         // a copy from an earlier suppression; the copy goes with it.
-        bScrnSaveOn = 1;
+        bScrnSaveOff = 0;
         char entry[sizeof chScrnSaveExe];
         CopyBounded(entry, sizeof entry, chScrnSaveExe, sizeof chScrnSaveExe);
         WritePrivateProfileStringA(kBoot, kScrnSave, entry, kSystemIni);

@@ -12,28 +12,22 @@
 #include <limits.h>
 #include <string.h>
 
-// Toggle states, one for the whole desktop per key (not one per window).  The
-// first press of each key takes the style away, the next gives it back.  All
-// start at 1 (WindowActionsInitialValues).
-static int bWSBorder QR_SHARED = 0;      // kind 1, Ctrl+Shift+C
-static int bWSCaption QR_SHARED = 0;     // kind 2, F
-static int bWSDlgFrame QR_SHARED = 0;    // kind 3, G
-static int bWSMaxBox QR_SHARED = 0;      // kind 4, H
-static int bWSMinBox QR_SHARED = 0;      // kind 5, L
-static int bWSSysMenu QR_SHARED = 0;     // kind 6, O
-static int bWSThickFrame QR_SHARED = 0;  // kind 7, T
-static int bHostVisible QR_SHARED = 0;   // the host window, Delete
+// Toggle states, one for the whole desktop per key (not one per window): 1
+// while the key's last press took the style away (the host window: hid it).
+// The first press of each key takes it away, the next gives it back.  All
+// start at 0, as the block does.
+static int bWSBorderOff QR_SHARED = 0;      // kind 1, Ctrl+Shift+C
+static int bWSCaptionOff QR_SHARED = 0;     // kind 2, F
+static int bWSDlgFrameOff QR_SHARED = 0;    // kind 3, G
+static int bWSMaxBoxOff QR_SHARED = 0;      // kind 4, H
+static int bWSMinBoxOff QR_SHARED = 0;      // kind 5, L
+static int bWSSysMenuOff QR_SHARED = 0;     // kind 6, O
+static int bWSThickFrameOff QR_SHARED = 0;  // kind 7, T
+static int bHostHidden QR_SHARED = 0;       // the host window, Delete
 // The one window Ctrl+Shift+7 holds disabled until Ctrl+Shift+8.
 static HWND hWndDisabled QR_SHARED = 0;
 // Class name of the window Ctrl+Shift+Space is about to close.
 static char chCloseClass[32] QR_SHARED = "";
-
-void WindowActionsInitialValues(void)
-{
-    bWSBorder = bWSCaption = bWSDlgFrame = bWSMaxBox = 1;
-    bWSMinBox = bWSSysMenu = bWSThickFrame = 1;
-    bHostVisible = 1;
-}
 
 LONG WindowStyleOfKind(int kind)
 {
@@ -88,27 +82,27 @@ int WINAPI SetWS(HWND hWnd, int kind, int on)
 static int* ToggleStateOfKind(int kind)
 {
     switch (kind) {
-    case 1: return &bWSBorder;
-    case 2: return &bWSCaption;
-    case 3: return &bWSDlgFrame;
-    case 4: return &bWSMaxBox;
-    case 5: return &bWSMinBox;
-    case 6: return &bWSSysMenu;
-    case 7: return &bWSThickFrame;
+    case 1: return &bWSBorderOff;
+    case 2: return &bWSCaptionOff;
+    case 3: return &bWSDlgFrameOff;
+    case 4: return &bWSMaxBoxOff;
+    case 5: return &bWSMinBoxOff;
+    case 6: return &bWSSysMenuOff;
+    case 7: return &bWSThickFrameOff;
     }
     return NULL;
 }
 
 void ActToggleStyle(WPARAM kind)
 {
-    int* state = ToggleStateOfKind(kind);
-    if (!state)
+    int* off = ToggleStateOfKind(kind);
+    if (!off)
         return;
-    if (*state == 1) {
-        *state = 0;
+    if (*off != 1) {
+        *off = 1;
         SetWS(GetForegroundWindow(), kind, 0);
     } else {
-        *state = 1;
+        *off = 0;
         SetWS(GetForegroundWindow(), kind, 1);
     }
 }
@@ -250,11 +244,11 @@ void ActToggleIconAnimation(void)
 // The first press hides the host window; the next shows it minimised.
 void ActToggleHostWindow(void)
 {
-    if (bHostVisible == 1) {
-        bHostVisible = 0;
+    if (bHostHidden != 1) {
+        bHostHidden = 1;
         ShowWindow(hWndHost, SW_HIDE);
     } else {
-        bHostVisible = 1;
+        bHostHidden = 0;
         ShowWindow(hWndHost, SW_SHOWMINIMIZED);
     }
 }

@@ -11,9 +11,8 @@
 #include "launch/launch.h"
 #include "core/host_link.h"
 
-// The custom dialog.  Pattern "*.Exe", extension ".Exe" and the drives and
-// directories (0x4010) until the first dialog sets them
-// (FileDialogInitialValues).
+// The custom dialog: the pattern, extension and listing attributes its
+// caller gave (empty before the first dialog).
 static char chDlgFileSpec[16] QR_SHARED = "";
 static char chDlgDefExt[8] QR_SHARED = "";
 static WORD wDlgDirAttr QR_SHARED = 0;
@@ -27,13 +26,6 @@ static char chOfnFileTitle[1024] QR_SHARED = "";
 
 // The resolution of a chosen path.
 static OFSTRUCT ofResolve QR_SHARED = {};
-
-void FileDialogInitialValues(void)
-{
-    memcpy(chDlgFileSpec, "*.Exe", 6);
-    memcpy(chDlgDefExt, ".Exe", 5);
-    wDlgDirAttr = 0x4010;
-}
 
 enum {
     IDC_FILE_NAME = QR_FILEOPEN_NAME_ID,
@@ -322,6 +314,18 @@ static INT_PTR CALLBACK FileOpenDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPAR
     return 0;
 }
 
+// A pattern or extension too long for its buffer is refused with a beep, as
+// every other refusal of the dialogs: the last one stays, or before any the
+// first dialog's usual one.
+static void TakeDialogText(char* field, size_t size, const char* text, const char* usual)
+{
+    if (CopyIfFits(field, size, text))
+        return;
+    MessageBeep(0);
+    if (field[0] == 0)
+        CopyIfFits(field, size, usual);
+}
+
 int WINAPI DoFileOpenDlg(HINSTANCE hInst, HWND hOwner, LPCSTR fileSpec, LPCSTR defExt, UINT attributes,
                          LPSTR outName, OFSTRUCT* ofs)
 {
@@ -332,12 +336,8 @@ int WINAPI DoFileOpenDlg(HINSTANCE hInst, HWND hOwner, LPCSTR fileSpec, LPCSTR d
         return result;
     }
 
-    // A pattern or extension too long for its buffer is refused with a beep,
-    // as every other refusal of the dialogs: the last one stays.
-    if (!CopyIfFits(chDlgFileSpec, sizeof chDlgFileSpec, fileSpec))
-        MessageBeep(0);
-    if (!CopyIfFits(chDlgDefExt, sizeof chDlgDefExt, defExt))
-        MessageBeep(0);
+    TakeDialogText(chDlgFileSpec, sizeof chDlgFileSpec, fileSpec, "*.Exe");
+    TakeDialogText(chDlgDefExt, sizeof chDlgDefExt, defExt, ".Exe");
     wDlgDirAttr = (WORD)attributes;
     lpDlgOfStruct = ofs;
     iDlgContextID = kHelpContextFileOpen;
