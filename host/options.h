@@ -1,6 +1,5 @@
-// The host's options and its part of the settings file: plain functions over
-// a record and over the history and alias tables, so that they can be tested
-// without a window.
+// The host's options: plain functions over a record and the options table,
+// so that they can be tested without a window.
 #pragma once
 
 #include <windows.h>
@@ -53,34 +52,3 @@ void KeepTunedOptions(HostOptions* o, const QrLib* lib);
 // settings file holds: '0' stays '0', every other character and every missing
 // position becomes '1'.
 void NormaliseLetterSwitches(const char* text, char out[28]);
-
-// A cheap fingerprint of what the host saves from the shared tables: the text
-// of every history and alias slot, in the code page and exactly (up to its
-// terminator, units behind it do not count), and the ring's store slot.
-// Equal tables give equal prints; a change of any saved text or of next
-// gives another one.
-unsigned long long TablesFingerprint(const char hist[QR_RING_SLOTS][QR_HIST_TEXT],
-                                     const char alias[QR_RING_SLOTS][QR_ALIAS_TEXT],
-                                     const WCHAR exactHist[QR_RING_SLOTS][QR_HIST_TEXT],
-                                     const WCHAR exactAlias[QR_RING_SLOTS][QR_ALIAS_TEXT], int next);
-
-// The print of what the host saves from the library's tables.
-unsigned long long LibraryTablesPrint(const QrLib* lib);
-// Saves the tables with save (1: the file took everything) and then keeps,
-// in *saved, their print from before the save: a change made while the save
-// runs (a line stored in another program meanwhile) differs from it and is
-// saved next time.  A save that failed keeps the old print.
-int SaveTables(QrLib* lib, unsigned long long* saved, int (*save)(QrLib* lib));
-
-// Writes "name = value" lines of the defined aliases into out (at most size
-// units, always terminated); returns the number of aliases listed.  For the
-// code-page table (char) or the exact one (WCHAR).
-template <class C>
-int FormatAliasList(const C alias[QR_RING_SLOTS][QR_ALIAS_TEXT], C* out, size_t size);
-// The alias table as the user wrote it: each entry's exact text while it is
-// tied to its code-page entry, else the code-page entry's own text.
-void ExactAliasTable(const char alias[QR_RING_SLOTS][QR_ALIAS_TEXT],
-                     const WCHAR exact[QR_RING_SLOTS][QR_ALIAS_TEXT], WCHAR out[QR_RING_SLOTS][QR_ALIAS_TEXT]);
-
-// Text of the host's status line for a hot key the library forwarded.
-void DescribeHotKey(WPARAM vk, int count, char* out, size_t size);

@@ -21,6 +21,7 @@
 #include "resource.h"
 #include "run_program.h"
 #include "settings.h"
+#include "shown_text.h"
 #include "startup.h"
 #include "tray.h"
 

@@ -9,6 +9,7 @@
 #include "core/settings_tables.h"
 #include "core/text.h"
 #include "paths.h"
+#include "tables_print.h"
 #include "macro.h"
 
 // The file, by its exact path and the code-page form beside it.

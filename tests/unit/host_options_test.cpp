@@ -10,6 +10,8 @@
 #include "core/settings_tables.h"
 #include "options.h"
 #include "paths.h"
+#include "shown_text.h"
+#include "tables_print.h"
 #include "resource.h"
 
 static void PutText(WCHAR* to, const char16_t* text)
